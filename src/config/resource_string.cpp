@@ -1,0 +1,12 @@
+#include "config/resource_string.h"
+
+#include "launcher/process_state.h"
+#include "platform/resource_strings.h"
+
+namespace launcher {
+
+std::string loadResourceString(unsigned id) {
+    return platform::loadResourceString(appInstance, id);
+}
+
+}  // namespace launcher

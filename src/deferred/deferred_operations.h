@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace launcher {
+
+// Carries out the list in deferredOps: deletions and renames relative to exeDir, retried under
+// a shared budget, emptied directories removed, then the list file deleted. Ends the process
+// with exit status 1 when an operation fails for good.
+void runDeferredOperations();
+
+// One attempt to delete exeDir + path; 0 on success (emptied directories then removed).
+int tryDeleteFile(const std::string& path);
+
+// One attempt to rename exeDir + from to exeDir + to; 0 on success (the source's emptied
+// directories then removed).
+int tryRenameFile(const std::string& from, const std::string& to);
+
+// Removes exeDir + dir and then its parents in turn, stopping silently at the first that can't
+// be removed.
+void removeEmptyDirectories(std::string dir);
+
+// The text of path before its last separator, or empty when it holds none.
+std::string parentPath(const std::string& path, char separator);
+
+}  // namespace launcher

@@ -1,0 +1,16 @@
+#pragma once
+
+namespace launcher {
+
+// Loads the library named by jvm.dll.path with jvm.bin.path as the current directory and finds
+// its JNI_CreateJavaVM. False, after a message box, when either fails.
+bool loadJvmLibrary();
+
+// Creates the virtual machine from vmOptions and releases the options whatever the result.
+// False, after a message box, when creation fails.
+bool createJvm();
+
+// Destroys the virtual machine; returns once its last non-daemon thread has ended.
+void destroyJvm();
+
+}  // namespace launcher

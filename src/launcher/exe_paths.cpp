@@ -1,0 +1,18 @@
+#include "launcher/exe_paths.h"
+
+#include "launcher/process_state.h"
+#include "platform/executable_path.h"
+
+namespace launcher {
+
+std::string directoryOf(const std::string& path) {
+    const std::size_t last = path.find_last_of("/\\");
+    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+void initExePaths() {
+    exePath = platform::executablePath();
+    exeDir = directoryOf(exePath);
+}
+
+}  // namespace launcher

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+namespace launcher {
+
+// The directory part of path: everything up to and including its last '/' or '\'; empty when
+// it holds neither.
+std::string directoryOf(const std::string& path);
+
+// Sets exePath and exeDir from the running executable.
+void initExePaths();
+
+}  // namespace launcher

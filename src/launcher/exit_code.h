@@ -1,0 +1,16 @@
+#pragma once
+
+namespace launcher {
+
+// The process exit codes of a launch.
+enum class ExitCode : int {
+    success = 0,
+    // The JVM options could not be built; a deferred operation or the class path build gave up.
+    optionsNotBuilt = 1,
+    libraryNotLoaded = 2,
+    creationFailed = 3,
+    mainNotFound = 4,
+    mainThrew = 5,
+};
+
+}  // namespace launcher

@@ -1,0 +1,8 @@
+// The POSIX entry point.
+#include "launcher/launch_sequence.h"
+#include "platform/process_arguments.h"
+
+int main(int argc, char** argv) {
+    platform::recordProcessArguments(argc, argv);
+    return launcher::runLaunch(nullptr);
+}

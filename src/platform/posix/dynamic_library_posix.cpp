@@ -1,0 +1,19 @@
+// POSIX only.
+#include <dlfcn.h>
+
+#include "platform/dynamic_library.h"
+
+namespace platform {
+
+void* loadLibrary(const std::string& path) {
+    // dlopen("") would hand back the main program; an empty path names no library.
+    if (path.empty())
+        return nullptr;
+    return ::dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+}
+
+void* findSymbol(void* library, const char* name) {
+    return ::dlsym(library, name);
+}
+
+}  // namespace platform

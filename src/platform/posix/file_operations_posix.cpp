@@ -1,0 +1,28 @@
+// POSIX only.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/file_operations.h"
+
+namespace platform {
+
+bool pathExists(const char* path) {
+    struct stat info {};
+    return ::lstat(path, &info) == 0;
+}
+
+int removeFile(const char* path) {
+    return std::remove(path);
+}
+
+int renameFile(const char* from, const char* to) {
+    return std::rename(from, to);
+}
+
+int removeDirectory(const char* path) {
+    return ::rmdir(path);
+}
+
+}  // namespace platform

@@ -1,0 +1,14 @@
+// POSIX only.
+#include "platform/path_conventions.h"
+
+namespace platform {
+
+char directorySeparator() {
+    return '/';
+}
+
+char pathListSeparator() {
+    return ':';
+}
+
+}  // namespace platform

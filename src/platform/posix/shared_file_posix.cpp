@@ -1,0 +1,10 @@
+// POSIX only: files are never locked against other readers and writers here.
+#include "platform/shared_file.h"
+
+namespace platform {
+
+std::FILE* openSharedForReading(const std::string& path) {
+    return std::fopen(path.c_str(), "rb");
+}
+
+}  // namespace platform

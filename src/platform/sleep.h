@@ -1,0 +1,7 @@
+#pragma once
+
+namespace platform {
+
+void sleepMilliseconds(unsigned milliseconds);
+
+}  // namespace platform

@@ -1,0 +1,69 @@
+#include "platform/utf8.h"
+
+namespace platform {
+
+namespace {
+
+constexpr char16_t replacement = u'\uFFFD';
+
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+void appendCodePoint(std::u16string& out, char32_t codePoint) {
+    if (codePoint < 0x10000) {
+        out.push_back(static_cast<char16_t>(codePoint));
+    } else {
+        codePoint -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
+    }
+}
+
+}  // namespace
+
+std::u16string utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        char32_t codePoint = 0;
+        char32_t minimum = 0;
+        if (lead < 0x80) {
+            out.push_back(lead);
+            ++i;
+            continue;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2, codePoint = lead & 0x1F, minimum = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3, codePoint = lead & 0x0F, minimum = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4, codePoint = lead & 0x07, minimum = 0x10000;
+        } else {
+            out.push_back(replacement);
+            ++i;
+            continue;
+        }
+        std::size_t taken = 1;
+        while (taken < length && i + taken < text.size() &&
+               isContinuation(static_cast<unsigned char>(text[i + taken]))) {
+            codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[i + taken]) & 0x3F);
+            ++taken;
+        }
+        const bool valid = taken == length && codePoint >= minimum && codePoint <= 0x10FFFF &&
+                           !(codePoint >= 0xD800 && codePoint <= 0xDFFF);
+        if (valid) {
+            appendCodePoint(out, codePoint);
+            i += length;
+        } else {
+            // Only the lead byte is replaced; what follows is read afresh.
+            out.push_back(replacement);
+            ++i;
+        }
+    }
+    return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,16 @@
+// Windows only.
+#include <windows.h>
+
+#include "platform/dynamic_library.h"
+
+namespace platform {
+
+void* loadLibrary(const std::string& path) {
+    return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+}
+
+void* findSymbol(void* library, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+}  // namespace platform

@@ -1,0 +1,51 @@
+#include "support/installation.h"
+
+#include "support/files.h"
+
+namespace testing_support {
+
+std::string launcherBinary() {
+    return TEST_LAUNCHER_BINARY;
+}
+std::string stubJvmLibrary() {
+    return TEST_STUB_JVM_LIBRARY;
+}
+std::string jdkHome() {
+    return TEST_JDK_HOME;
+}
+std::string realJvmLibrary() {
+    return jdkHome() + "/lib/server/libjvm.so";
+}
+
+Installation::Installation() : launcher_((dir_.path() / "launcher").string()) {
+    copyExecutable(launcherBinary(), launcher_);
+}
+
+void Installation::write(const std::string& relative, const std::string& bytes) const {
+    writeFile(root() / relative, bytes);
+}
+
+bool Installation::exists(const std::string& relative) const {
+    std::error_code ignored;
+    return std::filesystem::exists(std::filesystem::symlink_status(root() / relative, ignored));
+}
+
+std::string Installation::read(const std::string& relative) const {
+    return readFile(root() / relative);
+}
+
+ProcessResult Installation::run(const std::vector<std::string>& arguments,
+                                const std::vector<std::pair<std::string, std::string>>& environment,
+                                const std::string& argv0) const {
+    ProcessOptions options;
+    options.program = launcher_;
+    options.arguments.push_back(argv0.empty() ? launcher_ : argv0);
+    options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
+    options.workingDirectory = root().string();
+    options.environment = environment;
+    // The JVM reads this one; the tests decide per run whether it is set.
+    options.unsetEnvironment = {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS", "JDK_JAVA_OPTIONS"};
+    return runProcess(options);
+}
+
+}  // namespace testing_support

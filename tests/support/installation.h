@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/process_runner.h"
+#include "support/temp_dir.h"
+
+namespace testing_support {
+
+// Paths of what the build produced, for tests that run the real programs.
+std::string launcherBinary();  // the POSIX launcher
+std::string stubJvmLibrary();  // the stub JVM shared library
+std::string jdkHome();         // the JDK whose libjvm.so the end-to-end tests load
+std::string realJvmLibrary();  // jdkHome()/lib/server/libjvm.so
+
+// A temporary installation directory holding a copy of the launcher (a copy, since the
+// launcher finds its directory through the real file).
+class Installation {
+  public:
+    Installation();
+
+    const std::filesystem::path& root() const { return dir_.path(); }
+    std::string path(const std::string& relative) const { return (root() / relative).string(); }
+    const std::string& launcherPath() const { return launcher_; }
+
+    void write(const std::string& relative, const std::string& bytes) const;
+    bool exists(const std::string& relative) const;
+    std::string read(const std::string& relative) const;
+
+    // Runs the launcher with argv[0] as given (default: its full path) and the arguments.
+    ProcessResult run(const std::vector<std::string>& arguments = {},
+                      const std::vector<std::pair<std::string, std::string>>& environment = {},
+                      const std::string& argv0 = "") const;
+
+  private:
+    TempDir dir_;
+    std::string launcher_;
+};
+
+}  // namespace testing_support

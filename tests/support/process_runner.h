@@ -1,0 +1,31 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+struct ProcessOptions {
+    std::string program;                 // path of the executable to start
+    std::vector<std::string> arguments;  // argv, element 0 included
+    std::string workingDirectory;        // empty: the test's own
+    std::vector<std::pair<std::string, std::string>> environment;  // set or replaced
+    std::vector<std::string> unsetEnvironment;
+    std::string standardInput;          // written to the child, then closed
+    std::chrono::seconds timeout{120};  // the child is killed after it
+};
+
+struct ProcessResult {
+    int exitCode = -1;  // -1 when ended by a signal
+    int signal = 0;     // the signal that ended it, or 0
+    bool timedOut = false;
+    std::string out;
+    std::string err;
+};
+
+// Starts the program, collects both output streams and waits for it.
+ProcessResult runProcess(const ProcessOptions& options);
+
+}  // namespace testing_support
