@@ -1,0 +1,115 @@
+// 1,000 renames and 1,000 deletes carried out through the launcher's list (loaded from the file
+// deferred_operations, as at start-up), next to the system calls that the list's operations
+// consist of, made directly: per operation the existence test (lstat), the rename or remove, and
+// the attempt to remove the emptied directory (rmdir of lib, which fails while lib holds files).
+#include <benchmark/benchmark.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "config/property_file.h"
+#include "deferred/deferred_operations.h"
+#include "launcher/process_state.h"
+#include "scratch_files.h"
+
+namespace {
+
+constexpr int operations = 1000;
+
+enum class Kind { rename, remove };
+
+std::string fileName(const char* stem, int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "lib/%s%04d.jar", stem, i);
+    return name;
+}
+
+// lib/ with the files the operations act on; made afresh before every timed pass.
+void layOutFiles(const std::filesystem::path& root) {
+    std::filesystem::remove_all(root / "lib");
+    std::filesystem::create_directory(root / "lib");
+    for (int i = 0; i < operations; ++i)
+        bench::touch(root / fileName("old", i));
+}
+
+std::string listText(Kind kind) {
+    std::string text = "size=" + std::to_string(operations) + "\n";
+    for (int i = 0; i < operations; ++i) {
+        const std::string key = "operation." + std::to_string(i);
+        text += key + ".file=" + fileName("old", i) + "\n";
+        text += key + "=" + (kind == Kind::rename ? "rename" : "delete") + "\n";
+        if (kind == Kind::rename)
+            text += key + ".destination=" + fileName("new", i) + "\n";
+    }
+    return text;
+}
+
+void throughList(benchmark::State& state, Kind kind) {
+    const bench::ScratchDir dir;
+    // As at start-up: exeDir set and made the current directory, which the existence test uses.
+    const bench::CurrentDirectory inside(dir.path());
+    launcher::exeDir = dir.path().string() + "/";
+    const std::string list = listText(kind);
+    for (auto _ : state) {
+        state.PauseTiming();
+        layOutFiles(dir.path());
+        bench::writeText(dir.path() / "deferred_operations", list);
+        launcher::deferredOps.clear();
+        state.ResumeTiming();
+
+        launcher::loadPropertyFile(launcher::deferredOps, "deferred_operations");
+        launcher::runDeferredOperations();
+    }
+    state.SetItemsProcessed(state.iterations() * operations);
+}
+
+void directly(benchmark::State& state, Kind kind) {
+    const bench::ScratchDir dir;
+    const std::string root = dir.path().string() + "/";
+    std::vector<std::string> from, to;
+    for (int i = 0; i < operations; ++i) {
+        from.push_back(root + fileName("old", i));
+        to.push_back(root + fileName("new", i));
+    }
+    const std::string lib = root + "lib";
+    for (auto _ : state) {
+        state.PauseTiming();
+        layOutFiles(dir.path());
+        state.ResumeTiming();
+
+        for (int i = 0; i < operations; ++i) {
+            struct stat status {};
+            if (lstat(from[i].c_str(), &status) != 0)
+                continue;
+            const int result = kind == Kind::rename ? std::rename(from[i].c_str(), to[i].c_str())
+                                                    : std::remove(from[i].c_str());
+            if (result == 0)
+                rmdir(lib.c_str());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * operations);
+}
+
+void BM_Deferred_List1000Renames(benchmark::State& state) {
+    throughList(state, Kind::rename);
+}
+void BM_Deferred_Direct1000Renames(benchmark::State& state) {
+    directly(state, Kind::rename);
+}
+void BM_Deferred_List1000Deletes(benchmark::State& state) {
+    throughList(state, Kind::remove);
+}
+void BM_Deferred_Direct1000Deletes(benchmark::State& state) {
+    directly(state, Kind::remove);
+}
+
+// Each pass needs 1,000 fresh files, so the passes are counted rather than timed out.
+BENCHMARK(BM_Deferred_List1000Renames)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_Deferred_Direct1000Renames)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_Deferred_List1000Deletes)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_Deferred_Direct1000Deletes)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace
