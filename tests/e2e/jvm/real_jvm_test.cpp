@@ -1,6 +1,7 @@
 // The launcher hosting the installed JDK's real libjvm.so, in temporary installations.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -149,6 +150,10 @@ struct UnloadableCase {
     const char* name;
     std::string dllPath;  // as configured; "@" stands for the installation's directory
 };
+
+void PrintTo(const UnloadableCase& unloadable, std::ostream* out) {
+    *out << unloadable.name;
+}
 
 class UnloadableJvmLibrary : public ::testing::TestWithParam<UnloadableCase> {};
 

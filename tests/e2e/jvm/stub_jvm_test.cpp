@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,10 @@ struct PlayCase {
     bool mainCalled;
     bool destroyed;
 };
+
+void PrintTo(const PlayCase& play, std::ostream* out) {
+    *out << play.name;
+}
 
 class StubJvmPlays : public ::testing::TestWithParam<PlayCase> {};
 
