@@ -26,3 +26,6 @@ if [ -x scripts/wine-tests.sh ]; then
     step "Windows executable under Wine"
     scripts/wine-tests.sh
 fi
+
+step "fuzz targets, each for a bounded time"
+scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
