@@ -16,6 +16,9 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 // The environment of a run against the real JVM: it accepts the built-in -XX:MaxPermSize.
 Environment modernJvmEnvironment();
 
+// The environment of a run against the real JVM that leaves its option checks as they are.
+Environment plainJvmEnvironment();
+
 // Puts the test client into lib/ as two versions side by side (1.1.0 and 1.2.0, the client
 // being 1.2.0) and writes launch.properties: the class path directive for it, then
 // moreProperties (complete lines).

@@ -135,7 +135,7 @@ TEST(RealJvm, RejectsTheBuiltInPermSizeOptionWithoutHelp) {
         GTEST_SKIP() << "built with other default options: " << TEST_DEFAULT_VM_OPTIONS;
     Installation installation;
     jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch");
-    const ProcessResult result = installation.run();  // no JAVA_TOOL_OPTIONS
+    const ProcessResult result = installation.run({}, jvm_e2e::plainJvmEnvironment());
     expectLaunchFailure(result, 3, "Cannot create JVM");
     const std::string box = lineValue(result.err, std::string(TEST_CAPTION) + ": ");
     std::smatch code;
