@@ -19,9 +19,9 @@
 //   main-argc=N              the length of the array main receives
 //   main-arg=TEXT            one line per element, in order
 //   DestroyJavaVM            bare name
-// Texts are written as UTF-8 (options byte for byte); a backslash is written "\\", and a
-// control character or a UTF-16 unit that is not part of a valid pair is written "\uXXXX"
-// (four upper-case hex digits).
+// Every text (directories, options, names, arguments) is written as UTF-8, narrow texts byte
+// for byte; a backslash is written "\\", and a control character or a UTF-16 unit that is not
+// part of a valid pair is written "\uXXXX" (four upper-case hex digits).
 //
 // Plays: the environment variable STUB_JVM_PLAY holds one of
 //   reject-option        JNI_CreateJavaVM returns -1; "reject-option:N" returns N
@@ -144,7 +144,7 @@ std::string currentDirectory() {
 
 // The library's own load, recorded before anything of it is called.
 struct LoadRecorder {
-    LoadRecorder() { record("loaded-in=" + currentDirectory()); }
+    LoadRecorder() { record("loaded-in=" + escapeBytes(currentDirectory())); }
 } loadRecorder;
 
 jclass JNICALL findClass(JNIEnv*, const char* name) {
@@ -262,7 +262,7 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     const auto* initArgs = static_cast<const JavaVMInitArgs*>(args);
     char version[16];
     std::snprintf(version, sizeof version, "0x%lx", static_cast<unsigned long>(initArgs->version));
-    record("create-in=" + currentDirectory());
+    record("create-in=" + escapeBytes(currentDirectory()));
     record(std::string("version=") + version);
     record("ignoreUnrecognized=" + std::to_string(static_cast<int>(initArgs->ignoreUnrecognized)));
     record("nOptions=" + std::to_string(initArgs->nOptions));
