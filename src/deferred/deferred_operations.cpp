@@ -106,7 +106,8 @@ void runDeferredOperations() {
         return;
     }
     int retryBudgetMs = retryBudgetPerRunMs;
-    const int count = parseOperationCount(getProperty(deferredOps, "size"));
+    const int count =
+        boundedOperationCount(parseOperationCount(getProperty(deferredOps, "size")), deferredOps);
 
     // Progress is kept only for a list that can be told apart from any list written later, and
     // a start with the same list goes on after the operations an earlier run finished.

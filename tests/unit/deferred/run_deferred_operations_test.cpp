@@ -10,6 +10,7 @@
 
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
+#include "deferred/operation_count.h"
 #include "launcher/process_state.h"
 #include "platform/current_directory.h"
 #include "platform/system_calls.h"
@@ -217,6 +218,22 @@ TEST_F(DeferredRun, ListRewrittenAfterAFailureRunsFromTheStart) {
     EXPECT_EQ(run(), "");
     EXPECT_FALSE(fs::exists(at("y")));
     EXPECT_FALSE(fs::exists(at("blocked")));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DeferredRun, HugeSizeEndsAfterTheUndescribedIndicesAndDeletesTheList) {
+    create({"a.jar"});
+    writeList("size=99999999999\noperation.0=delete\noperation.0.file=a.jar\n");
+    const std::string output = run();
+    std::string skips;
+    for (int i = 0; i < launcher::undescribedIndicesWalked; ++i)
+        skips += "Skip  file '' - it doesn't exist\n";
+    EXPECT_EQ(output, skips);
+    EXPECT_FALSE(fs::exists(at("a.jar")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations")));
 }
 
 }  // namespace
