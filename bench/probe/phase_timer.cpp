@@ -2,8 +2,9 @@
 // reports, as one JSON object on standard output, the medians and samples of:
 //   exec_to_create_us    execve in the child to JNI_CreateJavaVM: exec, dynamic linking and
 //                        the launcher's own work
-//   entry_to_create_us   the entry mark (preloaded probe) to JNI_CreateJavaVM: the launcher's
-//                        own work (needs --preload)
+//   entry_to_create_us   the entry mark (preloaded probe) to JNI_CreateJavaVM (needs --preload)
+//   jvm_load_us          the part of it spent in dlopen, loading the JVM library
+//   own_work_us          the rest: the launcher's own work before JNI_CreateJavaVM
 //   main_to_exit_us      main returned to the last step of exit() in user space
 //   main_to_reaped_us    main returned to the moment this harness has reaped the process
 //   hwm_kb               peak resident set at JNI_CreateJavaVM
@@ -130,7 +131,8 @@ void printSeries(const char* name, const std::vector<double>& values, bool last)
 
 int main(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
-    std::vector<double> execToCreate, entryToCreate, mainToExit, mainToReaped, hwm;
+    std::vector<double> execToCreate, entryToCreate, jvmLoad, ownWork, mainToExit, mainToReaped,
+        hwm;
     for (int run = 0; run < options.runs; ++run) {
         std::remove(options.record.c_str());
         long long reaped = 0;
@@ -142,8 +144,11 @@ int main(int argc, char** argv) {
             return 1;
         }
         execToCreate.push_back((marks["create"] - marks["exec"]) / 1000.0);
-        if (marks["entry"] != 0)
+        if (marks["entry"] != 0) {
             entryToCreate.push_back((marks["create"] - marks["entry"]) / 1000.0);
+            jvmLoad.push_back(marks["load"] / 1000.0);
+            ownWork.push_back((marks["create"] - marks["entry"] - marks["load"]) / 1000.0);
+        }
         mainToExit.push_back((marks["exit"] - marks["returned"]) / 1000.0);
         mainToReaped.push_back((reaped - marks["returned"]) / 1000.0);
         hwm.push_back(static_cast<double>(marks["hwm_kb"]));
@@ -152,6 +157,8 @@ int main(int argc, char** argv) {
     std::printf("{\n  \"runs\": %d,\n", options.runs);
     printSeries("exec_to_create_us", execToCreate, false);
     printSeries("entry_to_create_us", entryToCreate, false);
+    printSeries("jvm_load_us", jvmLoad, false);
+    printSeries("own_work_us", ownWork, false);
     printSeries("main_to_exit_us", mainToExit, false);
     printSeries("main_to_reaped_us", mainToReaped, false);
     printSeries("hwm_kb", hwm, true);

@@ -9,12 +9,14 @@
 // process of the machine, so the harness can compare them with its own):
 //   exec=      BENCH_EXEC_NS as the harness passed it (taken just before execve), or 0
 //   entry=     the mark of the preloaded entry probe (benchEntryNanoseconds), or 0
+//   load=      how long the launcher's dlopen calls took, as the entry probe measured them
 //   create=    JNI_CreateJavaVM called
 //   hwm_kb=    VmHWM at that moment
 //   options=   nOptions received
 //   returned=  main returned
 //   destroyed= DestroyJavaVM called
 //   exit=      the library's destructor
+// With BENCH_PROBE_SMAPS set, /proc/self/smaps at JNI_CreateJavaVM is copied to that file.
 #define _JNI_IMPLEMENTATION_
 #include <dlfcn.h>
 #include <jni.h>
@@ -35,6 +37,7 @@ long long now() {
 struct Marks {
     long long exec = 0;
     long long entry = 0;
+    long long load = 0;
     long long create = 0;
     long long hwmKb = 0;
     long long options = 0;
@@ -94,23 +97,43 @@ JNIInvokeInterface_ invokeInterface{};
 JNIEnv_ environment{};
 JavaVM_ virtualMachine{};
 
-struct RecordAtExit {
-    ~RecordAtExit() {
-        const long long exitMark = now();
-        const char* path = std::getenv("BENCH_PROBE_RECORD");
-        if (path == nullptr || *path == '\0')
-            return;
-        std::FILE* file = std::fopen(path, "a");
-        if (file == nullptr)
-            return;
-        std::fprintf(file,
-                     "exec=%lld entry=%lld create=%lld hwm_kb=%lld options=%lld returned=%lld "
-                     "destroyed=%lld exit=%lld\n",
-                     marks.exec, marks.entry, marks.create, marks.hwmKb, marks.options,
-                     marks.returned, marks.destroyed, exitMark);
-        std::fclose(file);
-    }
-} recordAtExit;
+// A destructor of the library rather than of a static object: the C library runs it from the
+// dynamic linker's own exit handler, after every handler and static destructor of the launcher.
+__attribute__((destructor)) void recordAtExit() {
+    const long long exitMark = now();
+    const char* path = std::getenv("BENCH_PROBE_RECORD");
+    if (path == nullptr || *path == '\0')
+        return;
+    std::FILE* file = std::fopen(path, "a");
+    if (file == nullptr)
+        return;
+    std::fprintf(
+        file,
+        "exec=%lld entry=%lld load=%lld create=%lld hwm_kb=%lld options=%lld returned=%lld "
+        "destroyed=%lld exit=%lld\n",
+        marks.exec, marks.entry, marks.load, marks.create, marks.hwmKb, marks.options,
+        marks.returned, marks.destroyed, exitMark);
+    std::fclose(file);
+}
+
+// For finding out where the memory goes: BENCH_PROBE_SMAPS names a file that receives a copy of
+// /proc/self/smaps as it stands when JNI_CreateJavaVM is called.
+void copySmaps() {
+    const char* target = std::getenv("BENCH_PROBE_SMAPS");
+    if (target == nullptr || *target == '\0')
+        return;
+    std::FILE* from = std::fopen("/proc/self/smaps", "r");
+    std::FILE* to = std::fopen(target, "w");
+    char buffer[4096];
+    std::size_t got = 0;
+    while (from != nullptr && to != nullptr &&
+           (got = std::fread(buffer, 1, sizeof buffer, from)) > 0)
+        std::fwrite(buffer, 1, got, to);
+    if (from != nullptr)
+        std::fclose(from);
+    if (to != nullptr)
+        std::fclose(to);
+}
 
 }  // namespace
 
@@ -121,7 +144,10 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
         marks.exec = std::atoll(exec);
     if (const void* entry = dlsym(RTLD_DEFAULT, "benchEntryNanoseconds"))
         marks.entry = *static_cast<const long long*>(entry);
+    if (const void* load = dlsym(RTLD_DEFAULT, "benchLoadNanoseconds"))
+        marks.load = *static_cast<const long long*>(load);
     marks.options = static_cast<const JavaVMInitArgs*>(args)->nOptions;
+    copySmaps();
 
     nativeInterface.FindClass = findClass;
     nativeInterface.ExceptionOccurred = exceptionOccurred;

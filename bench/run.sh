@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Builds the release configuration with the benchmarks, measures the launcher on this machine and
+# prints one table of results with targets and verdicts. Takes a few minutes on two cores.
+#
+#   bench/run.sh                 everything
+#   BENCH_QUICK=1 bench/run.sh   fewer runs and repetitions (a smoke check, not for figures)
+#
+# Results stay in build/bench/results: results.json (every figure), startup.json (hyperfine),
+# micro.json (Google Benchmark), phases-*.json and startup.svg (the start-up plot).
+# Needs: cmake, ninja, g++, libbenchmark-dev, hyperfine, python3 and a JDK 17 whose javac is on
+# the PATH (scripts/install-deps.sh --all installs them).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build/bench"
+results="$build/results"
+quick=${BENCH_QUICK:-}
+
+for tool in cmake hyperfine python3 javac; do
+    command -v "$tool" >/dev/null || { echo "bench: $tool not found (scripts/install-deps.sh --all)" >&2; exit 1; }
+done
+jdk_home=$(dirname "$(dirname "$(readlink -f "$(command -v javac)")")")
+libjvm="$jdk_home/lib/server/libjvm.so"
+[ -f "$libjvm" ] || { echo "bench: no $libjvm" >&2; exit 1; }
+
+# The release preset in a binary directory of its own, so that the release tree of tests and
+# packages keeps its cache; the test suites are not needed here.
+echo "bench: building (release preset, $build)" >&2
+cmake --preset release -B "$build" -DLAUNCHER_BENCH=ON -DLAUNCHER_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" >/dev/null
+
+rm -rf "$results"
+mkdir -p "$results"
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/launcher-bench.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+
+javac -d "$scratch/classes" "$root/bench/java/Main.java"
+install() {  # kind destination jvm-library
+    python3 "$root/bench/tools/make_installation.py" "$1" "$2" \
+        --launcher "$build/src/launcher/launcher" --jvm-library "$3" \
+        --jdk-home "$jdk_home" --main-class "$scratch/classes/Main.class"
+}
+echo "bench: laying out the installations" >&2
+install jars200 "$scratch/real200" "$libjvm"
+install jars200 "$scratch/probe200" "$build/bench/libprobe_jvm.so"
+install dir10000 "$scratch/probe10000" "$build/bench/libprobe_jvm.so"
+
+# 1. Whole-process start-up: the launcher and the JDK's own launcher on the same libjvm.so, with
+# the same options, class path and main class, in one hyperfine run.
+export JAVA_TOOL_OPTIONS=-XX:+IgnoreUnrecognizedVMOptions
+cd "$scratch/real200"
+class_path=$(./launcher 2>/dev/null | sed -n 's/^classpath: //p')
+[ -n "$class_path" ] || { echo "bench: the launcher built no class path" >&2; exit 1; }
+java_command="$jdk_home/bin/java -XX:MaxPermSize=250m -Xmx512m -Xms128m"
+java_command+=" -DkeystoreLocation=keystore.jks -Djvm.bin.path=$jdk_home/bin -Xmx1024m"
+java_command+=" -cp $class_path Main"
+runs=60; warmup=5
+[ -n "$quick" ] && runs=10 && warmup=2
+echo "bench: start-up, $runs runs each (hyperfine)" >&2
+hyperfine -N --style none --warmup "$warmup" --runs "$runs" \
+    --export-json "$results/startup.json" \
+    --command-name launcher ./launcher \
+    --command-name "java -cp" "$java_command" >/dev/null
+unset JAVA_TOOL_OPTIONS
+cd "$root"
+
+# 2 and 5. The launcher's own work and its peak memory, measured inside the process with the
+# probe JVM; the memory runs go without the preloaded entry probe.
+phase_runs=200; memory_runs=30
+[ -n "$quick" ] && phase_runs=20 && memory_runs=5
+echo "bench: phases, $phase_runs runs per installation" >&2
+for installation in probe200 probe10000; do
+    "$build/bench/phase_timer" --runs "$phase_runs" --record "$scratch/record" \
+        --preload "$build/bench/libentry_probe.so" -- "$scratch/$installation/launcher" \
+        >"$results/phases-$installation.json"
+done
+"$build/bench/phase_timer" --runs "$memory_runs" --record "$scratch/record" \
+    -- "$scratch/probe200/launcher" >"$results/memory-launcher.json"
+for _ in $(seq "$memory_runs"); do "$build/bench/empty_process"; done >"$results/memory-empty.txt"
+
+# 3 and 4. Micro-benchmarks; repetitions interleaved at random, so that each pair of
+# contenders meets the same load.
+repetitions=10
+[ -n "$quick" ] && repetitions=2
+echo "bench: micro-benchmarks, $repetitions repetitions" >&2
+(cd "$scratch" && "$build/bench/launcher_micro_bench" \
+    --benchmark_repetitions="$repetitions" --benchmark_enable_random_interleaving=true \
+    --benchmark_out="$results/micro.json" --benchmark_out_format=json >/dev/null)
+
+python3 "$root/bench/tools/plot_startup.py" "$results/startup.json" "$results/startup.svg"
+python3 "$root/bench/tools/report.py" "$results"

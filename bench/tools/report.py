@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+"""Reads the measurements of bench/run.sh from a results directory, prints the one table of
+results with targets and verdicts, and writes every figure to results.json beside them."""
+import json
+import os
+import statistics
+import sys
+
+MIB = 1024.0
+
+
+def load(results, name):
+    with open(os.path.join(results, name)) as f:
+        return json.load(f)
+
+
+def micro_medians(results):
+    """Median real time in milliseconds of each micro-benchmark, by its name."""
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+    medians = {}
+    for bench in load(results, "micro.json")["benchmarks"]:
+        if bench.get("aggregate_name") == "median":
+            name = bench["run_name"].split("/")[0]
+            medians[name] = bench["real_time"] * scale[bench["time_unit"]]
+    return medians
+
+
+def collect(results):
+    startup = {r["command"]: r for r in load(results, "startup.json")["results"]}
+    launcher_ms = statistics.median(startup["launcher"]["times"]) * 1e3
+    java_ms = statistics.median(startup["java -cp"]["times"]) * 1e3
+    phases = {k: load(results, "phases-%s.json" % k) for k in ("probe200", "probe10000")}
+    with open(os.path.join(results, "memory-empty.txt")) as f:
+        empty_kb = statistics.median(int(line.split("=")[1]) for line in f if "=" in line)
+    launcher_kb = load(results, "memory-launcher.json")["hwm_kb"]["median"]
+    micro = micro_medians(results)
+
+    def phase(kind, name):
+        return phases[kind][name]["median"] / 1e3  # ms
+
+    return {
+        "startup_launcher_ms": launcher_ms,
+        "startup_java_ms": java_ms,
+        "startup_ratio": launcher_ms / java_ms,
+        "startup_runs": len(startup["launcher"]["times"]),
+        "own_work_200_ms": phase("probe200", "entry_to_create_us"),
+        "own_work_10000_ms": phase("probe10000", "entry_to_create_us"),
+        "exec_to_create_200_ms": phase("probe200", "exec_to_create_us"),
+        "exec_to_create_10000_ms": phase("probe10000", "exec_to_create_us"),
+        "after_main_200_ms": phase("probe200", "main_to_exit_us"),
+        "after_main_10000_ms": phase("probe10000", "main_to_exit_us"),
+        "after_main_reaped_200_ms": phase("probe200", "main_to_reaped_us"),
+        "after_main_reaped_10000_ms": phase("probe10000", "main_to_reaped_us"),
+        "phase_runs": phases["probe200"]["runs"],
+        "hwm_launcher_kib": launcher_kb,
+        "hwm_empty_kib": empty_kb,
+        "hwm_above_empty_mib": (launcher_kb - empty_kb) / MIB,
+        "micro_ms": micro,
+        "properties_ms": micro["BM_PropertyFile_Load1MB"],
+        "properties_bytes_ms": micro["BM_PropertyFile_ReadBytesOnly1MB"],
+        "classpath_ms": micro["BM_ClassPath_Build10000Entries200Jars"],
+        "readdir_ms": micro["BM_ClassPath_BareReaddir10000Entries"],
+        "classpath_ratio": micro["BM_ClassPath_Build10000Entries200Jars"]
+        / micro["BM_ClassPath_BareReaddir10000Entries"],
+        "resolver_ms": micro["BM_Resolver_10000Offers"],
+        "renames_list_ms": micro["BM_Deferred_List1000Renames"],
+        "renames_direct_ms": micro["BM_Deferred_Direct1000Renames"],
+        "renames_ratio": micro["BM_Deferred_List1000Renames"]
+        / micro["BM_Deferred_Direct1000Renames"],
+        "deletes_list_ms": micro["BM_Deferred_List1000Deletes"],
+        "deletes_direct_ms": micro["BM_Deferred_Direct1000Deletes"],
+        "deletes_ratio": micro["BM_Deferred_List1000Deletes"]
+        / micro["BM_Deferred_Direct1000Deletes"],
+    }
+
+
+def verdict(value, limit):
+    return "met" if value <= limit else "MISSED"
+
+
+def rows(f):
+    return [
+        ("1  Start-up, launcher / java -cp (200 jars, medians)",
+         "%.3f  (%.1f / %.1f ms)" % (f["startup_ratio"], f["startup_launcher_ms"],
+                                      f["startup_java_ms"]),
+         "<= 1.00", verdict(f["startup_ratio"], 1.0)),
+        ("2  Own work, entry to JNI_CreateJavaVM, 200 jars",
+         "%.3f ms" % f["own_work_200_ms"], "<= 1 ms", verdict(f["own_work_200_ms"], 1.0)),
+        ("   Own work, entry to JNI_CreateJavaVM, 10,000 entries",
+         "%.3f ms" % f["own_work_10000_ms"], "-", "-"),
+        ("   execve to JNI_CreateJavaVM, 200 / 10,000",
+         "%.3f / %.3f ms" % (f["exec_to_create_200_ms"], f["exec_to_create_10000_ms"]), "-", "-"),
+        ("   main returned to end of exit(), 200 / 10,000",
+         "%.3f / %.3f ms" % (f["after_main_200_ms"], f["after_main_10000_ms"]), "-", "-"),
+        ("   main returned to process reaped, 200 / 10,000",
+         "%.3f / %.3f ms" % (f["after_main_reaped_200_ms"], f["after_main_reaped_10000_ms"]),
+         "-", "-"),
+        ("3  Property file of 1 MiB: load / read bytes only",
+         "%.2f / %.2f ms" % (f["properties_ms"], f["properties_bytes_ms"]), "-", "-"),
+        ("   Class path, 10,000 entries x 200 jars / bare readdir",
+         "%.2f  (%.2f / %.2f ms)" % (f["classpath_ratio"], f["classpath_ms"], f["readdir_ms"]),
+         "<= 2.00", verdict(f["classpath_ratio"], 2.0)),
+        ("   Resolver, 10,000 offers", "%.2f ms" % f["resolver_ms"], "-", "-"),
+        ("4  1,000 renames, launcher's list / direct calls",
+         "%.2f  (%.1f / %.1f ms)" % (f["renames_ratio"], f["renames_list_ms"],
+                                      f["renames_direct_ms"]),
+         "<= 1.20", verdict(f["renames_ratio"], 1.2)),
+        ("   1,000 deletes, launcher's list / direct calls",
+         "%.2f  (%.1f / %.1f ms)" % (f["deletes_ratio"], f["deletes_list_ms"],
+                                      f["deletes_direct_ms"]),
+         "<= 1.20", verdict(f["deletes_ratio"], 1.2)),
+        ("5  Peak RSS at JNI_CreateJavaVM above empty process",
+         "%+.2f MiB  (%.2f / %.2f MiB)" % (f["hwm_above_empty_mib"], f["hwm_launcher_kib"] / MIB,
+                                           f["hwm_empty_kib"] / MIB),
+         "<= 2 MiB", verdict(f["hwm_above_empty_mib"], 2.0)),
+    ]
+
+
+def main():
+    results = sys.argv[1]
+    figures = collect(results)
+    with open(os.path.join(results, "results.json"), "w") as f:
+        json.dump(figures, f, indent=2, sort_keys=True)
+    table = [("Measure", "Result (medians)", "Target", "Verdict")] + rows(figures)
+    widths = [max(len(row[i]) for row in table) for i in range(4)]
+    for n, row in enumerate(table):
+        print("  ".join(cell.ljust(widths[i]) for i, cell in enumerate(row)).rstrip())
+        if n == 0:
+            print("  ".join("-" * w for w in widths))
+    print("\n%d start-up runs each; %d in-process runs per installation; results in %s"
+          % (figures["startup_runs"], figures["phase_runs"], results))
+
+
+if __name__ == "__main__":
+    main()
