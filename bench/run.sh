@@ -54,13 +54,17 @@ class_path=$(./launcher 2>/dev/null | sed -n 's/^classpath: //p')
 java_command="$jdk_home/bin/java -XX:MaxPermSize=250m -Xmx512m -Xms128m"
 java_command+=" -DkeystoreLocation=keystore.jks -Djvm.bin.path=$jdk_home/bin -Xmx1024m"
 java_command+=" -cp $class_path Main"
-runs=60; warmup=5
-[ -n "$quick" ] && runs=10 && warmup=2
-echo "bench: start-up, $runs runs each (hyperfine)" >&2
+# The two alternate in rounds within the one run, so that a change in the machine's load
+# meets both alike; the report pools each contender's runs.
+rounds=4; runs=20; warmup=5
+[ -n "$quick" ] && rounds=1 && runs=10 && warmup=2
+commands=()
+for _ in $(seq "$rounds"); do
+    commands+=(--command-name launcher ./launcher --command-name "java -cp" "$java_command")
+done
+echo "bench: start-up, $rounds rounds of $runs runs each (hyperfine)" >&2
 hyperfine -N --style none --warmup "$warmup" --runs "$runs" \
-    --export-json "$results/startup.json" \
-    --command-name launcher ./launcher \
-    --command-name "java -cp" "$java_command" >/dev/null
+    --export-json "$results/startup.json" "${commands[@]}" >/dev/null
 unset JAVA_TOOL_OPTIONS
 cd "$root"
 

@@ -8,7 +8,7 @@ import json
 import statistics
 import sys
 
-WIDTH, LEFT, RIGHT, TOP, ROW = 760, 120, 30, 64, 90
+WIDTH, LEFT, RIGHT, TOP, ROW = 820, 120, 30, 70, 90
 COLOURS = {"launcher": "#2b6cb0", "java -cp": "#c05621"}
 
 
@@ -21,7 +21,11 @@ def main():
     source, target = sys.argv[1], sys.argv[2]
     with open(source) as f:
         results = json.load(f)["results"]
-    series = [(r["command"], [t * 1e3 for t in r["times"]]) for r in results]
+    # A contender may run in several rounds; its runs are pooled.
+    pooled = {}
+    for r in results:
+        pooled.setdefault(r["command"], []).extend(t * 1e3 for t in r["times"])
+    series = list(pooled.items())
     top = max(max(times) for _, times in series)
     step = 10 if top <= 150 else 20 if top <= 300 else 50
     axis_max = (int(top / step) + 1) * step
@@ -40,9 +44,9 @@ def main():
     if "launcher" in medians and "java -cp" in medians:
         title += ": launcher / java -cp = %.3f (medians)" % (
             medians["launcher"] / medians["java -cp"])
-    out.append('<text x="%d" y="28" font-size="15" font-weight="bold">%s</text>' % (LEFT, title))
-    out.append('<text x="%d" y="48" fill="#555">same libjvm.so, options, 200-jar class path and '
-               'main class; dots are runs, boxes quartiles, bars medians</text>' % LEFT)
+    out.append('<text x="16" y="26" font-size="15" font-weight="bold">%s</text>' % title)
+    out.append('<text x="16" y="46" fill="#555">Same libjvm.so, options, 200-jar class path and '
+               'main class. Dots: runs; boxes: quartiles; bars: medians.</text>')
     axis_y = TOP + ROW * len(series)
     for tick in range(0, axis_max + 1, step):
         out.append('<line x1="%.1f" y1="%d" x2="%.1f" y2="%d" stroke="#e2e2e2"/>' %

@@ -14,6 +14,16 @@ def load(results, name):
         return json.load(f)
 
 
+def pooled_startup(hyperfine):
+    """Each contender's wall times and mean CPU times (user + system) over all its rounds."""
+    pooled = {}
+    for result in hyperfine["results"]:
+        entry = pooled.setdefault(result["command"], {"times": [], "cpu": []})
+        entry["times"] += result["times"]
+        entry["cpu"].append(result["user"] + result["system"])
+    return pooled
+
+
 def micro_medians(results):
     """Median real time in milliseconds of each micro-benchmark, by its name."""
     scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
@@ -26,9 +36,11 @@ def micro_medians(results):
 
 
 def collect(results):
-    startup = {r["command"]: r for r in load(results, "startup.json")["results"]}
+    startup = pooled_startup(load(results, "startup.json"))
     launcher_ms = statistics.median(startup["launcher"]["times"]) * 1e3
     java_ms = statistics.median(startup["java -cp"]["times"]) * 1e3
+    launcher_cpu = statistics.mean(startup["launcher"]["cpu"]) * 1e3
+    java_cpu = statistics.mean(startup["java -cp"]["cpu"]) * 1e3
     phases = {k: load(results, "phases-%s.json" % k) for k in ("probe200", "probe10000")}
     with open(os.path.join(results, "memory-empty.txt")) as f:
         empty_kb = statistics.median(int(line.split("=")[1]) for line in f if "=" in line)
@@ -42,6 +54,9 @@ def collect(results):
         "startup_launcher_ms": launcher_ms,
         "startup_java_ms": java_ms,
         "startup_ratio": launcher_ms / java_ms,
+        "startup_launcher_cpu_ms": launcher_cpu,
+        "startup_java_cpu_ms": java_cpu,
+        "startup_cpu_ratio": launcher_cpu / java_cpu,
         "startup_runs": len(startup["launcher"]["times"]),
         "own_work_200_ms": phase("probe200", "entry_to_create_us"),
         "own_work_10000_ms": phase("probe10000", "entry_to_create_us"),
@@ -84,6 +99,9 @@ def rows(f):
          "%.3f  (%.1f / %.1f ms)" % (f["startup_ratio"], f["startup_launcher_ms"],
                                       f["startup_java_ms"]),
          "<= 1.00", verdict(f["startup_ratio"], 1.0)),
+        ("   Start-up CPU time (user + system), launcher / java -cp",
+         "%.3f  (%.1f / %.1f ms)" % (f["startup_cpu_ratio"], f["startup_launcher_cpu_ms"],
+                                      f["startup_java_cpu_ms"]), "-", "-"),
         ("2  Own work, entry to JNI_CreateJavaVM, 200 jars",
          "%.3f ms" % f["own_work_200_ms"], "<= 1 ms", verdict(f["own_work_200_ms"], 1.0)),
         ("   Own work, entry to JNI_CreateJavaVM, 10,000 entries",
