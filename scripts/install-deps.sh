@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, when missing.
+#   scripts/install-deps.sh          what building and running the demo needs
+#   scripts/install-deps.sh --all    everything the whole test suite needs as well
+set -euo pipefail
+
+core=(cmake ninja-build g++ make libgtest-dev libgmock-dev openjdk-17-jdk-headless)
+all=("${core[@]}" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+     clang libclang-rt-14-dev valgrind libbenchmark-dev hyperfine python3)
+
+wanted=("${core[@]}")
+[ "${1:-}" = "--all" ] && wanted=("${all[@]}")
+
+missing=()
+for package in "${wanted[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}" >&2
+sudo=""
+[ "$(id -u)" = 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q >/dev/null
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+echo "install-deps: done" >&2

@@ -1,0 +1,84 @@
+// The launch as a whole, through the real launcher binary in temporary installations.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/files.h"
+#include "support/installation.h"
+#include "support/process_runner.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::Installation;
+using testing_support::ProcessOptions;
+using testing_support::ProcessResult;
+using testing_support::TempDir;
+
+// A configuration that gets as far as loading the JVM library, which does not exist: the class
+// path line proves where the launcher looked for its files.
+constexpr const char* probeConfiguration =
+    "jvm.classpath=lib/probe.jar\njvm.dll.path=no-such-jvm-library\n";
+
+void writeProbeInstallation(const fs::path& root) {
+    testing_support::writeFile(root / "launch.properties", probeConfiguration);
+    testing_support::writeFile(root / "lib" / "probe.jar", "not really a jar");
+}
+
+void expectProbeFound(const ProcessResult& result) {
+    EXPECT_NE(result.out.find("classpath: lib/probe.jar\n"), std::string::npos) << result.out;
+    EXPECT_EQ(result.exitCode, 2) << result.out << result.err;
+}
+
+ProcessResult runFrom(const fs::path& workingDirectory, const std::string& program) {
+    ProcessOptions options;
+    options.program = program;
+    options.arguments = {program};
+    options.workingDirectory = workingDirectory.string();
+    return testing_support::runProcess(options);
+}
+
+TEST(LaunchSequence, WithoutConfigurationTheOptionsCannotBeBuilt) {
+    Installation installation;
+    const ProcessResult result = installation.run();
+    EXPECT_EQ(result.exitCode, 1);
+    // The step's message has no line end of its own, and the box follows it.
+    const std::string message = "Cannot load JVM options";
+    ASSERT_GE(result.out.size(), message.size());
+    EXPECT_EQ(result.out.substr(result.out.size() - message.size()), message);
+    EXPECT_NE(result.err.find("Error: Cannot load JVM options\n"), std::string::npos) << result.err;
+}
+
+TEST(LaunchSequence, FindsItsDirectoryWhenStartedThroughARelativePath) {
+    Installation installation;
+    writeProbeInstallation(installation.root());
+    // Started from the parent directory, so the current directory is not the installation.
+    const fs::path parent = installation.root().parent_path();
+    const std::string relative = (installation.root().filename() / "launcher").string();
+    expectProbeFound(runFrom(parent, relative));
+}
+
+TEST(LaunchSequence, FindsTheRealFilesDirectoryWhenStartedThroughASymbolicLink) {
+    Installation installation;
+    writeProbeInstallation(installation.root());
+    TempDir elsewhere;
+    // A decoy beside the link: it must not be read.
+    testing_support::writeFile(elsewhere.path() / "launch.properties", "jvm.classpath=decoy.jar\n");
+    fs::create_symlink(installation.launcherPath(), elsewhere.path() / "launcher");
+    expectProbeFound(runFrom(elsewhere.path(), (elsewhere.path() / "launcher").string()));
+}
+
+TEST(LaunchSequence, FindsItsDirectoryWhenThePathIsLongerThanMaxPath) {
+    TempDir dir;
+    fs::path deep = dir.path();
+    while (deep.string().size() <= 300)
+        deep /= std::string(60, 'd');
+    testing_support::copyExecutable(testing_support::launcherBinary(), deep / "launcher");
+    writeProbeInstallation(deep);
+    ASSERT_GT((deep / "launcher").string().size(), 260u);
+    expectProbeFound(runFrom(dir.path(), (deep / "launcher").string()));
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "platform/directory_listing.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using platform::EntryType;
+
+std::map<std::string, EntryType> listAll(const std::string& path) {
+    std::map<std::string, EntryType> entries;
+    platform::DirectoryListing* listing = platform::openDirectory(path.c_str());
+    if (listing == nullptr)
+        ADD_FAILURE() << "cannot open " << path;
+    if (listing == nullptr)
+        return entries;
+    platform::DirectoryEntry entry{};
+    while (platform::nextDirectoryEntry(listing, entry))
+        entries[std::string(entry.name)] = entry.type;
+    // Exhaustion is final.
+    EXPECT_FALSE(platform::nextDirectoryEntry(listing, entry));
+    platform::closeDirectory(listing);
+    return entries;
+}
+
+TEST(DirectoryListing, TellsFilesFromDirectoriesAndResolvesLinks) {
+    testing_support::TempDir dir;
+    testing_support::writeFile(dir.path() / "a.jar", "x");
+    std::filesystem::create_directory(dir.path() / "sub.jar");
+    std::filesystem::create_symlink("a.jar", dir.path() / "link-to-file.jar");
+    std::filesystem::create_symlink("sub.jar", dir.path() / "link-to-dir.jar");
+    std::filesystem::create_symlink("nowhere", dir.path() / "dangling.jar");
+    ASSERT_EQ(::mkfifo((dir.path() / "fifo.jar").c_str(), 0600), 0);
+
+    const auto entries = listAll(dir.path().string());
+    EXPECT_EQ(entries.at("a.jar"), EntryType::RegularFile);
+    EXPECT_EQ(entries.at("link-to-file.jar"), EntryType::RegularFile);
+    EXPECT_EQ(entries.at("dangling.jar"), EntryType::RegularFile);
+    EXPECT_EQ(entries.at("sub.jar"), EntryType::Other);
+    EXPECT_EQ(entries.at("link-to-dir.jar"), EntryType::Other);
+    EXPECT_EQ(entries.at("fifo.jar"), EntryType::Other);
+    EXPECT_EQ(entries.at("."), EntryType::Other);
+    EXPECT_EQ(entries.at(".."), EntryType::Other);
+    EXPECT_EQ(entries.size(), 8u);
+}
+
+TEST(DirectoryListing, MissingDirectoryOrFileCannotBeOpened) {
+    testing_support::TempDir dir;
+    testing_support::writeFile(dir.path() / "file", "x");
+    EXPECT_EQ(platform::openDirectory((dir / "missing").c_str()), nullptr);
+    EXPECT_EQ(platform::openDirectory((dir / "file").c_str()), nullptr);
+    EXPECT_EQ(platform::openDirectory(""), nullptr);
+}
+
+}  // namespace

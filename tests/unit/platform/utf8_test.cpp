@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/utf8.h"
+
+namespace {
+
+struct DecodeCase {
+    const char* name;
+    std::string utf8;
+    std::u16string utf16;
+};
+
+class Utf8Decoding : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(Utf8Decoding, GivesTheseUtf16Units) {
+    EXPECT_EQ(platform::utf8ToUtf16(GetParam().utf8), GetParam().utf16);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, Utf8Decoding,
+    ::testing::Values(
+        DecodeCase{"Ascii", "two words", u"two words"}, DecodeCase{"Empty", "", u""},
+        DecodeCase{"TwoAndThreeByteForms", "\xC3\xBC\xE2\x82\xAC", u"\u00FC\u20AC"},
+        DecodeCase{"EmojiBecomesSurrogatePair", "\xF0\x9F\x98\x80", u"\U0001F600"},
+        DecodeCase{"LoneContinuationByte", "a\x80z", u"a\uFFFDz"},
+        DecodeCase{"InvalidLeadByte", "\xFF", u"\uFFFD"},
+        DecodeCase{"TruncatedSequenceAtEnd", "a\xE2\x82", u"a\uFFFD\uFFFD"},
+        DecodeCase{"TruncatedSequenceBeforeAscii", "\xE2\x82x", u"\uFFFD\uFFFDx"},
+        DecodeCase{"OverlongFormIsRejected", "\xC0\xAF", u"\uFFFD\uFFFD"},
+        DecodeCase{"EncodedSurrogateIsRejected", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+        DecodeCase{"BeyondUnicodeIsRejected", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        DecodeCase{"EmbeddedNulIsKept", std::string("a\0b", 3), std::u16string(u"a\0b", 3)}),
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
+
+}  // namespace
