@@ -41,7 +41,10 @@ cmake --build "$native_build" --target wine_launcher_tests
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/wine-tests.XXXXXX")
 export WINEPREFIX=$work/prefix
-mkdir -p "$WINEPREFIX"
+# Wine's server directory and the tests' temporary installations go here too, so that the
+# cleanup leaves nothing behind.
+export TMPDIR=$work/tmp
+mkdir -p "$WINEPREFIX" "$TMPDIR"
 unset DISPLAY WAYLAND_DISPLAY
 # No Mono or Gecko installer prompts while the prefix is made; no debug channels but the
 # relay channel that the tests enable per run.

@@ -15,7 +15,8 @@ constexpr std::chrono::seconds runLimit{60};
 }  // namespace
 
 WineInstallation::WineInstallation(const WineSetup& setup, const std::filesystem::path& launcher)
-    : setup_(setup) {
+    : setup_(setup), root_(dir_.path() / "Brantlo Client") {
+    std::filesystem::create_directories(root_);
     testing_support::copyExecutable(launcher.empty() ? setup.launcherExe() : launcher,
                                     path("launcher.exe"));
 }
@@ -37,28 +38,25 @@ void WineInstallation::copyStubJvm(const std::string& relative) const {
     testing_support::copyExecutable(setup_.stubJvmDll(), path(relative));
 }
 
-WineRun WineInstallation::run(const std::vector<std::string>& arguments) const {
+WineRun WineInstallation::run(const std::vector<std::string>& arguments,
+                              const RunOptions& options) const {
     std::vector<std::string> wineArguments{path("launcher.exe").string()};
     wineArguments.insert(wineArguments.end(), arguments.begin(), arguments.end());
-    return runWine(wineArguments);
+    return runWine(wineArguments, options);
 }
 
-WineRun WineInstallation::runTracingTo(const std::filesystem::path& traceFile,
-                                       const std::vector<std::string>& arguments) const {
-    std::vector<std::string> wineArguments{path("launcher.exe").string()};
-    wineArguments.insert(wineArguments.end(), arguments.begin(), arguments.end());
-    return runWine(wineArguments, traceFile);
-}
-
-WineRun WineInstallation::runWithCommandLine(const std::string& commandLine) const {
+WineRun WineInstallation::runWithCommandLine(const std::string& commandLine,
+                                             const RunOptions& options) const {
     const auto commandLineFile = scratch("command_line.txt");
     testing_support::writeFile(commandLineFile, commandLine);
     return runWine(
-        {setup_.helper("command_line_runner").string(), exePath(), windowsPath(commandLineFile)});
+        {setup_.helper("command_line_runner").string(), exePath(), windowsPath(commandLineFile)},
+        options);
 }
 
 WineRun WineInstallation::runWine(const std::vector<std::string>& wineArguments,
-                                  const std::filesystem::path& traceFile) const {
+                                  const RunOptions& runOptions) const {
+    const std::filesystem::path& traceFile = runOptions.traceFile;
     testing_support::ProcessOptions options;
     if (traceFile.empty()) {
         options.program = setup_.wine;
@@ -68,9 +66,11 @@ WineRun WineInstallation::runWine(const std::vector<std::string>& wineArguments,
         options.arguments = {"sh", "-c", "exec \"$@\" 2>\"$0\"", traceFile.string(), setup_.wine};
     }
     options.arguments.insert(options.arguments.end(), wineArguments.begin(), wineArguments.end());
-    options.workingDirectory = root().string();
+    options.workingDirectory =
+        (runOptions.workingDirectory.empty() ? root() : runOptions.workingDirectory).string();
     // The prefix traces only the calls the tests read (see scripts/wine-tests.sh).
-    options.environment = {{"WINEDEBUG", "-all,+relay"}};
+    options.environment = runOptions.environment;
+    options.environment.emplace_back("WINEDEBUG", "-all,+relay");
     options.unsetEnvironment = {"DISPLAY", "WAYLAND_DISPLAY"};
     options.timeout = runLimit;
 
