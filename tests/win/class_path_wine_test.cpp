@@ -20,6 +20,10 @@ struct ClassPathCase {
     const char* lastLine;  // the builder's last line, or the launch's last message
 };
 
+void PrintTo(const ClassPathCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 class ClassPathUnderWine : public WineTest, public ::testing::WithParamInterface<ClassPathCase> {};
 
 TEST_P(ClassPathUnderWine, ListsDirectoriesAsTheBuilderNeeds) {

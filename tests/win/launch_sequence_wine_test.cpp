@@ -84,6 +84,10 @@ struct HostingFailure {
     bool destroyed;          // whether DestroyJavaVM was called
 };
 
+void PrintTo(const HostingFailure& value, std::ostream* out) {
+    *out << value.name;
+}
+
 class HostingFailureUnderWine : public WineTest,
                                 public ::testing::WithParamInterface<HostingFailure> {};
 

@@ -15,6 +15,10 @@ struct CommandLineCase {
     Lines arguments;          // main's array
 };
 
+void PrintTo(const CommandLineCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 class MainArgumentsUnderWine : public WineTest,
                                public ::testing::WithParamInterface<CommandLineCase> {};
 

@@ -103,6 +103,23 @@ void forEachLine(const std::string& text, Visit visit) {
 
 }  // namespace
 
+void PrintTo(const MessageBoxCall& call, std::ostream* out) {
+    const auto quoted = [](const std::string& text) {
+        std::string result = "\"";
+        for (const char c : text) {
+            if (c == '\n')
+                result += "\\n";
+            else if (c == '"' || c == '\\')
+                result += std::string("\\") + c;
+            else
+                result += c;
+        }
+        return result + "\"";
+    };
+    *out << "box " << quoted(call.caption) << ": " << quoted(call.text)
+         << (call.truncated ? " (cut short)" : "");
+}
+
 std::vector<MessageBoxCall> messageBoxCalls(const std::string& trace) {
     std::vector<MessageBoxCall> calls;
     forEachLine(trace, [&](const std::string& line, bool) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct MessageBoxCall {
         return text == other.text && caption == other.caption && truncated == other.truncated;
     }
 };
+
+// Readable failure output: caption and text, C-escaped.
+void PrintTo(const MessageBoxCall& call, std::ostream* out);
 
 // The MessageBoxA calls in a relay trace, in the order they were made. Wine writes the string
 // arguments C-escaped (\n, \", \\, \xNN); they come back here as the bytes that were passed.
