@@ -21,10 +21,10 @@ bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
         return false;
     entry.name = std::string_view(record->d_name, record->d_namlen);
     switch (record->d_type) {
-        case 0x8000:
+        case win::direntRegularFile:
             entry.type = EntryType::RegularFile;
             break;
-        case 0:
+        case win::direntUndetermined:
             entry.type = EntryType::Undetermined;
             break;
         default:

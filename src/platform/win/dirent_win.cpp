@@ -1,17 +1,174 @@
-// Windows only. Temporary: replaced by the FindFirstFileW-based implementation.
+// Windows only: directory streams over the wide-character directory search.
 #include "platform/win/dirent_win.h"
 
+#include <windows.h>
+
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <new>
 
 namespace platform::win {
-DIR* opendir(const char*) {
-    errno = ENOENT;
-    return nullptr;
+
+struct WideSearch {
+    WIN32_FIND_DATAW findData;
+    bool firstEntryWaiting = false;  // found by the opening search, not yet returned
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    std::unique_ptr<wchar_t[]> pattern;
+
+    ~WideSearch() {
+        if (handle != INVALID_HANDLE_VALUE)
+            ::FindClose(handle);
+    }
+};
+
+namespace {
+
+// Room for "\*" and the terminator after the full path, with a margin.
+constexpr DWORD patternSuffixRoom = 8;
+
+bool endsWithSeparator(const wchar_t* fullPath, std::size_t length) {
+    if (length == 0)
+        return false;
+    const wchar_t last = fullPath[length - 1];
+    return last == L'\\' || last == L'/' || last == L':';
 }
-dirent* readdir(DIR*) {
-    return nullptr;
+
+// The search for widePath's entries, started, or null with errno set as the caller reports it.
+WideSearch* openWideSearch(const wchar_t* widePath) {
+    if (widePath[0] == L'\0') {
+        errno = ENOENT;
+        return nullptr;
+    }
+    std::unique_ptr<WideSearch> search(new (std::nothrow) WideSearch);
+    if (!search)
+        return nullptr;
+    const DWORD needed = ::GetFullPathNameW(widePath, 0, nullptr, nullptr);
+    const DWORD capacity = needed + patternSuffixRoom;
+    search->pattern.reset(new (std::nothrow) wchar_t[capacity]);
+    if (!search->pattern)
+        return nullptr;
+    // A path that changed its length since the query would not fit: as good as not formed.
+    const DWORD length = ::GetFullPathNameW(widePath, needed, search->pattern.get(), nullptr);
+    if (length == 0 || length >= needed) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    wchar_t* end = search->pattern.get() + length;
+    if (!endsWithSeparator(search->pattern.get(), length))
+        *end++ = L'\\';
+    *end++ = L'*';
+    *end = L'\0';
+    search->handle = ::FindFirstFileW(search->pattern.get(), &search->findData);
+    if (search->handle == INVALID_HANDLE_VALUE) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    search->firstEntryWaiting = true;
+    return search.release();
 }
-int closedir(DIR*) {
+
+// The next entry's find data, or null when the listing is over (the handle is then closed).
+const WIN32_FIND_DATAW* nextFindData(WideSearch& search) {
+    if (search.firstEntryWaiting) {
+        search.firstEntryWaiting = false;
+        return &search.findData;
+    }
+    if (search.handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    if (!::FindNextFileW(search.handle, &search.findData)) {
+        ::FindClose(search.handle);
+        search.handle = INVALID_HANDLE_VALUE;
+        return nullptr;
+    }
+    return &search.findData;
+}
+
+// Converts a wide name into entry's d_name; false when it does not convert or does not fit.
+// _TRUNCATE keeps an over-long name from reaching the C library's invalid parameter handler,
+// which may end the process; a truncated name counts as not converted.
+bool convertName(const wchar_t* name, dirent& entry) {
+    std::size_t converted = 0;
+    const errno_t result =
+        ::wcstombs_s(&converted, entry.d_name, direntPathCapacity, name, _TRUNCATE);
+    if (result != 0 || converted == 0)
+        return false;
+    entry.d_namlen = converted - 1;
+    return true;
+}
+
+int entryType(DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0)
+        return direntCharacterDevice;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return direntDirectory;
+    return direntRegularFile;
+}
+
+}  // namespace
+
+DIR* opendir(const char* path) {
+    if (path == nullptr || path[0] == '\0') {
+        errno = ENOENT;
+        return nullptr;
+    }
+    std::unique_ptr<DIR> stream(new (std::nothrow) DIR{});
+    if (!stream)
+        return nullptr;
+    wchar_t widePath[direntPathCapacity];
+    std::size_t converted = 0;
+    // A path that does not fit comes back truncated; it is reported as too long.
+    const errno_t result = ::mbstowcs_s(&converted, widePath, direntPathCapacity, path, _TRUNCATE);
+    if (result != 0) {
+        errno = result == STRUNCATE ? ERANGE : result;
+        return nullptr;
+    }
+    stream->search = openWideSearch(widePath);
+    if (stream->search == nullptr)
+        return nullptr;
+    return stream.release();
+}
+
+dirent* readdir(DIR* stream) {
+    if (stream == nullptr || stream->search == nullptr)
+        return nullptr;
+    const WIN32_FIND_DATAW* found = nextFindData(*stream->search);
+    if (found == nullptr)
+        return nullptr;
+    dirent& entry = stream->entry;
+    entry.d_ino = 0;
+    // The conversions report unconvertible names through errno too; the listing does not.
+    const int savedErrno = errno;
+    const bool named =
+        convertName(found->cFileName, entry) ||
+        (found->cAlternateFileName[0] != L'\0' && convertName(found->cAlternateFileName, entry));
+    errno = savedErrno;
+    if (named) {
+        entry.d_type = entryType(found->dwFileAttributes);
+    } else {
+        // The listing goes on; the builder still sees that an entry was there.
+        std::strcpy(entry.d_name, "?");
+        entry.d_namlen = 1;
+        entry.d_type = direntUndetermined;
+    }
+    return &entry;
+}
+
+int closedir(DIR* stream) {
+    if (stream == nullptr) {
+        errno = EBADF;
+        return -1;
+    }
+    const bool hadSearch = stream->search != nullptr;
+    delete stream->search;
+    delete stream;
+    if (!hadSearch) {
+        errno = EBADF;
+        return -1;
+    }
     return 0;
 }
+
 }  // namespace platform::win

@@ -1,0 +1,86 @@
+#include "classpath/class_path_builder.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <vector>
+
+#include "classpath/class_path_directive.h"
+#include "classpath/jar_name_index.h"
+#include "classpath/jars_version_resolver.h"
+#include "config/line_reader.h"
+#include "config/property_file.h"
+#include "launcher/process_state.h"
+#include "platform/directory_listing.h"
+#include "platform/path_conventions.h"
+
+namespace launcher {
+
+namespace {
+
+// The build cannot go on: the message on standard output, then the end of the process.
+[[noreturn]] void giveUp(const std::string& message) {
+    std::cout << message << std::endl;
+    std::exit(1);
+}
+
+platform::DirectoryListing* openListing(const std::string& directory) {
+    // A NUL inside the text would silently list a shorter path.
+    if (directory.find('\0') != std::string::npos)
+        return nullptr;
+    return platform::openDirectory(directory.empty() ? "." : directory.c_str());
+}
+
+// Offers every file of directory that stands for one of its jar names, then checks that each
+// of them has a file by now (possibly from an earlier directory).
+void scanDirectory(const std::string& directory, const std::vector<std::string>& jarNames,
+                   JarsVersionResolver& resolver) {
+    platform::DirectoryListing* listing = openListing(directory);
+    if (listing == nullptr)
+        giveUp("Failed to scan dir '" + directory + "'");
+
+    const JarNameIndex index(jarNames);
+    const std::string dirPrefix = directory.empty() ? std::string() : directory + "/";
+    std::vector<std::size_t> matches;
+    platform::DirectoryEntry entry{};
+    while (platform::nextDirectoryEntry(listing, entry)) {
+        // Subdirectories named like jars are never class path elements.
+        if (entry.type == platform::EntryType::Other)
+            continue;
+        index.findMatches(entry.name, matches);
+        if (matches.empty())
+            continue;
+        const JarCandidate candidate{std::string(entry.name), dirPrefix};
+        for (const std::size_t position : matches)
+            resolver.offerJar(jarNames[position], candidate);
+    }
+
+    for (const std::string& jarName : jarNames) {
+        if (!resolver.containsJar(jarName))
+            giveUp("Failed to build classpath. " + directory + "/" + jarName + " is missed.");
+    }
+    platform::closeDirectory(listing);
+}
+
+}  // namespace
+
+std::string buildClassPath() {
+    const JarNamesByDir jarNamesByDir =
+        parseClassPathDirective(getProperty(launchProps, "jvm.classpath"));
+    JarsVersionResolver resolver(readClientVersion());
+    // One directory at a time, so a failure leaves the later ones unopened.
+    for (const auto& [directory, jarNames] : jarNamesByDir)
+        scanDirectory(directory, jarNames, resolver);
+
+    std::string classPath = resolver.getClassPath(platform::pathListSeparator());
+    std::cout << "classpath: " << classPath << std::endl;
+    return classPath;
+}
+
+std::string readClientVersion() {
+    std::string bytes;
+    if (!readFileBytes("version", bytes))
+        return {};
+    return std::string(firstLine(bytes));
+}
+
+}  // namespace launcher

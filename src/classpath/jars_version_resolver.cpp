@@ -1,0 +1,71 @@
+#include "classpath/jars_version_resolver.h"
+
+#include <algorithm>
+#include <iostream>
+
+#include "classpath/jar_version.h"
+#include "classpath/string_split.h"
+
+namespace launcher {
+
+JarsVersionResolver::JarsVersionResolver(const std::string& clientVersion) {
+    std::cout << "Brantlo Client version: " << clientVersion << std::endl;
+    clientVersionParts = splitString(clientVersion, '.');
+}
+
+void JarsVersionResolver::offerJar(const std::string& jarName, const JarCandidate& candidate) {
+    const auto chosen = chosenJars.find(jarName);
+    if (chosen == chosenJars.end()) {
+        chosenJars.emplace(jarName, candidate);
+        return;
+    }
+    // Without a comparable client version the first file found is as good as any.
+    if (!isClientVersionDigital()) {
+        std::cout << "Brantlo Client version is not digital." << std::endl;
+        return;
+    }
+    const int newScore = countMatchingVersionParts(extractJarVersion(candidate.fileName));
+    const int oldScore = countMatchingVersionParts(extractJarVersion(chosen->second.fileName));
+    if (newScore > oldScore)
+        chosen->second = candidate;
+}
+
+bool JarsVersionResolver::containsJar(const std::string& jarName) const {
+    return chosenJars.contains(jarName);
+}
+
+std::string JarsVersionResolver::getClassPath(char separator) const {
+    std::string classPath;
+    bool first = true;
+    for (const auto& [jarName, candidate] : chosenJars) {
+        if (!first)
+            classPath += separator;
+        first = false;
+        classPath += candidate.dirPrefix;
+        classPath += candidate.fileName;
+    }
+    return classPath;
+}
+
+int JarsVersionResolver::countMatchingVersionParts(const std::string& version) const {
+    const std::vector<std::string> parts = splitString(version, '.');
+    const std::size_t comparable = std::min(parts.size(), clientVersionParts.size());
+    int count = 0;
+    for (std::size_t i = 0; i < comparable && parts[i] == clientVersionParts[i]; ++i)
+        ++count;
+    return count;
+}
+
+bool JarsVersionResolver::isClientVersionDigital() const {
+    if (clientVersionParts.empty())
+        return false;
+    return std::all_of(clientVersionParts.begin(), clientVersionParts.end(),
+                       [](const std::string& part) { return part.empty() || isAllDigits(part); });
+}
+
+bool JarsVersionResolver::isAllDigits(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace launcher

@@ -1,0 +1,240 @@
+// The class path step of the real launcher, run in temporary installations.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "classpath/string_split.h"
+#include "platform/path_conventions.h"
+#include "support/installation.h"
+
+namespace {
+
+using testing_support::Installation;
+using testing_support::ProcessResult;
+
+const std::string notDigitalLine = "Brantlo Client version is not digital.";
+
+struct Layout {
+    Layout(std::vector<std::string> files_, std::vector<std::string> directories_ = {},
+           std::optional<std::string> version_ = std::nullopt)
+        : files(std::move(files_)),
+          directories(std::move(directories_)),
+          version(std::move(version_)) {}
+
+    std::vector<std::string> files;        // empty files, relative to the installation
+    std::vector<std::string> directories;  // empty directories
+    std::optional<std::string> version;    // bytes of the file "version", if any
+};
+
+void lay(const Installation& installation, const std::string& directive, const Layout& layout) {
+    installation.write("launch.properties", "jvm.classpath=" + directive + "\n");
+    for (const std::string& file : layout.files)
+        installation.write(file, "");
+    for (const std::string& directory : layout.directories)
+        std::filesystem::create_directories(installation.root() / directory);
+    if (layout.version)
+        installation.write("version", *layout.version);
+}
+
+// The text after "classpath: " on its own line, if the launcher printed one.
+std::optional<std::string> printedClassPath(const std::string& out) {
+    const std::string marker = "classpath: ";
+    const std::size_t at = out.starts_with(marker) ? 0 : out.find("\n" + marker);
+    if (at == std::string::npos)
+        return std::nullopt;
+    const std::size_t start = at == 0 ? marker.size() : at + 1 + marker.size();
+    const std::size_t end = out.find('\n', start);
+    if (end == std::string::npos)
+        return std::nullopt;
+    return out.substr(start, end - start);
+}
+
+bool hasLine(const std::string& out, const std::string& line) {
+    return out.starts_with(line + "\n") || out.find("\n" + line + "\n") != std::string::npos;
+}
+
+std::size_t countLines(const std::string& out, const std::string& line) {
+    std::size_t count = 0;
+    for (const std::string& each : launcher::splitString(out, '\n'))
+        count += each == line ? 1 : 0;
+    return count;
+}
+
+// The elements joined as the launcher joins them on this platform.
+std::string joined(const std::vector<std::string>& elements) {
+    std::string text;
+    for (const std::string& element : elements)
+        text += (text.empty() ? "" : std::string(1, platform::pathListSeparator())) + element;
+    return text;
+}
+
+TEST(ClassPathBuild, KeepsOneFilePerJarInJarNameOrder) {
+    struct Case {
+        std::string directive;
+        Layout layout;
+        std::vector<std::string> elements;
+    };
+    const std::vector<Case> cases = {
+        {"lib/a.jar;lib/b.jar",
+         {{"lib/a.jar", "lib/b__V1.0.jar", "lib/notes.txt"}},
+         {"lib/a.jar", "lib/b__V1.0.jar"}},
+        {"x/b.jar;a/c.jar;lib/z.jar;lib/a.jar",
+         {{"x/b.jar", "a/c.jar", "lib/z.jar", "lib/a.jar", "lib/b.jar"}},
+         {"lib/a.jar", "x/b.jar", "a/c.jar", "lib/z.jar"}},
+        {"a.jar;/a.jar", {{"a.jar", "lib/a.jar"}}, {"a.jar"}},
+        // One jar under two directories: both compete for one element.
+        {"lib/a.jar;ext/a.jar",
+         {{"lib/a__V2.1.0.jar", "ext/a__V2.0.jar"}, {}, "2.1.0"},
+         {"lib/a__V2.1.0.jar"}},
+        {"lib/a.jar;ext/a.jar", {{"ext/a__V2.0.jar"}, {"lib"}, "2.1.0"}, {"ext/a__V2.0.jar"}},
+        // A directory named like the jar is never a candidate.
+        {"lib/x.jar",
+         {{"lib/x__V1.jar", "lib/x.jar/inner.jar"}, {"lib/x__V1.jar.d"}},
+         {"lib/x__V1.jar"}},
+        {"lib/core.jar",
+         {{"lib/Core__V1.jar", "lib/core.jar", "lib/core-1.jar"}},
+         {"lib/core.jar"}},
+        {"lib/", {{"lib/only.txt"}, {"lib/sub"}}, {"lib/only.txt"}},
+        {"lib/tools", {{"lib/toolsmith.txt"}}, {"lib/toolsmith.txt"}},
+        {"", {{"a.jar"}}, {}},
+        {"lib/a.jar;", {{"lib/a.jar"}}, {"lib/a.jar"}},
+        {" lib /a.jar", {{" lib /a.jar"}}, {" lib /a.jar"}},
+    };
+    for (const Case& c : cases) {
+        const Installation installation;
+        lay(installation, c.directive, c.layout);
+        const ProcessResult result = installation.run();
+        EXPECT_EQ(printedClassPath(result.out), joined(c.elements))
+            << "directive: " << c.directive << "\nout: " << result.out;
+    }
+}
+
+TEST(ClassPathBuild, AbsentDirectiveListsNothingAndGivesTheEmptyClassPath) {
+    const Installation installation;
+    installation.write("launch.properties", "main.class=Main\n");
+    installation.write("version", "3.0\n");
+    const ProcessResult result = installation.run();
+    EXPECT_TRUE(hasLine(result.out, "Brantlo Client version: 3.0")) << result.out;
+    EXPECT_EQ(printedClassPath(result.out), "") << result.out;
+}
+
+TEST(ClassPathBuild, EmptyJarNameBetweenTwoSeparatorsTakesAFileOfTheCurrentDirectory) {
+    const Installation installation;
+    lay(installation, "lib/a.jar;;", {{"lib/a.jar"}});
+    std::set<std::string> regularFiles;
+    for (const auto& entry : std::filesystem::directory_iterator(installation.root())) {
+        if (entry.is_regular_file())
+            regularFiles.insert(entry.path().filename().string());
+    }
+    const ProcessResult result = installation.run();
+    const auto classPath = printedClassPath(result.out);
+    ASSERT_TRUE(classPath.has_value()) << result.out;
+    const auto elements = launcher::splitString(*classPath, platform::pathListSeparator());
+    ASSERT_EQ(elements.size(), 2u) << *classPath;
+    EXPECT_TRUE(regularFiles.contains(elements[0])) << elements[0];
+    EXPECT_EQ(elements[1], "lib/a.jar");
+}
+
+TEST(ClassPathBuild, GivesUpWithExitStatusOneAtTheFirstFailure) {
+    struct Case {
+        std::string directive;
+        Layout layout;
+        std::string message;
+        std::string notPrinted;  // what a directory after the failure would have said
+    };
+    const std::vector<Case> cases = {
+        {"libx/a.jar;lib/b.jar", {{"lib/b.jar"}}, "Failed to scan dir 'libx'", ""},
+        {"lib/a.jar", {{"lib"}}, "Failed to scan dir 'lib'", ""},
+        {"a/x.jar;b/y.jar", {{"b/x.jar"}}, "Failed to scan dir 'a'", "b/y.jar is missed."},
+        {"a/x.jar;b/y.jar",
+         {{"a/y.jar"}},
+         "Failed to build classpath. a/x.jar is missed.",
+         "Failed to scan dir 'b'"},
+        {"lib/a.jar;ext/a.jar",
+         {{"lib/a.jar"}, {"ext"}},
+         "Failed to build classpath. ext/a.jar is missed.",
+         ""},
+        {"lib/b.jar;lib/a.jar;lib/c.jar",
+         {{"lib/a.jar"}},
+         "Failed to build classpath. lib/b.jar is missed.",
+         "lib/c.jar is missed."},
+        {"lib\\a.jar",
+         {{"lib/a.jar", "lib\\a.jar.d"}},
+         "Failed to build classpath. /lib\\a.jar is missed.",
+         ""},
+        {"lib/x.jar",
+         {{"lib/x.jar/inner.jar"}},
+         "Failed to build classpath. lib/x.jar is missed.",
+         ""},
+        {"lib/Core.jar",
+         {{"lib/core.jar"}},
+         "Failed to build classpath. lib/Core.jar is missed.",
+         ""},
+        // A NUL inside the text must not list the directory named by the text before it.
+        {std::string("li\0b/a.jar", 10),
+         {{"li/a.jar"}},
+         std::string("Failed to scan dir 'li\0b'", 25),
+         ""},
+    };
+    for (const Case& c : cases) {
+        const Installation installation;
+        lay(installation, c.directive, c.layout);
+        const ProcessResult result = installation.run();
+        EXPECT_EQ(result.exitCode, 1) << c.directive;
+        EXPECT_TRUE(hasLine(result.out, c.message)) << c.directive << "\nout: " << result.out;
+        EXPECT_FALSE(printedClassPath(result.out).has_value()) << result.out;
+        if (!c.notPrinted.empty()) {
+            EXPECT_EQ(result.out.find(c.notPrinted), std::string::npos) << result.out;
+        }
+    }
+}
+
+TEST(ClassPathBuild, ReadsTheFirstLineOfTheVersionFileByteForByte) {
+    struct Case {
+        std::optional<std::string> version;
+        std::string printed;
+        std::size_t notDigitalLines;
+    };
+    const std::vector<Case> cases = {
+        {"2.1.0\r\nsecond\n", "2.1.0", 0},
+        {"2.1.0", "2.1.0", 0},
+        {"\xEF\xBB\xBF"
+         "2.1.0\n",
+         "\xEF\xBB\xBF"
+         "2.1.0",
+         1},
+        {" 2.1.0 \n", " 2.1.0 ", 1},
+        {"", "", 1},
+        {std::nullopt, "", 1},
+    };
+    for (const Case& c : cases) {
+        const Installation installation;
+        lay(installation, "lib/a.jar", {{"lib/a__V1.jar", "lib/a__V2.1.0.jar"}, {}, c.version});
+        const ProcessResult result = installation.run();
+        const std::string context = "version '" + c.version.value_or("(none)") + "'";
+        EXPECT_TRUE(hasLine(result.out, "Brantlo Client version: " + c.printed))
+            << context << "\nout: " << result.out;
+        EXPECT_EQ(countLines(result.out, notDigitalLine), c.notDigitalLines) << context;
+        // Digital: the better version wins whatever the listing order.
+        if (c.notDigitalLines == 0) {
+            EXPECT_EQ(printedClassPath(result.out), "lib/a__V2.1.0.jar") << context;
+        }
+    }
+}
+
+TEST(ClassPathBuild, JarWrittenTwiceIsOfferedTwice) {
+    for (const std::string version : {"x", "1"}) {
+        const Installation installation;
+        lay(installation, "lib/a.jar;lib/a.jar", {{"lib/a.jar"}, {}, version});
+        const ProcessResult result = installation.run();
+        EXPECT_EQ(countLines(result.out, notDigitalLine), version == "x" ? 1u : 0u) << version;
+        EXPECT_EQ(printedClassPath(result.out), "lib/a.jar") << version;
+    }
+}
+
+}  // namespace
