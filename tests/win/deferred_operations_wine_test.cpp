@@ -41,13 +41,17 @@ TEST_F(DeferredUnderWine, BackslashPathsRemoveTheDirectoriesTheyEmpty) {
     installation.write("plugins/old/b.jar", "b");
     installation.write("plugins/keep.txt", "keep");
     installation.write("deferred_operations",
-                       "size=2\r\n"
+                       "size=3\r\n"
                        "operation.0=delete\r\noperation.0.file=plugins\\ext\\a.jar\r\n"
                        "operation.1=rename\r\noperation.1.file=plugins\\old\\b.jar\r\n"
-                       "operation.1.destination=plugins\\b.jar\r\n");
+                       "operation.1.destination=plugins\\b.jar\r\n"
+                       "operation.2=delete\r\noperation.2.file=plugins\\gone.jar\r\n");
     const WineRun run = installation.run({}, stubRun(installation));
     ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(run.lines().front(), "Brantlo Client version: 2.1.0");
+    const Lines lines = run.lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Skip delete file 'plugins\\gone.jar' - it doesn't exist");
+    EXPECT_EQ(lines[1], "Brantlo Client version: 2.1.0");
     EXPECT_FALSE(installation.exists("plugins/ext"));
     EXPECT_FALSE(installation.exists("plugins/old"));
     EXPECT_EQ(installation.read("plugins/b.jar"), "b");
