@@ -6,7 +6,9 @@ namespace launcher {
 
 // Carries out the list in deferredOps: deletions and renames relative to exeDir, retried under
 // a shared budget, emptied directories removed, then the list file deleted. Ends the process
-// with exit status 1 when an operation fails for good.
+// with exit status 1 when an operation fails for good, leaving the list in place; progress kept
+// beside it (deferred_operations.progress) lets the next start with the same list go on after
+// the operations already finished.
 void runDeferredOperations();
 
 // One attempt to delete exeDir + path; 0 on success (emptied directories then removed).
@@ -20,7 +22,8 @@ int tryRenameFile(const std::string& from, const std::string& to);
 // be removed.
 void removeEmptyDirectories(std::string dir);
 
-// The text of path before its last separator, or empty when it holds none.
+// The text of path before its last separator, or empty when it holds none. The separator is
+// a parameter so that every platform's rule can be checked anywhere.
 std::string parentPath(const std::string& path, char separator);
 
 }  // namespace launcher

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace launcher {
@@ -16,7 +17,21 @@ bool addClassPathOption(std::vector<std::string>& options);
 // Appends the words of built-in text 129.
 void addDefaultVmOptions(std::vector<std::string>& options);
 
+// Appends the words of text, separated by runs of spaces (only 0x20: a tab is part of a word).
+void appendSpaceSeparatedWords(std::string_view text, std::vector<std::string>& options);
+
 // memory.max from settingsProps when it lies in 1 to 1048576, otherwise 1024.
 int getMaxHeapMegabytes();
+
+// A memory.max value read the way atoi reads (leading white space, a sign, the digits up to
+// the first other character; 0 without digits) when it lies in 1 to 1048576, otherwise 1024.
+// Numbers beyond the range of int count as out of range instead of overflowing.
+int maxHeapMegabytesFrom(std::string_view value);
+
+// Copies options into vmOptions (malloc'd array, malloc'd strings) and sets vmOptionCount.
+void storeVmOptions(const std::vector<std::string>& options);
+
+// Frees every option string and the array, and clears vmOptions; vmOptionCount stays.
+void releaseVmOptions();
 
 }  // namespace launcher

@@ -10,4 +10,8 @@ int removeFile(const char* path);
 int renameFile(const char* from, const char* to);
 int removeDirectory(const char* path);
 
+// Moves the file from to the name to, replacing a file already there in one step (the C
+// library's rename refuses that on Windows): 0 on success, non-zero on failure.
+int replaceFile(const char* from, const char* to);
+
 }  // namespace platform

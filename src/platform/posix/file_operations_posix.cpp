@@ -25,4 +25,8 @@ int removeDirectory(const char* path) {
     return ::rmdir(path);
 }
 
+int replaceFile(const char* from, const char* to) {
+    return std::rename(from, to);
+}
+
 }  // namespace platform

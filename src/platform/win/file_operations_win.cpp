@@ -24,4 +24,8 @@ int removeDirectory(const char* path) {
     return _rmdir(path);
 }
 
+int replaceFile(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+}
+
 }  // namespace platform

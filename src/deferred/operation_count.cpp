@@ -1,0 +1,79 @@
+#include "deferred/operation_count.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace launcher {
+
+namespace {
+
+// The C locale's white space, which is what atoi skips.
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+int parseOperationCount(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && isBlank(text[pos]))
+        ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    // Accumulated in a wider type and held at the limit, so no digit string can overflow.
+    const std::int64_t limit = negative
+                                   ? -static_cast<std::int64_t>(std::numeric_limits<int>::min())
+                                   : std::numeric_limits<int>::max();
+    std::int64_t magnitude = 0;
+    for (; pos < text.size() && isDigit(text[pos]); ++pos) {
+        magnitude = magnitude * 10 + (text[pos] - '0');
+        if (magnitude > limit)
+            magnitude = limit;
+    }
+    return static_cast<int>(negative ? -magnitude : magnitude);
+}
+
+namespace {
+
+// The index named by an operation key ("operation." + index, then nothing, ".file" or
+// ".destination"), written as an int is written: no sign, no leading zero. -1 for other keys.
+std::int64_t describedIndex(std::string_view key) {
+    constexpr std::string_view prefix = "operation.";
+    key.remove_prefix(prefix.size());
+    std::size_t digits = 0;
+    while (digits < key.size() && isDigit(key[digits]))
+        ++digits;
+    if (digits == 0 || digits > 10 || (digits > 1 && key[0] == '0'))
+        return -1;
+    const std::string_view suffix = key.substr(digits);
+    if (!suffix.empty() && suffix != ".file" && suffix != ".destination")
+        return -1;
+    std::int64_t index = 0;
+    for (std::size_t i = 0; i < digits; ++i)
+        index = index * 10 + (key[i] - '0');
+    return index <= std::numeric_limits<int>::max() ? index : -1;
+}
+
+}  // namespace
+
+int boundedOperationCount(int count, const PropertyMap& list) {
+    constexpr std::string_view prefix = "operation.";
+    std::int64_t highest = -1;
+    for (auto it = list.lower_bound(prefix); it != list.end() && it->first.starts_with(prefix);
+         ++it) {
+        const std::int64_t index = describedIndex(it->first);
+        if (index > highest)
+            highest = index;
+    }
+    const std::int64_t limit = highest + 1 + undescribedIndicesWalked;
+    return count < limit ? count : static_cast<int>(limit);
+}
+
+}  // namespace launcher

@@ -1,0 +1,57 @@
+#include "jvm/jvm_loader.h"
+
+#include <string>
+
+#include "config/property_file.h"
+#include "config/resource_string.h"
+#include "jvm/jvm_options.h"
+#include "jvm/jvm_state.h"
+#include "launcher/process_state.h"
+#include "platform/current_directory.h"
+#include "platform/dynamic_library.h"
+#include "platform/message_box.h"
+
+namespace launcher {
+
+bool loadJvmLibrary() {
+    const std::string binPath = getProperty(launchProps, "jvm.bin.path");
+    const std::string dllPath = getProperty(launchProps, "jvm.dll.path");
+
+    // The JVM library finds its own dependencies relative to its bin directory while it loads.
+    platform::setCurrentDirectory(binPath);
+    jvmLibrary = platform::loadLibrary(dllPath);
+    if (jvmLibrary != nullptr) {
+        platform::setCurrentDirectory(exeDir);
+        createJavaVMEntry = reinterpret_cast<CreateJavaVMFunction>(
+            platform::findSymbol(jvmLibrary, "JNI_CreateJavaVM"));
+    }
+    if (createJavaVMEntry == nullptr) {
+        platform::showMessageBox("Failed to load VM DLL " + dllPath,
+                                 loadResourceString(captionTextId));
+        return false;
+    }
+    return true;
+}
+
+bool createJvm() {
+    JavaVMInitArgs args;
+    args.version = JNI_VERSION_1_2;
+    args.nOptions = vmOptionCount;
+    args.options = vmOptions;
+    args.ignoreUnrecognized = JNI_FALSE;
+    const jint result = createJavaVMEntry(&javaVM, reinterpret_cast<void**>(&jniEnv), &args);
+    releaseVmOptions();
+    if (result != JNI_OK) {
+        platform::showMessageBox(
+            "Failed to create VM: error code " + std::to_string(result) + ".\n",
+            loadResourceString(captionTextId));
+        return false;
+    }
+    return true;
+}
+
+void destroyJvm() {
+    javaVM->DestroyJavaVM();
+}
+
+}  // namespace launcher

@@ -1,0 +1,12 @@
+#include "jvm/jvm_state.h"
+
+namespace launcher {
+
+JavaVMOption* vmOptions = nullptr;
+jint vmOptionCount = 0;
+void* jvmLibrary = nullptr;
+CreateJavaVMFunction createJavaVMEntry = nullptr;
+JavaVM* javaVM = nullptr;
+JNIEnv* jniEnv = nullptr;
+
+}  // namespace launcher

@@ -1,0 +1,81 @@
+#include "jvm/main_class_invoker.h"
+
+#include <string>
+#include <vector>
+
+#include "config/property_file.h"
+#include "config/resource_string.h"
+#include "jvm/jvm_state.h"
+#include "launcher/process_state.h"
+#include "platform/message_box.h"
+#include "platform/process_arguments.h"
+
+namespace launcher {
+
+namespace {
+
+void showError(const std::string& text) {
+    platform::showMessageBox(text, loadResourceString(captionTextId));
+}
+
+// Prints the pending exception's stack trace on standard error and clears it.
+void describeAndClearException() {
+    jniEnv->ExceptionDescribe();
+    jniEnv->ExceptionClear();
+}
+
+}  // namespace
+
+MainInvocation invokeMainClass() {
+    const std::string className = getProperty(launchProps, "main.class");
+    jclass mainClass = jniEnv->FindClass(className.c_str());
+    if (mainClass == nullptr) {
+        if (jniEnv->ExceptionOccurred() != nullptr)
+            describeAndClearException();
+        showError("Could not find main class " + className);
+        return MainInvocation::notFound;
+    }
+    jmethodID mainMethod = jniEnv->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
+    if (mainMethod == nullptr) {
+        showError("Could not find main method");
+        return MainInvocation::notFound;
+    }
+    jobjectArray arguments = buildMainArgs();
+    if (arguments == nullptr) {
+        // The JVM could not make the array or one of its strings (out of memory): main was
+        // never called, which is reported like a main that failed.
+        if (jniEnv->ExceptionOccurred() != nullptr)
+            describeAndClearException();
+        showError("Error invoking main method");
+        return MainInvocation::threw;
+    }
+    jniEnv->CallStaticVoidMethod(mainClass, mainMethod, arguments);
+    if (jniEnv->ExceptionOccurred() != nullptr) {
+        describeAndClearException();
+        showError("Error invoking main method");
+        return MainInvocation::threw;
+    }
+    return MainInvocation::returned;
+}
+
+jobjectArray buildMainArgs() {
+    const std::vector<std::u16string> arguments = platform::processArguments();
+    jclass stringClass = jniEnv->FindClass("java/lang/String");
+    if (stringClass == nullptr)
+        return nullptr;
+    jobjectArray array =
+        jniEnv->NewObjectArray(static_cast<jsize>(arguments.size()), stringClass, nullptr);
+    if (array == nullptr)
+        return nullptr;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        static_assert(sizeof(jchar) == sizeof(char16_t));
+        jstring text = jniEnv->NewString(reinterpret_cast<const jchar*>(arguments[i].data()),
+                                         static_cast<jsize>(arguments[i].size()));
+        if (text == nullptr)
+            return nullptr;
+        jniEnv->SetObjectArrayElement(array, static_cast<jsize>(i), text);
+    }
+    return array;
+}
+
+}  // namespace launcher

@@ -1,0 +1,12 @@
+// POSIX only.
+#include <string.h>
+
+#include "platform/duplicate_string.h"
+
+namespace platform {
+
+char* duplicateString(const char* text) {
+    return ::strdup(text);
+}
+
+}  // namespace platform

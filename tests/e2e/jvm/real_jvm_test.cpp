@@ -1,0 +1,193 @@
+// The launcher hosting the installed JDK's real libjvm.so, in temporary installations.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "jvm_test_installation.h"
+#include "support/files.h"
+#include "support/installation.h"
+
+namespace {
+
+using jvm_e2e::contains;
+using jvm_e2e::containsAfter;
+using jvm_e2e::hostingBoxLine;
+using jvm_e2e::lineValue;
+using testing_support::Installation;
+using testing_support::ProcessResult;
+
+std::string describe(const ProcessResult& result) {
+    return "exit " + std::to_string(result.exitCode) + "\n--- stdout\n" + result.out +
+           "--- stderr\n" + result.err;
+}
+
+// The launch sequence's own failure: its text last on standard output, then its box.
+void expectLaunchFailure(const ProcessResult& result, int exitCode, const std::string& message) {
+    EXPECT_EQ(result.exitCode, exitCode) << describe(result);
+    EXPECT_TRUE(result.out.ends_with(message)) << describe(result);
+    EXPECT_TRUE(result.err.ends_with("Error: " + message + "\n")) << describe(result);
+}
+
+TEST(RealJvm, RunsTheClientWithItsArgumentsAndConfiguration) {
+    Installation installation;
+    jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch",
+                                     "jvm.keystore.path=conf/client keys.jks\n");
+    installation.write("settings.properties", "memory.max=384\n");
+    const std::vector<std::string> arguments{"one", "two words", "\xC3\xBC\xE2\x82\xAC",
+                                             "\xF0\x9F\x98\x80 emoji", ""};
+    const ProcessResult result =
+        installation.run(arguments, jvm_e2e::modernJvmEnvironment(), "./launcher");
+    ASSERT_EQ(result.exitCode, 0) << describe(result);
+
+    EXPECT_EQ(lineValue(result.out, "argc="), "6") << describe(result);
+    std::string expectedArguments = "arg=./launcher\n";
+    for (const std::string& argument : arguments)
+        expectedArguments += "arg=" + jvm_e2e::javaEscaped(argument) + "\n";
+    EXPECT_TRUE(contains(result.out, expectedArguments)) << describe(result);
+
+    const std::string classPath = lineValue(result.out, "classpath: ");
+    EXPECT_EQ(classPath, jvm_e2e::chosenClientJar());
+    EXPECT_EQ(lineValue(result.out, "java.class.path="), classPath);
+    EXPECT_EQ(lineValue(result.out, "keystoreLocation="), "conf/client keys.jks");
+    EXPECT_EQ(lineValue(result.out, "jvm.bin.path="), testing_support::jdkHome() + "/bin");
+    // The settings' maximum heap comes after the built-in -Xmx512m and wins.
+    EXPECT_EQ(lineValue(result.out, "MaxHeapSize="), std::to_string(384ull << 20));
+}
+
+TEST(RealJvm, WithoutMemoryMaxTheHeapIsOneGigabyte) {
+    Installation installation;
+    jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch");
+    const ProcessResult result = installation.run({}, jvm_e2e::modernJvmEnvironment());
+    ASSERT_EQ(result.exitCode, 0) << describe(result);
+    EXPECT_EQ(lineValue(result.out, "argc="), "1");
+    EXPECT_EQ(lineValue(result.out, "arg="), installation.launcherPath());
+    EXPECT_EQ(lineValue(result.out, "keystoreLocation="), "");
+    EXPECT_EQ(lineValue(result.out, "MaxHeapSize="), std::to_string(1024ull << 20));
+}
+
+TEST(RealJvm, SystemExitInTheClientIsTheExitCode) {
+    Installation installation;
+    jvm_e2e::installClientForRealJvm(installation, "e2e/ExitSeven");
+    const ProcessResult result = installation.run({}, jvm_e2e::modernJvmEnvironment());
+    EXPECT_EQ(result.exitCode, 7) << describe(result);
+    EXPECT_TRUE(contains(result.out, "exiting with 7\n")) << describe(result);
+}
+
+TEST(RealJvm, ANonDaemonThreadFinishesItsWorkBeforeTheProcessEnds) {
+    Installation installation;
+    jvm_e2e::installClientForRealJvm(installation, "e2e/LingeringThread");
+    const ProcessResult result = installation.run({}, jvm_e2e::modernJvmEnvironment());
+    EXPECT_EQ(result.exitCode, 0) << describe(result);
+    EXPECT_TRUE(containsAfter(result.out, "main returns\n", "worker finished\n"))
+        << describe(result);
+}
+
+class MissingMainClass : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(MissingMainClass, IsReportedWithItsFullNameAndExitCode4) {
+    const std::string& className = GetParam();
+    Installation installation;
+    jvm_e2e::installClientForRealJvm(installation, className);
+    const ProcessResult result = installation.run({}, jvm_e2e::modernJvmEnvironment());
+    expectLaunchFailure(result, 4, "Cannot create JVM");
+    // The JVM's own description of the pending error comes first, then the box.
+    EXPECT_TRUE(contains(result.err, "java.lang.NoClassDefFoundError")) << describe(result);
+    EXPECT_TRUE(containsAfter(result.err, "NoClassDefFoundError",
+                              hostingBoxLine("Could not find main class " + className)))
+        << describe(result);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, MissingMainClass,
+                         ::testing::Values("e2e/NoSuchClass",
+                                           // Longer than any fixed message buffer.
+                                           "e2e/" + std::string(600, 'L')));
+
+TEST(RealJvm, AMainWithAnotherSignatureIsNotFound) {
+    Installation installation;
+    jvm_e2e::installClientForRealJvm(installation, "e2e/WrongMain");
+    const ProcessResult result = installation.run({}, jvm_e2e::modernJvmEnvironment());
+    expectLaunchFailure(result, 4, "Cannot create JVM");
+    EXPECT_TRUE(contains(result.err, hostingBoxLine("Could not find main method")))
+        << describe(result);
+    EXPECT_FALSE(contains(result.out, "must not run")) << describe(result);
+}
+
+TEST(RealJvm, AMainThatThrowsShowsTheStackTraceAndExits5) {
+    Installation installation;
+    jvm_e2e::installClientForRealJvm(installation, "e2e/Thrower");
+    const ProcessResult result = installation.run({}, jvm_e2e::modernJvmEnvironment());
+    EXPECT_EQ(result.exitCode, 5) << describe(result);
+    EXPECT_TRUE(contains(result.err, "java.lang.IllegalStateException: client failure"))
+        << describe(result);
+    EXPECT_TRUE(containsAfter(result.err, "client failure", "at e2e.Thrower.failDeeper"))
+        << describe(result);
+    EXPECT_TRUE(containsAfter(result.err, "at e2e.Thrower.main",
+                              hostingBoxLine("Error invoking main method")))
+        << describe(result);
+    EXPECT_FALSE(contains(result.err, "Error: ")) << describe(result);
+}
+
+TEST(RealJvm, RejectsTheBuiltInPermSizeOptionWithoutHelp) {
+    if (!contains(TEST_DEFAULT_VM_OPTIONS, "-XX:MaxPermSize="))
+        GTEST_SKIP() << "built with other default options: " << TEST_DEFAULT_VM_OPTIONS;
+    Installation installation;
+    jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch");
+    const ProcessResult result = installation.run({}, jvm_e2e::plainJvmEnvironment());
+    expectLaunchFailure(result, 3, "Cannot create JVM");
+    const std::string box = lineValue(result.err, std::string(TEST_CAPTION) + ": ");
+    std::smatch code;
+    ASSERT_TRUE(
+        std::regex_match(box, code, std::regex("Failed to create VM: error code (-?\\d+)\\.")))
+        << describe(result);
+    EXPECT_LT(std::stoi(code[1]), 0) << describe(result);
+    EXPECT_FALSE(contains(result.out, "argc=")) << describe(result);
+}
+
+struct UnloadableCase {
+    const char* name;
+    std::string dllPath;  // as configured; "@" stands for the installation's directory
+};
+
+void PrintTo(const UnloadableCase& unloadable, std::ostream* out) {
+    *out << unloadable.name;
+}
+
+class UnloadableJvmLibrary : public ::testing::TestWithParam<UnloadableCase> {};
+
+TEST_P(UnloadableJvmLibrary, GivesItsTwoBoxesAndExitCode2) {
+    Installation installation;
+    std::string dllPath = GetParam().dllPath;
+    if (dllPath.starts_with("@"))
+        dllPath = installation.root().string() + dllPath.substr(1);
+    installation.write("not-a-library.so", "this is text, not a shared library\n");
+    jvm_e2e::installClient(installation,
+                           "jvm.dll.path=" + dllPath + "\njvm.bin.path=bin\nmain.class=e2e/X\n");
+    installation.write("bin/.keep", "");
+    const ProcessResult result = installation.run({}, jvm_e2e::modernJvmEnvironment());
+    expectLaunchFailure(result, 2, "Cannot load JVM library");
+    EXPECT_TRUE(contains(result.err, hostingBoxLine("Failed to load VM DLL " + dllPath) +
+                                         "Error: Cannot load JVM library\n"))
+        << describe(result);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, UnloadableJvmLibrary,
+                         ::testing::Values(UnloadableCase{"NoSuchFile", "jre/bin/server/libjvm.so"},
+                                           UnloadableCase{"Empty", ""},
+                                           UnloadableCase{"NotALibrary", "@/not-a-library.so"},
+                                           UnloadableCase{"LibraryWithoutTheEntry",
+                                                          jvm_e2e::noJvmEntryLibrary()}),
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST(JvmOptions, AnEmptyClassPathStopsBeforeTheLibraryIsLoaded) {
+    Installation installation;
+    installation.write("launch.properties", "jvm.dll.path=" + testing_support::realJvmLibrary() +
+                                                "\nmain.class=e2e/ShowLaunch\n");
+    const ProcessResult result = installation.run({}, jvm_e2e::modernJvmEnvironment());
+    expectLaunchFailure(result, 1, "Cannot load JVM options");
+    EXPECT_FALSE(contains(result.err, "Failed to load VM DLL")) << describe(result);
+}
+
+}  // namespace

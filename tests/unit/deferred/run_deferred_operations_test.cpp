@@ -1,0 +1,239 @@
+// The list carried out in-process on real files, with pauses made instant through the
+// system-call seam; runs that give up are watched from a death-test child.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <ostream>
+
+#include "config/property_file.h"
+#include "deferred/deferred_operations.h"
+#include "deferred/operation_count.h"
+#include "launcher/process_state.h"
+#include "platform/current_directory.h"
+#include "platform/system_calls.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::readFile;
+using testing_support::writeFile;
+
+int pausesTaken = 0;
+// What "another process" does during the n-th pause.
+std::function<void(int)> duringPause;
+
+void instantPause(unsigned) {
+    ++pausesTaken;
+    if (duringPause)
+        duringPause(pausesTaken);
+}
+
+std::string retryLines(int from, int to, const std::string& afterNumber) {
+    std::string lines;
+    for (int n = from; n <= to; ++n)
+        lines += "Re-trying #" + std::to_string(n) + afterNumber + "\n";
+    return lines;
+}
+
+class DeferredRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        savedDirectory_ = platform::currentDirectory();
+        ASSERT_TRUE(platform::setCurrentDirectory(install_.path().string()));
+        launcher::exeDir = install_.path().string() + "/";
+        pausesTaken = 0;
+        duringPause = nullptr;
+        platform::systemCalls().sleepMilliseconds = instantPause;
+    }
+
+    void TearDown() override {
+        platform::systemCalls() = platform::realSystemCalls();
+        platform::setCurrentDirectory(savedDirectory_);
+        launcher::exeDir.clear();
+        launcher::deferredOps.clear();
+    }
+
+    fs::path at(const std::string& relative) const { return install_.path() / relative; }
+
+    void create(const std::vector<std::string>& files) const {
+        for (const std::string& file : files)
+            writeFile(at(file), "x");
+    }
+
+    // Writes the list file and loads it, as the launch sequence does.
+    void writeList(const std::string& text) const {
+        writeFile(at("deferred_operations"), text);
+        launcher::deferredOps.clear();
+        launcher::loadPropertyFile(launcher::deferredOps, "deferred_operations");
+    }
+
+    // Runs the list in a child that must end with status 1 and write `box` on standard error;
+    // returns what the child wrote on standard output.
+    std::string runGivingUp(const std::string& box) const {
+        const std::string output = output_ / "stdout";
+        EXPECT_EXIT(
+            {
+                std::freopen(output.c_str(), "w", stdout);
+                launcher::runDeferredOperations();
+            },
+            ::testing::ExitedWithCode(1), ::testing::Eq(box));
+        return readFile(output);
+    }
+
+    std::string run() const {
+        ::testing::internal::CaptureStdout();
+        launcher::runDeferredOperations();
+        return ::testing::internal::GetCapturedStdout();
+    }
+
+  private:
+    testing_support::TempDir install_;
+    testing_support::TempDir output_;
+    std::string savedDirectory_;
+};
+
+struct GiveUpCase {
+    const char* name;
+    std::vector<std::string> files;
+    std::string list;
+    std::string afterRetryNumber;
+    std::string lastWords;
+    std::string box;  // standard error: the POSIX form of the message box, if any
+    std::string neverCreated;
+};
+
+std::ostream& operator<<(std::ostream& out, const GiveUpCase& c) {
+    return out << c.name;
+}
+
+class GivingUp : public DeferredRun, public ::testing::WithParamInterface<GiveUpCase> {};
+
+TEST_P(GivingUp, AfterFortyOneAttemptsLeavesTheListInPlace) {
+    const GiveUpCase& c = GetParam();
+    create(c.files);
+    writeList(c.list);
+
+    EXPECT_EQ(runGivingUp(c.box), retryLines(1, 41, c.afterRetryNumber) + c.lastWords);
+    EXPECT_EQ(readFile(at("deferred_operations")), c.list);
+    for (const std::string& file : c.files) {
+        EXPECT_TRUE(fs::exists(at(file))) << file;
+    }
+    if (!c.neverCreated.empty()) {
+        EXPECT_FALSE(fs::exists(at(c.neverCreated)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RealFailures, GivingUp,
+    ::testing::Values(GiveUpCase{"DeleteOfNonEmptyDirectory",
+                                 {"full/x"},
+                                 "size=1\noperation.0=delete\noperation.0.file=full\n",
+                                 " remove file 'full'",
+                                 "Cannot remove file 'full'\n",
+                                 "",
+                                 ""},
+                      GiveUpCase{"RenameOntoNonEmptyDirectoryPrintsPercentVerbatim",
+                                 {"a%d%s.jar", "full/x"},
+                                 "size=1\noperation.0=rename\noperation.0.file=a%d%s.jar\n"
+                                 "operation.0.destination=full\n",
+                                 " rename file 'a%d%s.jar' to 'full'",
+                                 "Cannot rename file a%d%s.jar to full",
+                                 "Error: Cannot rename file a%d%s.jar to full\n",
+                                 ""},
+                      GiveUpCase{
+                          "RenameIntoMissingDirectoryUnderHugeSize",
+                          {"a.jar"},
+                          "size=99999999999999999999\noperation.0=rename\noperation.0.file=a.jar\n"
+                          "operation.0.destination=missing/a.jar\n",
+                          " rename file 'a.jar' to 'missing/a.jar'",
+                          "Cannot rename file a.jar to missing/a.jar",
+                          "Error: Cannot rename file a.jar to missing/a.jar\n",
+                          "missing"}),
+    [](const ::testing::TestParamInfo<GiveUpCase>& test) { return std::string(test.param.name); });
+
+TEST_F(DeferredRun, OperationsShareOneBudgetButNumberTheirOwnAttempts) {
+    create({"slow/x", "stuck/x"});
+    writeList(
+        "size=2\noperation.0=delete\noperation.0.file=slow\n"
+        "operation.1=delete\noperation.1.file=stuck\n");
+    // Whoever held slow lets go of it during the third pause.
+    duringPause = [this](int pause) {
+        if (pause == 3)
+            fs::remove(at("slow/x"));
+    };
+
+    EXPECT_EQ(runGivingUp(""), retryLines(1, 3, " remove file 'slow'") +
+                                   retryLines(1, 38, " remove file 'stuck'") +
+                                   "Cannot remove file 'stuck'\n");
+    EXPECT_FALSE(fs::exists(at("slow")));
+}
+
+// Repeating the first two operations would delete the a.jar that the second one put in place.
+const std::string listWithBlockedThirdOperation =
+    "size=4\n"
+    "operation.0=delete\noperation.0.file=a.jar\n"
+    "operation.1=rename\noperation.1.file=a.new\noperation.1.destination=a.jar\n"
+    "operation.2=delete\noperation.2.file=blocked\n"
+    "operation.3=rename\noperation.3.file=b.new\noperation.3.destination=b.jar\n";
+
+TEST_F(DeferredRun, NextStartResumesAfterTheLastOperationDone) {
+    writeFile(at("a.jar"), "old");
+    writeFile(at("a.new"), "new");
+    create({"blocked/x", "b.new"});
+    writeList(listWithBlockedThirdOperation);
+    runGivingUp("");
+    ASSERT_EQ(readFile(at("a.jar")), "new");
+
+    fs::remove(at("blocked/x"));
+    EXPECT_EQ(run(), "");
+    EXPECT_EQ(readFile(at("a.jar")), "new");
+    EXPECT_FALSE(fs::exists(at("blocked")));
+    EXPECT_TRUE(fs::exists(at("b.jar")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
+}
+
+TEST_F(DeferredRun, ListRewrittenAfterAFailureRunsFromTheStart) {
+    create({"x", "y", "blocked/x"});
+    const std::string list =
+        "size=2\noperation.0=delete\noperation.0.file=x\n"
+        "operation.1=delete\noperation.1.file=blocked\n";
+    writeList(list);
+    runGivingUp("");
+    ASSERT_FALSE(fs::exists(at("x")));
+
+    // Same size and modification time: only the content tells the new list from the old.
+    const auto modified = fs::last_write_time(at("deferred_operations"));
+    std::string rewritten = list;
+    rewritten.replace(rewritten.find("file=x"), 6, "file=y");
+    writeList(rewritten);
+    fs::last_write_time(at("deferred_operations"), modified);
+    fs::remove(at("blocked/x"));
+
+    EXPECT_EQ(run(), "");
+    EXPECT_FALSE(fs::exists(at("y")));
+    EXPECT_FALSE(fs::exists(at("blocked")));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DeferredRun, HugeSizeEndsAfterTheUndescribedIndicesAndDeletesTheList) {
+    create({"a.jar"});
+    writeList("size=99999999999\noperation.0=delete\noperation.0.file=a.jar\n");
+    const std::string output = run();
+    std::string skips;
+    for (int i = 0; i < launcher::undescribedIndicesWalked; ++i)
+        skips += "Skip  file '' - it doesn't exist\n";
+    EXPECT_EQ(output, skips);
+    EXPECT_FALSE(fs::exists(at("a.jar")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations")));
+}
+
+}  // namespace

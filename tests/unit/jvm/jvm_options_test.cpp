@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/property_file.h"
+#include "jvm/jvm_options.h"
+#include "jvm/jvm_state.h"
+#include "launcher/process_state.h"
+
+namespace {
+
+using Words = std::vector<std::string>;
+
+struct HeapCase {
+    const char* name;
+    const char* value;  // null: no memory.max at all
+    int expected;
+};
+
+class MaxHeapMegabytes : public ::testing::TestWithParam<HeapCase> {
+  protected:
+    void TearDown() override { launcher::settingsProps.clear(); }
+};
+
+TEST_P(MaxHeapMegabytes, FollowsMemoryMax) {
+    launcher::settingsProps.clear();
+    if (GetParam().value != nullptr)
+        launcher::parseProperties(launcher::settingsProps,
+                                  std::string("memory.max=") + GetParam().value + "\n");
+    EXPECT_EQ(launcher::getMaxHeapMegabytes(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, MaxHeapMegabytes,
+    ::testing::Values(HeapCase{"Absent", nullptr, 1024}, HeapCase{"Empty", "", 1024},
+                      HeapCase{"Plain", "2048", 2048}, HeapCase{"Smallest", "1", 1},
+                      HeapCase{"Largest", "1048576", 1048576},
+                      HeapCase{"OneTooMany", "1048577", 1024}, HeapCase{"Zero", "0", 1024},
+                      HeapCase{"Negative", "-1", 1024}, HeapCase{"NotANumber", "abc", 1024},
+                      HeapCase{"TrailingUnit", "512m", 512},
+                      HeapCase{"GigabytesAreNotUnderstood", "2g", 2},
+                      HeapCase{"LeadingBlank", " 300", 300}, HeapCase{"LeadingTab", "\t300", 300},
+                      HeapCase{"PlusSign", "+64", 64}, HeapCase{"LeadingZeros", "000256", 256},
+                      HeapCase{"SignWithoutDigits", "-", 1024},
+                      HeapCase{"BlankInsideTheNumber", "25 6", 25},
+                      // Beyond int: out of range instead of overflowing into a valid size.
+                      HeapCase{"JustBeyondInt", "2147483648", 1024},
+                      HeapCase{"WrapsToAValidSizeIn32Bits", "4294967808", 1024},
+                      HeapCase{"FarBeyondInt", "99999999999999999999999999", 1024},
+                      HeapCase{"FarBelowInt", "-99999999999999999999999999", 1024}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+struct WordsCase {
+    const char* name;
+    const char* text;
+    Words expected;
+};
+
+class DefaultOptionWords : public ::testing::TestWithParam<WordsCase> {};
+
+TEST_P(DefaultOptionWords, SplitAtSpacesOnly) {
+    Words words{"-before"};
+    launcher::appendSpaceSeparatedWords(GetParam().text, words);
+    Words expected{"-before"};
+    expected.insert(expected.end(), GetParam().expected.begin(), GetParam().expected.end());
+    EXPECT_EQ(words, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, DefaultOptionWords,
+    ::testing::Values(WordsCase{"Empty", "", {}},
+                      WordsCase{"Three",
+                                "-XX:MaxPermSize=250m -Xmx512m -Xms128m",
+                                {"-XX:MaxPermSize=250m", "-Xmx512m", "-Xms128m"}},
+                      WordsCase{"RunOfSpacesIsOneSeparator", "-a   -b", {"-a", "-b"}},
+                      WordsCase{"TrailingSpaces", "-a  ", {"-a"}},
+                      // The text starts with a separator, so the first word is empty.
+                      WordsCase{"LeadingSpace", " -a", {"", "-a"}},
+                      WordsCase{"TabIsPartOfAWord", "-a\t-b -c", {"-a\t-b", "-c"}}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST(VmOptionArray, HoldsSeparateCopiesInOrderAndIsReleasedToNull) {
+    std::vector<std::string> options{"-Dfirst=1", "-Xmx64m", ""};
+    launcher::storeVmOptions(options);
+    options[0][1] = 'X';  // the array must not share the list's storage
+    ASSERT_NE(launcher::vmOptions, nullptr);
+    ASSERT_EQ(launcher::vmOptionCount, 3);
+    EXPECT_STREQ(launcher::vmOptions[0].optionString, "-Dfirst=1");
+    EXPECT_STREQ(launcher::vmOptions[1].optionString, "-Xmx64m");
+    EXPECT_STREQ(launcher::vmOptions[2].optionString, "");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(launcher::vmOptions[i].extraInfo, nullptr);
+    launcher::releaseVmOptions();
+    EXPECT_EQ(launcher::vmOptions, nullptr);
+    EXPECT_EQ(launcher::vmOptionCount, 3);
+}
+
+TEST(BuildJvmOptions, AnEmptyClassPathSetsNothing) {
+    launcher::launchProps.clear();
+    launcher::vmOptions = nullptr;
+    launcher::vmOptionCount = 0;
+    EXPECT_FALSE(launcher::buildJvmOptions());
+    EXPECT_EQ(launcher::vmOptions, nullptr);
+    EXPECT_EQ(launcher::vmOptionCount, 0);
+}
+
+}  // namespace
