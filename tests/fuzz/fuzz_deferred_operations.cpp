@@ -36,7 +36,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int largestAcceptedList = 256;  // longer lists only spend time on "Skip" lines
+constexpr int largestAcceptedList = 64;  // longer lists only spend time on "Skip" lines
 constexpr unsigned pausesOfAGivenUpRun = 41;
 
 struct RunGivenUp {};
