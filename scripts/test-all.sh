@@ -27,5 +27,8 @@ if [ -x scripts/wine-tests.sh ]; then
     scripts/wine-tests.sh
 fi
 
+step "release packages: built, unpacked, started and updated"
+scripts/package.sh
+
 step "fuzz targets, each for a bounded time"
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
