@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the launcher, lays out a demo installation under build/demo from examples/, and
-# starts the demo client through the launcher. Arguments are passed on to the client.
+# Builds the launcher and the sample installation (examples/), installs both under build/demo,
+# starts the demo client through the launcher, then applies the sample's pending update as an
+# updater would and starts it again. Arguments are passed on to the client.
 #   scripts/demo.sh                   the client gets two sample arguments
 #   scripts/demo.sh "any" "words"     the client gets these
 set -euo pipefail
@@ -12,7 +13,8 @@ scripts/install-deps.sh
 cmake --preset native
 cmake --build --preset native
 
-# The JVM of the demo is the JDK whose javac is on the PATH.
+# The JVM of the demo is the JDK whose javac is on the PATH, linked as jre/ beside the
+# launcher, where the sample's launch.properties expects it.
 javac_path="$(command -v javac || true)"
 if [ -z "$javac_path" ]; then
     echo "demo: javac is not on the PATH; install a JDK (openjdk-17-jdk-headless)" >&2
@@ -25,49 +27,37 @@ if [ ! -f "$jdk_home/lib/server/libjvm.so" ]; then
 fi
 
 demo="$root/build/demo"
-work="$root/build/demo-classes"
-rm -rf "$demo" "$work"
-mkdir -p "$demo" "$work"
+rm -rf "$demo"
+cmake --install build/native --prefix "$demo" >/dev/null
+ln -s "$jdk_home" "$demo/jre"
 
-# The two jars of the client, compiled with that JDK.
-"$jdk_home/bin/javac" -encoding UTF-8 -d "$work/greeting" \
-    examples/greeting/src/com/example/greeting/Greeter.java
-"$jdk_home/bin/javac" -encoding UTF-8 -cp "$work/greeting" -d "$work/client" \
-    examples/client/src/com/example/demo/DemoClient.java
-"$jdk_home/bin/jar" cf "$work/greeting.jar" -C "$work/greeting" .
-"$jdk_home/bin/jar" cf "$work/client.jar" -C "$work/client" .
+if [ $# -eq 0 ]; then
+    set -- "Newcomer" "a quoted argument with blanks"
+fi
 
-# Several versions of each jar side by side, as an update leaves them.
-while read -r jar_file; do
-    case "$jar_file" in
-        */client__V*.jar) source_jar="$work/client.jar" ;;
-        */greeting__V*.jar) source_jar="$work/greeting.jar" ;;
-        *) continue ;;
-    esac
-    mkdir -p "$demo/$(dirname "$jar_file")"
-    cp "$source_jar" "$demo/$jar_file"
-done < examples/installation/layout.txt
-rm -rf "$work"
-
-cp build/native/src/launcher/launcher "$demo/launcher"
-cp examples/installation/version examples/installation/settings.properties "$demo/"
-sed "s|@JDK_HOME@|$jdk_home|g" examples/installation/launch.properties.template \
-    > "$demo/launch.properties"
+# HotSpot 17 rejects the built-in default option -XX:MaxPermSize=250m; this makes it ignore it.
+start() {
+    local status=0
+    (cd "$demo" && JAVA_TOOL_OPTIONS=-XX:+IgnoreUnrecognizedVMOptions ./launcher "$@") || status=$?
+    echo
+    echo "== The launcher exited with code $status =="
+    return "$status"
+}
 
 echo
-echo "== Demo installation in build/demo =="
+echo "== Demo installation in build/demo (jre -> $jdk_home) =="
 (cd "$demo" && find . -type f | sort | sed 's|^\./|  |')
 echo
 echo "== launch.properties =="
 sed 's/^/  /' "$demo/launch.properties"
 echo
-echo "== Starting the launcher =="
-# HotSpot 17 rejects the built-in default option -XX:MaxPermSize=250m; this makes it ignore it.
-if [ $# -eq 0 ]; then
-    set -- "Newcomer" "a quoted argument with blanks"
-fi
-status=0
-(cd "$demo" && JAVA_TOOL_OPTIONS=-XX:+IgnoreUnrecognizedVMOptions ./launcher "$@") || status=$?
+echo "== Starting the launcher: client version 2.1.0 =="
+start "$@"
+
 echo
-echo "== The launcher exited with code $status =="
-exit "$status"
+echo "== An updater leaves version 2.2.0 behind: the files of updates/2.2.0 and its list =="
+sed 's/^/  /' "$demo/updates/2.2.0/deferred_operations"
+cp -R "$demo/updates/2.2.0/." "$demo/"
+echo
+echo "== Starting the launcher again: it carries out the list and chooses the 2.2.0 jar =="
+start "$@"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, when missing.
 #   scripts/install-deps.sh          what building and running the demo needs
+#   scripts/install-deps.sh --packages  what scripts/package.sh needs (adds the cross compiler)
 #   scripts/install-deps.sh --all    everything the whole test suite needs as well
 set -euo pipefail
 
@@ -10,6 +11,7 @@ all=("${core[@]}" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine
 
 wanted=("${core[@]}")
 [ "${1:-}" = "--all" ] && wanted=("${all[@]}")
+[ "${1:-}" = "--packages" ] && wanted=("${core[@]}" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
 
 missing=()
 for package in "${wanted[@]}"; do

@@ -8,7 +8,13 @@ jobs=$(nproc)
 
 step() { printf '\n== %s\n' "$*"; }
 
-step "native build and tests"
+# First, so that the native suite can examine launcher.exe (and must find it).
+step "Windows cross build"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
+export LAUNCHER_REQUIRE_WINDOWS_BUILD=1
+
+step "native build and tests (unit, real JVM, stub JVM, reliability)"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
@@ -18,14 +24,14 @@ cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j "$jobs"
 ctest --preset sanitize -j "$jobs" -E '^RealJvm\.'
 
-step "Windows cross build"
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$jobs"
+step "valgrind over the launcher with the stub JVM"
+scripts/valgrind-check.sh
 
-if [ -x scripts/wine-tests.sh ]; then
-    step "Windows executable under Wine"
-    scripts/wine-tests.sh
-fi
+step "Windows executable under Wine"
+scripts/wine-tests.sh
+
+step "release packages: built, unpacked, started and updated"
+scripts/package.sh
 
 step "fuzz targets, each for a bounded time"
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"

@@ -8,9 +8,11 @@
 #include "config/property_file.h"
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
+#include "deferred/path_safety.h"
 #include "deferred/progress_record.h"
 #include "launcher/process_state.h"
 #include "platform/message_box.h"
+#include "platform/path_conventions.h"
 #include "platform/system_calls.h"
 
 namespace launcher {
@@ -73,13 +75,61 @@ bool renameWithRetries(const std::string& from, const std::string& to, int& retr
     return done;
 }
 
-// Carries out operation index of the list; false when it failed for good.
-bool carryOut(int index, int& retryBudgetMs) {
+// The upward removal after an operation that an earlier run carried out but was stopped in:
+// the directories it already removed are passed over.
+void finishRemovalOfEmptiedDirectories(const std::string& path) {
+    std::string dir = parentPath(path, platform::directorySeparator());
+    while (!dir.empty() && !platform::systemCalls().pathExists((exeDir + dir).c_str()))
+        dir = parentPath(dir, platform::directorySeparator());
+    removeEmptyDirectories(dir);
+}
+
+// Why an operation must not be carried out at all, or null. Only deletions and renames act on
+// files, so only they are refused.
+const char* refusalReason(const std::string& path) {
+    if (path.find('\0') != std::string::npos)
+        return "it holds a NUL character";
+    if (leavesLauncherDirectory(path, platform::directorySeparator()))
+        return "it leads outside the launcher directory";
+    return nullptr;
+}
+
+// Refuses a deletion or rename whose paths could act on something else than they name: a path
+// that climbs out of the launcher directory, or one cut short by a NUL. True when refused.
+bool refused(const std::string& name, const std::string& path, int index) {
+    if (name == "delete") {
+        if (const char* reason = refusalReason(path)) {
+            std::printf("Refuse delete file '%s' - %s\n", path.c_str(), reason);
+            return true;
+        }
+    } else if (name == "rename") {
+        const std::string destination =
+            getProperty(deferredOps, operationKey(index, ".destination"));
+        const char* reason = refusalReason(path);
+        if (reason == nullptr)
+            reason = refusalReason(destination);
+        if (reason != nullptr) {
+            std::printf("Refuse rename file '%s' to '%s' - %s\n", path.c_str(), destination.c_str(),
+                        reason);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Carries out operation index of the list; false when it failed for good. finishCleanup is set
+// for the first operation of a resumed run: an earlier run may have been stopped after that
+// operation and before the removal of the directories it emptied.
+bool carryOut(int index, int& retryBudgetMs, bool finishCleanup) {
     const std::string path = getProperty(deferredOps, operationKey(index, ".file"));
     const std::string name = getProperty(deferredOps, operationKey(index, ""));
+    if (refused(name, path, index))
+        return true;
     // Tested before the name is looked at, so a missing path is reported for any name.
     if (!platform::systemCalls().pathExists(path.c_str())) {
         std::printf("Skip %s file '%s' - it doesn't exist\n", name.c_str(), path.c_str());
+        if (finishCleanup && (name == "delete" || name == "rename"))
+            finishRemovalOfEmptiedDirectories(path);
         return true;
     }
     if (name == "delete")
@@ -103,6 +153,8 @@ bool carryOut(int index, int& retryBudgetMs) {
 void runDeferredOperations() {
     if (!hasProperty(deferredOps, "size")) {
         std::printf("Size operation not found.\n");
+        // A record whose list is gone (the run was stopped between the two removals) is stale.
+        platform::systemCalls().removeFile((exeDir + progressFileName).c_str());
         return;
     }
     int retryBudgetMs = retryBudgetPerRunMs;
@@ -114,10 +166,16 @@ void runDeferredOperations() {
     const std::string listPath = exeDir + listFileName;
     const std::string progressPath = exeDir + progressFileName;
     const std::optional<ListIdentity> list = identifyList(listPath, deferredOps);
-    const int firstPending = list ? readFinishedOperations(progressPath, *list) : 0;
+    const std::optional<int> recorded =
+        list ? readFinishedOperations(progressPath, *list) : std::nullopt;
+    const int firstPending = recorded.value_or(0);
+    // Recorded before the first operation too, so that a start after a run stopped anywhere
+    // knows that it resumes.
+    if (list && !recorded)
+        writeFinishedOperations(progressPath, *list, 0);
 
     for (int index = firstPending; index < count; ++index) {
-        if (!carryOut(index, retryBudgetMs))
+        if (!carryOut(index, retryBudgetMs, recorded && index == firstPending))
             giveUp();
         if (list)
             writeFinishedOperations(progressPath, *list, index + 1);

@@ -76,11 +76,11 @@ std::optional<int> parseProgressRecord(std::string_view text, const ListIdentity
     return finished;
 }
 
-int readFinishedOperations(const std::string& path, const ListIdentity& list) {
+std::optional<int> readFinishedOperations(const std::string& path, const ListIdentity& list) {
     std::string text;
     if (!readFileBytes(path, text))
-        return 0;
-    return parseProgressRecord(text, list).value_or(0);
+        return std::nullopt;
+    return parseProgressRecord(text, list);
 }
 
 void writeFinishedOperations(const std::string& path, const ListIdentity& list,

@@ -20,8 +20,9 @@ std::string formatProgressRecord(const ListIdentity& list, int finishedOperation
 // another list or claims a negative count.
 std::optional<int> parseProgressRecord(std::string_view text, const ListIdentity& list);
 
-// The finished operations that the record file at path holds for list; 0 without a valid one.
-int readFinishedOperations(const std::string& path, const ListIdentity& list);
+// The finished operations that the record file at path holds for list; nothing without a valid
+// record.
+std::optional<int> readFinishedOperations(const std::string& path, const ListIdentity& list);
 
 // Replaces the record file at path in one step (a temporary file renamed over it), so a crash
 // leaves the old record or the new one. A record that can't be written leaves the old one.

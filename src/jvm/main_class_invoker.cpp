@@ -28,7 +28,9 @@ void describeAndClearException() {
 
 MainInvocation invokeMainClass() {
     const std::string className = getProperty(launchProps, "main.class");
-    jclass mainClass = jniEnv->FindClass(className.c_str());
+    // A NUL would make the JVM look for the class named by the text before it.
+    jclass mainClass =
+        className.find('\0') == std::string::npos ? jniEnv->FindClass(className.c_str()) : nullptr;
     if (mainClass == nullptr) {
         if (jniEnv->ExceptionOccurred() != nullptr)
             describeAndClearException();

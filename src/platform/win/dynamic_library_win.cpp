@@ -6,6 +6,9 @@
 namespace platform {
 
 void* loadLibrary(const std::string& path) {
+    // A NUL would load the library named by the text before it.
+    if (path.find('\0') != std::string::npos)
+        return nullptr;
     return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
 }
 

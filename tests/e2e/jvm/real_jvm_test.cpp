@@ -191,3 +191,19 @@ TEST(JvmOptions, AnEmptyClassPathStopsBeforeTheLibraryIsLoaded) {
 }
 
 }  // namespace
+
+namespace {
+
+// The library path relative to the bin directory, as on Windows: the JVM must still find the
+// rest of its installation once the launcher's directory is current again.
+TEST(RealJvm, LoadsALibraryPathRelativeToTheBinDirectory) {
+    Installation installation;
+    jvm_e2e::installClient(
+        installation, "jvm.dll.path=server/libjvm.so\njvm.bin.path=" + testing_support::jdkHome() +
+                          "/lib\nmain.class=e2e/ShowLaunch\n");
+    const ProcessResult result = installation.run({}, jvm_e2e::modernJvmEnvironment());
+    ASSERT_EQ(result.exitCode, 0) << describe(result);
+    EXPECT_EQ(lineValue(result.out, "jvm.bin.path="), testing_support::jdkHome() + "/lib");
+}
+
+}  // namespace

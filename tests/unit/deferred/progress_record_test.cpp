@@ -38,7 +38,7 @@ TEST(ProgressRecord, CutShortOrAlteredIsIgnored) {
 TEST(ProgressRecord, FileIsReplacedWholeWithNothingLeftBeside) {
     const testing_support::TempDir dir;
     const std::string path = dir / "deferred_operations.progress";
-    EXPECT_EQ(launcher::readFinishedOperations(path, list), 0);
+    EXPECT_EQ(launcher::readFinishedOperations(path, list), std::nullopt);
 
     launcher::writeFinishedOperations(path, list, 2);
     launcher::writeFinishedOperations(path, list, 5);

@@ -10,7 +10,9 @@
 
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
+#include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
+#include "deferred/progress_record.h"
 #include "launcher/process_state.h"
 #include "platform/current_directory.h"
 #include "platform/system_calls.h"
@@ -234,6 +236,42 @@ TEST_F(DeferredRun, HugeSizeEndsAfterTheUndescribedIndicesAndDeletesTheList) {
     EXPECT_EQ(output, skips);
     EXPECT_FALSE(fs::exists(at("a.jar")));
     EXPECT_FALSE(fs::exists(at("deferred_operations")));
+}
+
+}  // namespace
+
+namespace {
+
+// A run stopped after an operation and before the removal of the directories it emptied: the
+// next start finds the path gone and still finishes the removal.
+TEST_F(DeferredRun, ResumedRunRemovesTheDirectoriesItsFirstOperationLeftEmpty) {
+    // lib/ext/data was removed already when the earlier run was stopped; lib/ext was not.
+    fs::create_directories(at("lib/ext"));
+    create({"lib/keep.jar"});
+    writeList("size=1\noperation.0=delete\noperation.0.file=lib/ext/data/a.jar\n");
+    const auto list =
+        launcher::identifyList(at("deferred_operations").string(), launcher::deferredOps);
+    ASSERT_TRUE(list.has_value());
+    launcher::writeFinishedOperations(at("deferred_operations.progress").string(), *list, 0);
+
+    EXPECT_EQ(run(), "Skip delete file 'lib/ext/data/a.jar' - it doesn't exist\n");
+    EXPECT_FALSE(fs::exists(at("lib/ext")));
+    EXPECT_TRUE(fs::exists(at("lib/keep.jar")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
+}
+
+TEST_F(DeferredRun, FreshRunLeavesTheDirectoriesOfAMissingPathAlone) {
+    fs::create_directories(at("lib/ext"));
+    writeList("size=1\noperation.0=delete\noperation.0.file=lib/ext/a.jar\n");
+    EXPECT_EQ(run(), "Skip delete file 'lib/ext/a.jar' - it doesn't exist\n");
+    EXPECT_TRUE(fs::exists(at("lib/ext")));
+}
+
+TEST_F(DeferredRun, RecordWithoutItsListIsRemoved) {
+    writeFile(at("deferred_operations.progress"), "stale");
+    launcher::deferredOps.clear();
+    EXPECT_EQ(run(), "Size operation not found.\n");
+    EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
 }
 
 }  // namespace

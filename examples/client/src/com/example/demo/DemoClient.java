@@ -5,8 +5,11 @@ import com.example.greeting.Greeter;
 /** The demo client: shows what the launcher handed over and uses a class of a second jar. */
 public final class DemoClient {
     public static void main(String[] args) {
+        // Each client jar carries its own version in its manifest, so the output shows which
+        // file of the client the launcher chose.
+        String version = DemoClient.class.getPackage().getImplementationVersion();
         System.out.println();
-        System.out.println("== Demo client running inside the launcher's JVM ==");
+        System.out.println("== Demo client " + version + " running inside the launcher's JVM ==");
         System.out.println("Java " + System.getProperty("java.version"));
         System.out.println("java.class.path  = " + System.getProperty("java.class.path"));
         System.out.println("jvm.bin.path     = " + System.getProperty("jvm.bin.path"));

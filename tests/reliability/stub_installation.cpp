@@ -1,0 +1,53 @@
+#include "stub_installation.h"
+
+#include <filesystem>
+
+#include "classpath/string_split.h"
+#include "support/files.h"
+
+namespace reliability {
+
+StubInstallation::StubInstallation() {
+    write("lib/app.jar", "");
+    write("launch.properties", launchProperties());
+}
+
+std::string StubInstallation::launchProperties(const std::string& moreLines) const {
+    return "jvm.classpath=lib/app.jar\njvm.dll.path=" + testing_support::stubJvmLibrary() +
+           "\njvm.bin.path=.\nmain.class=Main\n" + moreLines;
+}
+
+StubInstallation::Run StubInstallation::launch(const Environment& environment) const {
+    const std::string recordPath = (recordDir_.path() / "record").string();
+    std::filesystem::remove(recordPath);
+    Environment withRecord = environment;
+    withRecord.emplace_back("STUB_JVM_RECORD", recordPath);
+    Run run{this->run({}, withRecord), {}};
+    if (std::filesystem::exists(recordPath))
+        run.record = launcher::splitString(testing_support::readFile(recordPath), '\n');
+    return run;
+}
+
+std::vector<std::string> recorded(const std::vector<std::string>& record, const std::string& name) {
+    std::vector<std::string> values;
+    for (const std::string& line : record) {
+        if (line.starts_with(name + "="))
+            values.push_back(line.substr(name.size() + 1));
+    }
+    return values;
+}
+
+bool hasLine(const std::string& output, const std::string& line) {
+    return output.starts_with(line + "\n") || output.find("\n" + line + "\n") != std::string::npos;
+}
+
+std::string printedClassPath(const std::string& output) {
+    const std::string marker = "classpath: ";
+    const std::size_t at = output.starts_with(marker) ? 0 : output.find("\n" + marker);
+    if (at == std::string::npos)
+        return "(none)";
+    const std::size_t start = at + (at == 0 ? 0 : 1) + marker.size();
+    return output.substr(start, output.find('\n', start) - start);
+}
+
+}  // namespace reliability

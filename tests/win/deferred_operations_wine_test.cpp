@@ -1,0 +1,198 @@
+// Deferred file operations of launcher.exe on Windows paths, and deletions that fail while a
+// Windows process of the test holds the file open without sharing it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/files.h"
+#include "win/background_process.h"
+#include "win/stub_client.h"
+#include "win/wine_installation.h"
+
+namespace wine_tests {
+namespace {
+
+using Lines = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+class DeferredUnderWine : public WineTest {
+  protected:
+    Lines retryLines(const Lines& lines, const std::string& operation) {
+        Lines found;
+        for (const auto& line : lines) {
+            if (line.rfind("Re-trying #", 0) == 0 && line.find(operation) != std::string::npos)
+                found.push_back(line);
+        }
+        return found;
+    }
+    static Lines numberedRetries(int count, const std::string& rest) {
+        Lines lines;
+        for (int i = 1; i <= count; ++i)
+            lines.push_back("Re-trying #" + std::to_string(i) + " " + rest);
+        return lines;
+    }
+};
+
+TEST_F(DeferredUnderWine, BackslashPathsRemoveTheDirectoriesTheyEmpty) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    installation.write("plugins/ext/a.jar", "a");
+    installation.write("plugins/old/b.jar", "b");
+    installation.write("plugins/keep.txt", "keep");
+    installation.write("deferred_operations",
+                       "size=3\r\n"
+                       "operation.0=delete\r\noperation.0.file=plugins\\ext\\a.jar\r\n"
+                       "operation.1=rename\r\noperation.1.file=plugins\\old\\b.jar\r\n"
+                       "operation.1.destination=plugins\\b.jar\r\n"
+                       "operation.2=delete\r\noperation.2.file=plugins\\gone.jar\r\n");
+    const WineRun run = installation.run({}, stubRun(installation));
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    const Lines lines = run.lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Skip delete file 'plugins\\gone.jar' - it doesn't exist");
+    EXPECT_EQ(lines[1], "Brantlo Client version: 2.1.0");
+    EXPECT_FALSE(installation.exists("plugins/ext"));
+    EXPECT_FALSE(installation.exists("plugins/old"));
+    EXPECT_EQ(installation.read("plugins/b.jar"), "b");
+    EXPECT_TRUE(installation.exists("plugins/keep.txt"));
+    EXPECT_FALSE(installation.exists("deferred_operations"));
+    EXPECT_FALSE(installation.exists("deferred_operations.progress"));
+}
+
+// On Windows a forward slash is no separator of the directory walk: the file goes, its emptied
+// directory stays.
+TEST_F(DeferredUnderWine, ForwardSlashPathsLeaveTheirDirectories) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    installation.write("data/old/c.txt", "c");
+    installation.write("data/gone/d.txt", "d");
+    installation.write("deferred_operations",
+                       "size=2\r\n"
+                       "operation.0=rename\r\noperation.0.file=data/old/c.txt\r\n"
+                       "operation.0.destination=data/c.txt\r\n"
+                       "operation.1=delete\r\noperation.1.file=data/gone/d.txt\r\n");
+    const WineRun run = installation.run({}, stubRun(installation));
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(installation.read("data/c.txt"), "c");
+    EXPECT_FALSE(installation.exists("data/gone/d.txt"));
+    EXPECT_TRUE(std::filesystem::is_directory(installation.path("data/old")));
+    EXPECT_TRUE(std::filesystem::is_directory(installation.path("data/gone")));
+    EXPECT_FALSE(installation.exists("deferred_operations"));
+}
+
+// A Windows process of the test holding a file open without sharing it.
+class FileHolder {
+  public:
+    // Holds the file until the launcher's relay trace shows `attempts` deletions of it, or
+    // until release() is called.
+    FileHolder(const WineSetup& setup, const WineInstallation& installation,
+               const std::string& relative, int attempts)
+        : ready_(installation.scratch("holder.ready")),
+          process_({setup.wine, setup.helper("file_holder").string(),
+                    windowsPath(installation.path(relative)), windowsPath(ready_),
+                    windowsPath(installation.scratch("trace.txt")),
+                    std::filesystem::path(relative).filename().string(), std::to_string(attempts)},
+                   installation.scratch("holder.log")) {}
+
+    bool waitUntilHeld() {
+        return waitUntil([this] { return std::filesystem::exists(ready_) || !process_.running(); },
+                         60s) &&
+               std::filesystem::exists(ready_);
+    }
+    void release() { std::filesystem::remove(ready_); }
+    int wait() { return process_.wait(60s); }
+
+  private:
+    std::filesystem::path ready_;
+    BackgroundProcess process_;
+};
+
+TEST_F(DeferredUnderWine, HeldFileIsRetriedUntilItsHolderLetsGo) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    installation.write("plugins/held.dat", "held");
+    installation.write("deferred_operations",
+                       "size=1\r\noperation.0=delete\r\noperation.0.file=plugins\\held.dat\r\n");
+    FileHolder holder(setup(), installation, "plugins/held.dat", 3);
+    ASSERT_TRUE(holder.waitUntilHeld())
+        << testing_support::readFile(installation.scratch("holder.log"));
+
+    RunOptions options = stubRun(installation);
+    options.traceFile = installation.scratch("trace.txt");
+    const WineRun run = installation.run({}, options);
+    holder.release();
+    EXPECT_EQ(holder.wait(), 0);
+
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    // The holder lets go once it has seen the third attempt begin: at least two failed.
+    const Lines retries = retryLines(run.lines(), "remove file");
+    ASSERT_GE(retries.size(), 2u) << run.out;
+    EXPECT_EQ(retries,
+              numberedRetries(static_cast<int>(retries.size()), "remove file 'plugins\\held.dat'"));
+    EXPECT_FALSE(installation.exists("plugins/held.dat"));
+    EXPECT_FALSE(installation.exists("plugins"));
+    EXPECT_FALSE(installation.exists("deferred_operations"));
+    EXPECT_TRUE(run.boxes.empty());
+}
+
+TEST_F(DeferredUnderWine, HeldFileThatIsNeverReleasedEndsTheStartWithoutABox) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    installation.write("plugins/held.dat", "held");
+    const std::string list =
+        "size=1\r\noperation.0=delete\r\noperation.0.file=plugins\\held.dat\r\n";
+    installation.write("deferred_operations", list);
+    FileHolder holder(setup(), installation, "plugins/held.dat", 1000);
+    ASSERT_TRUE(holder.waitUntilHeld())
+        << testing_support::readFile(installation.scratch("holder.log"));
+
+    RunOptions options = stubRun(installation);
+    options.traceFile = installation.scratch("trace.txt");
+    const WineRun run = installation.run({}, options);
+    holder.release();
+    EXPECT_EQ(holder.wait(), 0);
+
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 1);
+    Lines expected = numberedRetries(41, "remove file 'plugins\\held.dat'");
+    expected.push_back("Cannot remove file 'plugins\\held.dat'");
+    EXPECT_EQ(run.lines(), expected);
+    EXPECT_EQ(relayCallCount(run.trace, "msvcrt.remove", "held.dat"), 41);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_TRUE(installation.exists("plugins/held.dat"));
+    EXPECT_EQ(installation.read("deferred_operations"), list);
+    EXPECT_FALSE(stubRecord(installation).has("loaded-in"));
+}
+
+TEST_F(DeferredUnderWine, HeldFileThatCannotBeRenamedEndsTheStartWithABox) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    installation.write("plugins/held.dat", "held");
+    installation.write("deferred_operations",
+                       "size=1\r\noperation.0=rename\r\noperation.0.file=plugins\\held.dat\r\n"
+                       "operation.0.destination=plugins\\moved.dat\r\n");
+    FileHolder holder(setup(), installation, "plugins/held.dat", 1000);
+    ASSERT_TRUE(holder.waitUntilHeld())
+        << testing_support::readFile(installation.scratch("holder.log"));
+
+    RunOptions options = stubRun(installation);
+    options.traceFile = installation.scratch("trace.txt");
+    const WineRun run = installation.run({}, options);
+    holder.release();
+    EXPECT_EQ(holder.wait(), 0);
+
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 1);
+    const std::string message = "Cannot rename file plugins\\held.dat to plugins\\moved.dat";
+    Lines expected = numberedRetries(41, "rename file 'plugins\\held.dat' to 'plugins\\moved.dat'");
+    expected.push_back(message);
+    EXPECT_EQ(run.lines(), expected);
+    EXPECT_EQ(run.boxes, (std::vector<MessageBoxCall>{{message, "Error"}}));
+    EXPECT_TRUE(installation.exists("plugins/held.dat"));
+    EXPECT_FALSE(installation.exists("plugins/moved.dat"));
+}
+
+}  // namespace
+}  // namespace wine_tests

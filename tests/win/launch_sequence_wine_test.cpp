@@ -1,0 +1,218 @@
+// launcher.exe started under Wine in temporary installations: exit codes, the boxes a user
+// sees in order, the redirected standard output, and what reaches the JVM library.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/files.h"
+#include "win/stub_client.h"
+#include "win/wine_installation.h"
+
+namespace wine_tests {
+namespace {
+
+using Boxes = std::vector<MessageBoxCall>;
+using Lines = std::vector<std::string>;
+
+class LaunchUnderWine : public WineTest {};
+
+TEST_F(LaunchUnderWine, EmptyInstallationFailsTheOptionsWithOneBoxAndCodeOne) {
+    WineInstallation installation(setup());
+    const WineRun run = installation.run();
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.lines(), (Lines{"Size operation not found.", "Brantlo Client version: ",
+                                  "classpath: ", "Cannot load JVM options"}));
+    EXPECT_EQ(run.boxes, (Boxes{{"Cannot load JVM options", "Error"}}));
+}
+
+TEST_F(LaunchUnderWine, CompleteStartWritesItsLinesHandsOverTheOptionsAndDestroysTheJvm) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    const WineRun run = installation.run({}, stubRun(installation));
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ(run.lines(), (Lines{"Size operation not found.", "Brantlo Client version: 2.1.0",
+                                  "classpath: lib/client__V2.1.0.jar;lib/util.jar"}));
+
+    const StubRecord record = stubRecord(installation);
+    // Rows 2 to 4 are built-in text 129, read from the string table.
+    EXPECT_EQ(
+        record.values("option"),
+        (Lines{"-Djava.class.path=lib/client__V2.1.0.jar;lib/util.jar", "-XX:MaxPermSize=250m",
+               "-Xmx512m", "-Xms128m", "-DkeystoreLocation=keys\\store.jks",
+               "-Djvm.bin.path=jre\\bin", "-Xmx2048m"}));
+    EXPECT_EQ(record.value("version"), "0x10002");
+    EXPECT_EQ(record.value("ignoreUnrecognized"), "0");
+    EXPECT_EQ(record.value("FindClass"), "client/Main");
+    EXPECT_EQ(record.value("GetStaticMethodID"), "main ([Ljava/lang/String;)V");
+    ASSERT_FALSE(record.names().empty());
+    EXPECT_EQ(record.names().back(), "DestroyJavaVM");
+}
+
+// The library is loaded while jvm.bin.path is the current directory (a bare jvm.dll is found
+// there only), and the executable's directory is current again before the JVM is created.
+// The process is started elsewhere: every relative path resolves against the executable's
+// directory.
+TEST_F(LaunchUnderWine, BinPathIsCurrentOnlyForTheLibraryLoad) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    RunOptions options = stubRun(installation);
+    options.workingDirectory = installation.scratch("");
+    const WineRun run = installation.run({}, options);
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+
+    const StubRecord record = stubRecord(installation);
+    const auto withoutSeparator = [](std::string path) {
+        while (!path.empty() && path.back() == '\\')
+            path.pop_back();
+        return path;
+    };
+    EXPECT_EQ(withoutSeparator(record.value("loaded-in")),
+              windowsPath(installation.path("jre/bin")));
+    EXPECT_EQ(withoutSeparator(record.value("create-in")), windowsPath(installation.root()));
+}
+
+struct HostingFailure {
+    const char* name;
+    const char* play;     // STUB_JVM_PLAY
+    const char* dllPath;  // jvm.dll.path
+    int exitCode;
+    Boxes boxes;             // in the order the user sees them
+    const char* lastOutput;  // the launch sequence's own message, without a line end
+    bool destroyed;          // whether DestroyJavaVM was called
+};
+
+void PrintTo(const HostingFailure& value, std::ostream* out) {
+    *out << value.name;
+}
+
+class HostingFailureUnderWine : public WineTest,
+                                public ::testing::WithParamInterface<HostingFailure> {};
+
+TEST_P(HostingFailureUnderWine, ShowsItsBoxesInOrderAndEndsWithItsCode) {
+    const HostingFailure& failure = GetParam();
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    testing_support::copyExecutable(
+        setup().windowsBuild / "tests/stub_jvm/libstub_no_jvm_entry.dll",
+        installation.path("jre/bin/other.dll"));
+    installation.write("jre/bin/broken.dll", "not a library");
+    installation.write("launch.properties", std::string("jvm.classpath=lib/client.jar\r\n"
+                                                        "jvm.bin.path=jre\\bin\r\n"
+                                                        "main.class=client/Main\r\n"
+                                                        "jvm.dll.path=") +
+                                                failure.dllPath + "\r\n");
+
+    const WineRun run = installation.run({}, stubRun(installation, failure.play));
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, failure.exitCode);
+    EXPECT_EQ(run.boxes, failure.boxes);
+    const Lines lines = run.lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), failure.lastOutput);
+    EXPECT_EQ(stubRecord(installation).has("DestroyJavaVM"), failure.destroyed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, HostingFailureUnderWine,
+    ::testing::Values(HostingFailure{"MissingLibrary",
+                                     "",
+                                     "jre\\bin\\missing.dll",
+                                     2,
+                                     {{"Failed to load VM DLL jre\\bin\\missing.dll", stubCaption},
+                                      {"Cannot load JVM library", "Error"}},
+                                     "Cannot load JVM library",
+                                     false},
+                      HostingFailure{"NotALibrary",
+                                     "",
+                                     "broken.dll",
+                                     2,
+                                     {{"Failed to load VM DLL broken.dll", stubCaption},
+                                      {"Cannot load JVM library", "Error"}},
+                                     "Cannot load JVM library",
+                                     false},
+                      HostingFailure{"NoCreateEntry",
+                                     "",
+                                     "other.dll",
+                                     2,
+                                     {{"Failed to load VM DLL other.dll", stubCaption},
+                                      {"Cannot load JVM library", "Error"}},
+                                     "Cannot load JVM library",
+                                     false},
+                      HostingFailure{"RejectedOption",
+                                     "reject-option",
+                                     "jvm.dll",
+                                     3,
+                                     {{"Failed to create VM: error code -1.\n", stubCaption},
+                                      {"Cannot create JVM", "Error"}},
+                                     "Cannot create JVM",
+                                     false},
+                      HostingFailure{"InvalidArguments",
+                                     "reject-option:-6",
+                                     "jvm.dll",
+                                     3,
+                                     {{"Failed to create VM: error code -6.\n", stubCaption},
+                                      {"Cannot create JVM", "Error"}},
+                                     "Cannot create JVM",
+                                     false},
+                      HostingFailure{"MissingMainClass",
+                                     "class-missing",
+                                     "jvm.dll",
+                                     4,
+                                     {{"Could not find main class client/Main", stubCaption},
+                                      {"Cannot create JVM", "Error"}},
+                                     "Cannot create JVM",
+                                     false},
+                      HostingFailure{"MissingMainMethod",
+                                     "main-missing",
+                                     "jvm.dll",
+                                     4,
+                                     {{"Could not find main method", stubCaption},
+                                      {"Cannot create JVM", "Error"}},
+                                     "Cannot create JVM",
+                                     false},
+                      HostingFailure{"MainThrows",
+                                     "main-throws",
+                                     "jvm.dll",
+                                     5,
+                                     {{"Error invoking main method", stubCaption}},
+                                     "classpath: lib/client__V2.1.0.jar",
+                                     true}),
+    [](const ::testing::TestParamInfo<HostingFailure>& param) { return param.param.name; });
+
+// A missing main class is described by the JVM (on standard error) and cleared before the box.
+TEST_F(LaunchUnderWine, MissingMainClassIsDescribedAndClearedFirst) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    const WineRun run = installation.run({}, stubRun(installation, "class-missing"));
+    ASSERT_EQ(run.exitCode, 4);
+    const Lines names = stubRecord(installation).names();
+    const Lines expectedTail{"FindClass", "ExceptionDescribe", "ExceptionClear"};
+    ASSERT_GE(names.size(), expectedTail.size());
+    EXPECT_EQ(Lines(names.end() - 3, names.end()), expectedTail);
+    EXPECT_NE(run.trace.find("stub.PlayedException"), std::string::npos);
+}
+
+// Built-in text 114 baked in empty: LoadStringW finds no text, and the caption is empty.
+TEST_F(LaunchUnderWine, AbsentCaptionTextGivesAnEmptyCaption) {
+    const char* build = std::getenv("LAUNCHER_WINDOWS_NO_CAPTION_BUILD");
+    const std::filesystem::path launcher =
+        build == nullptr ? std::filesystem::path()
+                         : std::filesystem::path(build) / "src/launcher/launcher.exe";
+    std::error_code ignored;
+    if (launcher.empty() || !std::filesystem::exists(launcher, ignored))
+        GTEST_SKIP() << "no build with an empty text 114 (LAUNCHER_WINDOWS_NO_CAPTION_BUILD)";
+    WineInstallation installation(setup(), launcher);
+    installStubClient(installation);
+    installation.write("launch.properties",
+                       "jvm.classpath=lib/client.jar\r\njvm.dll.path=absent.dll\r\n");
+    const WineRun run = installation.run();
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.boxes, (Boxes{{"Failed to load VM DLL absent.dll", ""},
+                                {"Cannot load JVM library", "Error"}}));
+}
+
+}  // namespace
+}  // namespace wine_tests
