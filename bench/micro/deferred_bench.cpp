@@ -65,7 +65,7 @@ void throughList(benchmark::State& state, Kind kind) {
         launcher::deferredOps.clear();
         state.ResumeTiming();
 
-        launcher::loadPropertyFile(launcher::deferredOps, "deferred_operations");
+        launcher::loadDeferredOperations();
         launcher::runDeferredOperations();
     }
     state.SetItemsProcessed(state.iterations() * operations);

@@ -47,13 +47,18 @@ std::string JarsVersionResolver::getClassPath(char separator) const {
     return classPath;
 }
 
-int JarsVersionResolver::countMatchingVersionParts(const std::string& version) const {
-    const std::vector<std::string> parts = splitString(version, '.');
-    const std::size_t comparable = std::min(parts.size(), clientVersionParts.size());
-    int count = 0;
-    for (std::size_t i = 0; i < comparable && parts[i] == clientVersionParts[i]; ++i)
+int JarsVersionResolver::countMatchingVersionParts(std::string_view version) const {
+    // The parts as splitString yields them, walked in place: this runs twice for every offer.
+    std::size_t count = 0;
+    std::size_t position = 0;
+    while (position < version.size() && count < clientVersionParts.size()) {
+        const std::size_t end = std::min(version.find('.', position), version.size());
+        if (version.substr(position, end - position) != clientVersionParts[count])
+            break;
         ++count;
-    return count;
+        position = end + 1;
+    }
+    return static_cast<int>(count);
 }
 
 bool JarsVersionResolver::isClientVersionDigital() const {

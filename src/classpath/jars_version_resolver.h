@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace launcher {
@@ -27,7 +28,7 @@ class JarsVersionResolver {
     std::string getClassPath(char separator) const;
 
   private:
-    int countMatchingVersionParts(const std::string& version) const;
+    int countMatchingVersionParts(std::string_view version) const;
     bool isClientVersionDigital() const;
     static bool isAllDigits(const std::string& text);
 

@@ -24,8 +24,13 @@ void loadPropertyFile(PropertyMap& map, std::string fileName) {
 }
 
 std::string getProperty(const PropertyMap& map, std::string_view key) {
+    return propertyValue(map, key);
+}
+
+const std::string& propertyValue(const PropertyMap& map, std::string_view key) {
+    static const std::string absent;
     const auto found = map.find(key);
-    return found == map.end() ? std::string() : found->second;
+    return found == map.end() ? absent : found->second;
 }
 
 bool hasProperty(const PropertyMap& map, std::string_view key) {

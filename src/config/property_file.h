@@ -18,6 +18,9 @@ void loadPropertyFile(PropertyMap& map, std::string fileName);
 // The value of key, or empty when the key is absent.
 std::string getProperty(const PropertyMap& map, std::string_view key);
 
+// The same without a copy: valid while the map is unchanged.
+const std::string& propertyValue(const PropertyMap& map, std::string_view key);
+
 bool hasProperty(const PropertyMap& map, std::string_view key);
 
 }  // namespace launcher

@@ -1,6 +1,7 @@
 // Working through the list of deferred file operations at start-up.
 #include "deferred/deferred_operations.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -22,12 +23,22 @@ namespace {
 constexpr const char* listFileName = "deferred_operations";
 constexpr const char* progressFileName = "deferred_operations.progress";
 
+// Which list file deferredOps was loaded from: what its progress is bound to.
+std::optional<ListIdentity> loadedList;
+
 // One budget for every retry of a start bounds the delay whatever the list holds.
 constexpr int retryBudgetPerRunMs = 10000;
 constexpr int retryPauseMs = 250;
 
-std::string operationKey(int index, const char* suffix) {
-    return "operation." + std::to_string(index) + suffix;
+// The key of operation index with suffix, built in one buffer that the next call reuses.
+std::string_view operationKey(int index, std::string_view suffix) {
+    static std::string key;
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, index).ptr;
+    key.assign("operation.");
+    key.append(digits, end);
+    key.append(suffix);
+    return key;
 }
 
 // Repeats attempt until it returns 0, pausing after each failure and reporting it by its number
@@ -103,8 +114,8 @@ bool refused(const std::string& name, const std::string& path, int index) {
             return true;
         }
     } else if (name == "rename") {
-        const std::string destination =
-            getProperty(deferredOps, operationKey(index, ".destination"));
+        const std::string& destination =
+            propertyValue(deferredOps, operationKey(index, ".destination"));
         const char* reason = refusalReason(path);
         if (reason == nullptr)
             reason = refusalReason(destination);
@@ -121,8 +132,8 @@ bool refused(const std::string& name, const std::string& path, int index) {
 // for the first operation of a resumed run: an earlier run may have been stopped after that
 // operation and before the removal of the directories it emptied.
 bool carryOut(int index, int& retryBudgetMs, bool finishCleanup) {
-    const std::string path = getProperty(deferredOps, operationKey(index, ".file"));
-    const std::string name = getProperty(deferredOps, operationKey(index, ""));
+    const std::string& path = propertyValue(deferredOps, operationKey(index, ".file"));
+    const std::string& name = propertyValue(deferredOps, operationKey(index, ""));
     if (refused(name, path, index))
         return true;
     // Tested before the name is looked at, so a missing path is reported for any name.
@@ -135,8 +146,8 @@ bool carryOut(int index, int& retryBudgetMs, bool finishCleanup) {
     if (name == "delete")
         return deleteWithRetries(path, retryBudgetMs);
     if (name == "rename") {
-        const std::string destination =
-            getProperty(deferredOps, operationKey(index, ".destination"));
+        const std::string& destination =
+            propertyValue(deferredOps, operationKey(index, ".destination"));
         return renameWithRetries(path, destination, retryBudgetMs);
     }
     return true;
@@ -149,6 +160,10 @@ bool carryOut(int index, int& retryBudgetMs, bool finishCleanup) {
 }
 
 }  // namespace
+
+void loadDeferredOperations() {
+    loadedList = loadList(exeDir + listFileName, deferredOps);
+}
 
 void runDeferredOperations() {
     if (!hasProperty(deferredOps, "size")) {
@@ -165,21 +180,23 @@ void runDeferredOperations() {
     // a start with the same list goes on after the operations an earlier run finished.
     const std::string listPath = exeDir + listFileName;
     const std::string progressPath = exeDir + progressFileName;
-    const std::optional<ListIdentity> list = identifyList(listPath, deferredOps);
     const std::optional<int> recorded =
-        list ? readFinishedOperations(progressPath, *list) : std::nullopt;
+        loadedList ? readFinishedOperations(progressPath, *loadedList) : std::nullopt;
     const int firstPending = recorded.value_or(0);
     // Recorded before the first operation too, so that a start after a run stopped anywhere
     // knows that it resumes.
-    if (list && !recorded)
-        writeFinishedOperations(progressPath, *list, 0);
+    std::optional<ProgressRecorder> progress;
+    if (loadedList)
+        progress.emplace(progressPath, *loadedList, recorded, firstPending);
 
     for (int index = firstPending; index < count; ++index) {
         if (!carryOut(index, retryBudgetMs, recorded && index == firstPending))
             giveUp();
-        if (list)
-            writeFinishedOperations(progressPath, *list, index + 1);
+        if (progress)
+            progress->recordFinished(index + 1);
     }
+    if (progress)
+        progress->close();
 
     // A list that can't be deleted runs again at the next start; its record, kept, then lets
     // none of its operations be repeated.

@@ -4,6 +4,10 @@
 
 namespace launcher {
 
+// Loads the list file exeDir + "deferred_operations" into deferredOps, as any property file is
+// loaded, and remembers which file it was, so that progress can be bound to it.
+void loadDeferredOperations();
+
 // Carries out the list in deferredOps: deletions and renames relative to exeDir, retried under
 // a shared budget, emptied directories removed, then the list file deleted. Ends the process
 // with exit status 1 when an operation fails for good, leaving the list in place; progress kept

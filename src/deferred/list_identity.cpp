@@ -6,8 +6,8 @@
 
 namespace launcher {
 
-std::uint64_t fingerprint(std::string_view bytes) {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
+std::uint64_t fingerprint(std::string_view bytes, std::uint64_t start) {
+    std::uint64_t hash = start;
     for (const char byte : bytes) {
         hash ^= static_cast<unsigned char>(byte);
         hash *= 0x100000001b3ULL;
@@ -15,17 +15,14 @@ std::uint64_t fingerprint(std::string_view bytes) {
     return hash;
 }
 
-std::optional<ListIdentity> identifyList(const std::string& path, const PropertyMap& loaded) {
+std::optional<ListIdentity> loadList(const std::string& path, PropertyMap& into) {
     const std::optional<platform::FileStatus> before = platform::fileStatus(path);
     std::string bytes;
-    if (!before || !readFileBytes(path, bytes))
+    if (!readFileBytes(path, bytes))
         return std::nullopt;
+    parseProperties(into, bytes);
     const std::optional<platform::FileStatus> after = platform::fileStatus(path);
-    if (after != before || bytes.size() != before->size)
-        return std::nullopt;
-    PropertyMap reread;
-    parseProperties(reread, bytes);
-    if (reread != loaded)
+    if (!before || after != before || bytes.size() != before->size)
         return std::nullopt;
     return ListIdentity{before->size, before->modificationTime, fingerprint(bytes)};
 }

@@ -19,12 +19,16 @@ struct ListIdentity {
     bool operator==(const ListIdentity&) const = default;
 };
 
-// 64-bit FNV-1a of bytes: cheap, and plenty to tell two lists apart (nobody forges them).
-std::uint64_t fingerprint(std::string_view bytes);
+constexpr std::uint64_t fingerprintStart = 0xcbf29ce484222325ULL;
 
-// The identity of the list file at path, provided it holds what `loaded` was read from.
-// Nothing when the file can't be read, changes while it is read, or no longer says what
-// `loaded` says: progress can then be bound to nothing.
-std::optional<ListIdentity> identifyList(const std::string& path, const PropertyMap& loaded);
+// 64-bit FNV-1a of bytes: cheap, and plenty to tell two lists apart (nobody forges them).
+// Given the fingerprint of some text as start, the fingerprint of that text followed by bytes.
+std::uint64_t fingerprint(std::string_view bytes, std::uint64_t start = fingerprintStart);
+
+// Adds the lines of the list file at path to `into`, like any property file, and tells which
+// file it read: the identity of exactly the bytes parsed. Nothing when the file can't be read,
+// or changes while it is read (the map may then hold its lines, but progress can be bound to
+// nothing).
+std::optional<ListIdentity> loadList(const std::string& path, PropertyMap& into);
 
 }  // namespace launcher

@@ -1,5 +1,7 @@
 #include "deferred/progress_record.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdio>
 
@@ -27,53 +29,70 @@ bool parseWhole(std::string_view text, Number& value, int base = 10) {
     return !text.empty() && error == std::errc() && stop == end;
 }
 
-// Takes the line name=value from the front of text and parses its value whole.
-template <typename Number>
-bool takeField(std::string_view& text, std::string_view name, Number& value, int base = 10) {
-    if (!text.starts_with(name) || text.substr(name.size()).substr(0, 1) != "=")
-        return false;
-    text.remove_prefix(name.size() + 1);
-    const std::size_t end = text.find('\n');
-    if (end == std::string_view::npos || !parseWhole(text.substr(0, end), value, base))
-        return false;
-    text.remove_prefix(end + 1);
-    return true;
+std::string identityBlock(const ListIdentity& list) {
+    std::string block(header);
+    block += "list.size=" + std::to_string(list.size) + "\n";
+    block += "list.modified=" + std::to_string(list.modificationTime) + "\n";
+    block += "list.content=" + hex(list.contentFingerprint) + "\n";
+    return block;
+}
+
+constexpr std::string_view slotStart = "finished=";
+constexpr std::string_view checkStart = " check=";
+constexpr std::size_t countDigits = 10;  // every int >= 0
+constexpr std::size_t slotSize = slotStart.size() + countDigits + checkStart.size() + 16 + 1;
+
+// "finished=" + the count in ten digits + " check=" + the fingerprint of the identity followed
+// by those ten digits. Built in place: it is written after every operation.
+std::array<char, slotSize> slotText(std::uint64_t identityPrint, int finishedOperations) {
+    std::array<char, slotSize> slot{};
+    char* out = std::copy(slotStart.begin(), slotStart.end(), slot.begin());
+    char* const digits = out;
+    for (std::size_t i = countDigits; i > 0; --i, finishedOperations /= 10)
+        digits[i - 1] = static_cast<char>('0' + finishedOperations % 10);
+    out += countDigits;
+    out = std::copy(checkStart.begin(), checkStart.end(), out);
+    std::uint64_t check = fingerprint(std::string_view(digits, countDigits), identityPrint);
+    for (std::size_t i = 16; i > 0; --i, check >>= 4)
+        out[i - 1] = "0123456789abcdef"[check & 0xf];
+    out[16] = '\n';
+    return slot;
+}
+
+std::optional<int> parseSlot(std::string_view slot, std::uint64_t identityPrint) {
+    int count = 0;
+    if (slot.size() != slotSize || !slot.starts_with(slotStart) || slot.back() != '\n' ||
+        !parseWhole(slot.substr(slotStart.size(), countDigits), count) || count < 0 ||
+        slot.substr(slotStart.size() + countDigits, checkStart.size()) != checkStart ||
+        slot.substr(slotStart.size() + countDigits + checkStart.size(), 16) !=
+            hex(fingerprint(slot.substr(slotStart.size(), countDigits), identityPrint)))
+        return std::nullopt;
+    return count;
 }
 
 }  // namespace
 
+std::string formatProgressSlot(const ListIdentity& list, int finishedOperations) {
+    const auto slot = slotText(fingerprint(identityBlock(list)), finishedOperations);
+    return std::string(slot.data(), slot.size());
+}
+
 std::string formatProgressRecord(const ListIdentity& list, int finishedOperations) {
-    std::string body(header);
-    body += "list.size=" + std::to_string(list.size) + "\n";
-    body += "list.modified=" + std::to_string(list.modificationTime) + "\n";
-    body += "list.content=" + hex(list.contentFingerprint) + "\n";
-    body += "finished=" + std::to_string(finishedOperations) + "\n";
-    return body + std::string(checkName) + "=" + hex(fingerprint(body)) + "\n";
+    const std::string slot = formatProgressSlot(list, finishedOperations);
+    return identityBlock(list) + slot + slot;
 }
 
 std::optional<int> parseProgressRecord(std::string_view text, const ListIdentity& list) {
-    const std::size_t checkAt = text.rfind(std::string(checkName) + "=");
-    if (checkAt == std::string_view::npos)
+    const std::string block = identityBlock(list);
+    if (text.size() != block.size() + 2 * slotSize || !text.starts_with(block))
         return std::nullopt;
-    std::string_view body = text.substr(0, checkAt);
-    std::string_view tail = text.substr(checkAt);
-    std::uint64_t check = 0;
-    if (!takeField(tail, checkName, check, 16) || !tail.empty() || check != fingerprint(body))
-        return std::nullopt;
-
-    ListIdentity recorded;
-    int finished = 0;
-    if (!body.starts_with(header))
-        return std::nullopt;
-    body.remove_prefix(header.size());
-    if (!takeField(body, "list.size", recorded.size) ||
-        !takeField(body, "list.modified", recorded.modificationTime) ||
-        !takeField(body, "list.content", recorded.contentFingerprint, 16) ||
-        !takeField(body, "finished", finished) || !body.empty())
-        return std::nullopt;
-    if (recorded != list || finished < 0)
-        return std::nullopt;
-    return finished;
+    const std::uint64_t identityPrint = fingerprint(block);
+    const std::optional<int> first = parseSlot(text.substr(block.size(), slotSize), identityPrint);
+    const std::optional<int> second =
+        parseSlot(text.substr(block.size() + slotSize, slotSize), identityPrint);
+    if (first && second)
+        return *first > *second ? first : second;
+    return first ? first : second;
 }
 
 std::optional<int> readFinishedOperations(const std::string& path, const ListIdentity& list) {
@@ -83,18 +102,55 @@ std::optional<int> readFinishedOperations(const std::string& path, const ListIde
     return parseProgressRecord(text, list);
 }
 
-void writeFinishedOperations(const std::string& path, const ListIdentity& list,
-                             int finishedOperations) {
-    const std::string temporary = path + ".tmp";
-    const std::string text = formatProgressRecord(list, finishedOperations);
-    bool written = false;
-    if (std::FILE* const file = std::fopen(temporary.c_str(), "wb")) {
-        written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-        written = std::fclose(file) == 0 && written;
+ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& list,
+                                   std::optional<int> recorded, int finishedOperations)
+    : identity_(identityBlock(list)), identityPrint_(fingerprint(identity_)) {
+    if (!recorded) {
+        // A fresh record appears whole or not at all.
+        const std::string temporary = path + ".tmp";
+        const std::string text = formatProgressRecord(list, finishedOperations);
+        bool written = false;
+        if (std::FILE* const file = std::fopen(temporary.c_str(), "wb")) {
+            written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+            written = std::fclose(file) == 0 && written;
+        }
+        if (!written || platform::replaceFile(temporary.c_str(), path.c_str()) != 0) {
+            platform::removeFile(temporary.c_str());
+            return;
+        }
     }
-    // On failure the old record stays in force: it may lag behind, but it is whole.
-    if (!written || platform::replaceFile(temporary.c_str(), path.c_str()) != 0)
-        platform::removeFile(temporary.c_str());
+    mapped_ = platform::mapFile(path, identity_.size() + 2 * slotSize);
+    if (mapped_ == nullptr)
+        file_ = std::fopen(path.c_str(), "r+b");
+}
+
+ProgressRecorder::~ProgressRecorder() {
+    close();
+}
+
+void ProgressRecorder::recordFinished(int finishedOperations) {
+    // Counts go into the two slots in turn, so the slot not written holds the count before.
+    const std::size_t offset =
+        identity_.size() + static_cast<std::size_t>(finishedOperations % 2) * slotSize;
+    const auto slot = slotText(identityPrint_, finishedOperations);
+    writeSlot(offset, std::string_view(slot.data(), slot.size()));
+}
+
+void ProgressRecorder::writeSlot(std::size_t offset, std::string_view slot) {
+    if (mapped_ != nullptr) {
+        std::copy(slot.begin(), slot.end(), platform::mappedBytes(mapped_) + offset);
+    } else if (file_ != nullptr && std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0) {
+        std::fwrite(slot.data(), 1, slot.size(), file_);
+        std::fflush(file_);
+    }
+}
+
+void ProgressRecorder::close() {
+    platform::unmapFile(mapped_);
+    mapped_ = nullptr;
+    if (file_ != nullptr)
+        std::fclose(file_);
+    file_ = nullptr;
 }
 
 }  // namespace launcher

@@ -36,7 +36,7 @@ int runLaunch(void* instance) {
     platform::setCurrentDirectory(exeDir);
 
     // The list runs before the configuration is read, so an update may replace it.
-    loadPropertyFile(deferredOps, "deferred_operations");
+    loadDeferredOperations();
     runDeferredOperations();
     loadPropertyFile(launchProps, "launch.properties");
     loadPropertyFile(settingsProps, "settings.properties");

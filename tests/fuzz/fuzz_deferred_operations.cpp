@@ -169,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     launcher::exeDir = scratchDir.string() + "/";
     check(::chdir(scratchDir.c_str()) == 0);
     launcher::deferredOps.clear();
-    launcher::loadPropertyFile(launcher::deferredOps, "deferred_operations");
+    launcher::loadDeferredOperations();
     check(launcher::deferredOps == list);
 
     pauses = 0;

@@ -30,36 +30,73 @@ TEST(ProgressRecord, CutShortOrAlteredIsIgnored) {
         EXPECT_EQ(parseProgressRecord(text.substr(0, length), list), std::nullopt) << length;
 
     std::string altered = text;
-    altered.replace(altered.find("finished=3"), 10, "finished=9");
+    for (std::size_t at = altered.find("0000000003"); at != std::string::npos;
+         at = altered.find("0000000003"))
+        altered.replace(at, 10, "0000000009");
     EXPECT_EQ(parseProgressRecord(altered, list), std::nullopt);
-    EXPECT_EQ(parseProgressRecord(text + "x", list), std::nullopt);
 }
 
-TEST(ProgressRecord, FileIsReplacedWholeWithNothingLeftBeside) {
+TEST(ProgressRecord, AHalfWrittenSlotLeavesTheOtherStanding) {
+    const std::string record = launcher::formatProgressRecord(list, 3);
+    const std::string slot = launcher::formatProgressSlot(list, 3);
+    const std::string next = launcher::formatProgressSlot(list, 4);
+    const std::size_t secondSlot = record.size() - slot.size();
+    // Writing 4 over the second slot, cut off after every byte: 3 or 4, never anything else.
+    for (std::size_t written = 0; written <= next.size(); ++written) {
+        std::string torn = record;
+        torn.replace(secondSlot, written, next.substr(0, written));
+        const bool whole = torn.substr(secondSlot) == next;
+        EXPECT_EQ(parseProgressRecord(torn, list), whole ? 4 : 3) << written;
+    }
+    // A slot of another list's record is not taken.
+    const launcher::ListIdentity other{list.size + 1, list.modificationTime,
+                                       list.contentFingerprint};
+    std::string mixed = record;
+    mixed.replace(secondSlot, slot.size(), launcher::formatProgressSlot(other, 9));
+    EXPECT_EQ(parseProgressRecord(mixed, list), 3);
+}
+
+TEST(ProgressRecord, RecorderStartsAFreshRecordOrGoesOnWithAValidOne) {
     const testing_support::TempDir dir;
     const std::string path = dir / "deferred_operations.progress";
     EXPECT_EQ(launcher::readFinishedOperations(path, list), std::nullopt);
 
-    launcher::writeFinishedOperations(path, list, 2);
-    launcher::writeFinishedOperations(path, list, 5);
-    EXPECT_EQ(launcher::readFinishedOperations(path, list), 5);
+    testing_support::writeFile(path, "damaged");
+    {
+        launcher::ProgressRecorder recorder(path, list, std::nullopt, 2);
+        EXPECT_EQ(launcher::readFinishedOperations(path, list), 2);
+        recorder.recordFinished(3);
+        EXPECT_EQ(launcher::readFinishedOperations(path, list), 3);
+    }
+    {
+        launcher::ProgressRecorder recorder(path, list, 3, 3);
+        recorder.recordFinished(4);
+    }
+    EXPECT_EQ(launcher::readFinishedOperations(path, list), 4);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST(ListIdentity, NeedsTheFileToSayWhatWasLoaded) {
+TEST(ListLoading, BindsTheIdentityToExactlyTheBytesLoaded) {
     const testing_support::TempDir dir;
     const std::string path = dir / "deferred_operations";
     const std::string bytes = "size=1\r\noperation.0=delete\n";
     testing_support::writeFile(path, bytes);
     launcher::PropertyMap loaded;
-    launcher::parseProperties(loaded, "size=1\noperation.0=delete\n");
-    const auto identity = launcher::identifyList(path, loaded);
+    const auto identity = launcher::loadList(path, loaded);
     ASSERT_TRUE(identity.has_value());
     EXPECT_EQ(identity->size, bytes.size());
+    EXPECT_EQ(identity->contentFingerprint, launcher::fingerprint(bytes));
+    EXPECT_EQ(launcher::getProperty(loaded, "operation.0"), "delete");
 
-    loaded["operation.0"] = "rename";
-    EXPECT_EQ(launcher::identifyList(path, loaded), std::nullopt);
-    EXPECT_EQ(launcher::identifyList(dir / "absent", {}), std::nullopt);
+    testing_support::writeFile(path, "size=1\r\noperation.0=rename\n");
+    launcher::PropertyMap reloaded;
+    const auto changed = launcher::loadList(path, reloaded);
+    ASSERT_TRUE(changed.has_value());
+    EXPECT_NE(changed->contentFingerprint, identity->contentFingerprint);
+
+    launcher::PropertyMap untouched{{"kept", "1"}};
+    EXPECT_EQ(launcher::loadList(dir / "absent", untouched), std::nullopt);
+    EXPECT_EQ(untouched.size(), 1u);
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ class DeferredRun : public ::testing::Test {
     void writeList(const std::string& text) const {
         writeFile(at("deferred_operations"), text);
         launcher::deferredOps.clear();
-        launcher::loadPropertyFile(launcher::deferredOps, "deferred_operations");
+        launcher::loadDeferredOperations();
     }
 
     // Runs the list in a child that must end with status 1 and write `box` on standard error;
@@ -249,10 +249,11 @@ TEST_F(DeferredRun, ResumedRunRemovesTheDirectoriesItsFirstOperationLeftEmpty) {
     fs::create_directories(at("lib/ext"));
     create({"lib/keep.jar"});
     writeList("size=1\noperation.0=delete\noperation.0.file=lib/ext/data/a.jar\n");
-    const auto list =
-        launcher::identifyList(at("deferred_operations").string(), launcher::deferredOps);
+    // The record as the stopped run left it: the run had begun, nothing was finished.
+    launcher::PropertyMap scratch;
+    const auto list = launcher::loadList(at("deferred_operations").string(), scratch);
     ASSERT_TRUE(list.has_value());
-    launcher::writeFinishedOperations(at("deferred_operations.progress").string(), *list, 0);
+    launcher::ProgressRecorder(at("deferred_operations.progress").string(), *list, std::nullopt, 0);
 
     EXPECT_EQ(run(), "Skip delete file 'lib/ext/data/a.jar' - it doesn't exist\n");
     EXPECT_FALSE(fs::exists(at("lib/ext")));
