@@ -13,7 +13,6 @@ namespace launcher {
 namespace {
 
 constexpr std::string_view header = "deferred_operations progress\n";
-constexpr std::string_view checkName = "check";
 
 std::string hex(std::uint64_t value) {
     std::string text(16, '0');
