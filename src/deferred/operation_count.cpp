@@ -7,40 +7,9 @@ namespace launcher {
 
 namespace {
 
-// The C locale's white space, which is what atoi skips.
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
-
-}  // namespace
-
-int parseOperationCount(std::string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && isBlank(text[pos]))
-        ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    // Accumulated in a wider type and held at the limit, so no digit string can overflow.
-    const std::int64_t limit = negative
-                                   ? -static_cast<std::int64_t>(std::numeric_limits<int>::min())
-                                   : std::numeric_limits<int>::max();
-    std::int64_t magnitude = 0;
-    for (; pos < text.size() && isDigit(text[pos]); ++pos) {
-        magnitude = magnitude * 10 + (text[pos] - '0');
-        if (magnitude > limit)
-            magnitude = limit;
-    }
-    return static_cast<int>(negative ? -magnitude : magnitude);
-}
-
-namespace {
 
 // The index named by an operation key ("operation." + index, then nothing, ".file" or
 // ".destination"), written as an int is written: no sign, no leading zero. -1 for other keys.

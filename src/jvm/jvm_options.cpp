@@ -4,6 +4,7 @@
 #include <new>
 
 #include "classpath/class_path_builder.h"
+#include "config/leading_int.h"
 #include "config/property_file.h"
 #include "config/resource_string.h"
 #include "jvm/jvm_state.h"
@@ -15,12 +16,7 @@ namespace launcher {
 namespace {
 
 constexpr int defaultMaxHeapMegabytes = 1024;
-constexpr long long largestMaxHeapMegabytes = 1048576;
-
-// The white space that atoi skips in the C locale.
-bool isAtoiSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+constexpr int largestMaxHeapMegabytes = 1048576;
 
 }  // namespace
 
@@ -67,25 +63,11 @@ int getMaxHeapMegabytes() {
 }
 
 int maxHeapMegabytesFrom(std::string_view value) {
-    std::size_t i = 0;
-    while (i < value.size() && isAtoiSpace(value[i]))
-        ++i;
-    bool negative = false;
-    if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
-        negative = value[i] == '-';
-        ++i;
-    }
-    // Saturating just above the largest valid size keeps every longer number out of range
-    // without overflow, whatever its length.
-    long long magnitude = 0;
-    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-        magnitude = magnitude * 10 + (value[i] - '0');
-        if (magnitude > largestMaxHeapMegabytes)
-            return defaultMaxHeapMegabytes;
-    }
-    if (negative || magnitude < 1)
+    // A number beyond the range of int reads as its nearest end, which is out of range here.
+    const int megabytes = parseLeadingInt(value);
+    if (megabytes < 1 || megabytes > largestMaxHeapMegabytes)
         return defaultMaxHeapMegabytes;
-    return static_cast<int>(magnitude);
+    return megabytes;
 }
 
 void storeVmOptions(const std::vector<std::string>& options) {

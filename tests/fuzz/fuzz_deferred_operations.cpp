@@ -26,6 +26,7 @@
 #include <system_error>
 #include <vector>
 
+#include "config/leading_int.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
 #include "deferred/operation_count.h"
@@ -95,8 +96,7 @@ bool acceptable(const launcher::PropertyMap& list) {
         if (climbsOut(value))
             return false;
     }
-    return launcher::parseOperationCount(launcher::getProperty(list, "size")) <=
-           largestAcceptedList;
+    return launcher::parseLeadingInt(launcher::getProperty(list, "size")) <= largestAcceptedList;
 }
 
 void layOutScratch(std::string_view listBytes) {
