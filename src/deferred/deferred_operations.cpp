@@ -1,11 +1,11 @@
 // Working through the list of deferred file operations at start-up.
 #include "deferred/deferred_operations.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 
+#include "config/leading_int.h"
 #include "config/property_file.h"
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
@@ -30,14 +30,9 @@ std::optional<ListIdentity> loadedList;
 constexpr int retryBudgetPerRunMs = 10000;
 constexpr int retryPauseMs = 250;
 
-// The key of operation index with suffix, built in one buffer that the next call reuses.
-std::string_view operationKey(int index, std::string_view suffix) {
-    static std::string key;
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, index).ptr;
-    key.assign("operation.");
-    key.append(digits, end);
-    key.append(suffix);
+std::string operationKey(int index, std::string_view suffix) {
+    std::string key = "operation." + std::to_string(index);
+    key += suffix;
     return key;
 }
 
@@ -174,7 +169,7 @@ void runDeferredOperations() {
     }
     int retryBudgetMs = retryBudgetPerRunMs;
     const int count =
-        boundedOperationCount(parseOperationCount(getProperty(deferredOps, "size")), deferredOps);
+        boundedOperationCount(parseLeadingInt(getProperty(deferredOps, "size")), deferredOps);
 
     // Progress is kept only for a list that can be told apart from any list written later, and
     // a start with the same list goes on after the operations an earlier run finished.
