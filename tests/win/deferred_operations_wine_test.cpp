@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "support/files.h"
@@ -16,6 +17,33 @@ namespace {
 using Lines = std::vector<std::string>;
 using namespace std::chrono_literals;
 
+// A Windows process of the test holding a file open without sharing it.
+class FileHolder {
+  public:
+    // Holds the file until the launcher's relay trace shows `attempts` deletions of it, or
+    // until release() is called.
+    FileHolder(const WineSetup& setup, const WineInstallation& installation,
+               const std::string& relative, int attempts)
+        : ready_(installation.scratch("holder.ready")),
+          process_({setup.wine, setup.helper("file_holder").string(),
+                    windowsPath(installation.path(relative)), windowsPath(ready_),
+                    windowsPath(installation.scratch("trace.txt")),
+                    std::filesystem::path(relative).filename().string(), std::to_string(attempts)},
+                   installation.scratch("holder.log")) {}
+
+    bool waitUntilHeld() {
+        return waitUntil([this] { return std::filesystem::exists(ready_) || !process_.running(); },
+                         60s) &&
+               std::filesystem::exists(ready_);
+    }
+    void release() { std::filesystem::remove(ready_); }
+    int wait() { return process_.wait(60s); }
+
+  private:
+    std::filesystem::path ready_;
+    BackgroundProcess process_;
+};
+
 class DeferredUnderWine : public WineTest {
   protected:
     Lines retryLines(const Lines& lines, const std::string& operation) {
@@ -26,6 +54,27 @@ class DeferredUnderWine : public WineTest {
         }
         return found;
     }
+    // Runs launcher.exe on list while a Windows process of ours holds plugins/held.dat open
+    // without sharing it; the holder lets go once it has seen releaseAfter delete attempts
+    // begin, or after the run. Nothing when the holder never got hold of the file.
+    std::optional<WineRun> runWhileHeld(const WineInstallation& installation,
+                                        const std::string& list, int releaseAfter) {
+        installStubClient(installation);
+        installation.write("plugins/held.dat", "held");
+        installation.write("deferred_operations", list);
+        FileHolder holder(setup(), installation, "plugins/held.dat", releaseAfter);
+        if (!holder.waitUntilHeld()) {
+            ADD_FAILURE() << testing_support::readFile(installation.scratch("holder.log"));
+            return std::nullopt;
+        }
+        RunOptions options = stubRun(installation);
+        options.traceFile = installation.scratch("trace.txt");
+        WineRun run = installation.run({}, options);
+        holder.release();
+        EXPECT_EQ(holder.wait(), 0);
+        return run;
+    }
+
     static Lines numberedRetries(int count, const std::string& rest) {
         Lines lines;
         for (int i = 1; i <= count; ++i)
@@ -81,48 +130,12 @@ TEST_F(DeferredUnderWine, ForwardSlashPathsLeaveTheirDirectories) {
     EXPECT_FALSE(installation.exists("deferred_operations"));
 }
 
-// A Windows process of the test holding a file open without sharing it.
-class FileHolder {
-  public:
-    // Holds the file until the launcher's relay trace shows `attempts` deletions of it, or
-    // until release() is called.
-    FileHolder(const WineSetup& setup, const WineInstallation& installation,
-               const std::string& relative, int attempts)
-        : ready_(installation.scratch("holder.ready")),
-          process_({setup.wine, setup.helper("file_holder").string(),
-                    windowsPath(installation.path(relative)), windowsPath(ready_),
-                    windowsPath(installation.scratch("trace.txt")),
-                    std::filesystem::path(relative).filename().string(), std::to_string(attempts)},
-                   installation.scratch("holder.log")) {}
-
-    bool waitUntilHeld() {
-        return waitUntil([this] { return std::filesystem::exists(ready_) || !process_.running(); },
-                         60s) &&
-               std::filesystem::exists(ready_);
-    }
-    void release() { std::filesystem::remove(ready_); }
-    int wait() { return process_.wait(60s); }
-
-  private:
-    std::filesystem::path ready_;
-    BackgroundProcess process_;
-};
-
 TEST_F(DeferredUnderWine, HeldFileIsRetriedUntilItsHolderLetsGo) {
     WineInstallation installation(setup());
-    installStubClient(installation);
-    installation.write("plugins/held.dat", "held");
-    installation.write("deferred_operations",
-                       "size=1\r\noperation.0=delete\r\noperation.0.file=plugins\\held.dat\r\n");
-    FileHolder holder(setup(), installation, "plugins/held.dat", 3);
-    ASSERT_TRUE(holder.waitUntilHeld())
-        << testing_support::readFile(installation.scratch("holder.log"));
-
-    RunOptions options = stubRun(installation);
-    options.traceFile = installation.scratch("trace.txt");
-    const WineRun run = installation.run({}, options);
-    holder.release();
-    EXPECT_EQ(holder.wait(), 0);
+    const std::optional<WineRun> held = runWhileHeld(
+        installation, "size=1\r\noperation.0=delete\r\noperation.0.file=plugins\\held.dat\r\n", 3);
+    ASSERT_TRUE(held.has_value());
+    const WineRun& run = *held;
 
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0) << run.out;
@@ -139,20 +152,11 @@ TEST_F(DeferredUnderWine, HeldFileIsRetriedUntilItsHolderLetsGo) {
 
 TEST_F(DeferredUnderWine, HeldFileThatIsNeverReleasedEndsTheStartWithoutABox) {
     WineInstallation installation(setup());
-    installStubClient(installation);
-    installation.write("plugins/held.dat", "held");
     const std::string list =
         "size=1\r\noperation.0=delete\r\noperation.0.file=plugins\\held.dat\r\n";
-    installation.write("deferred_operations", list);
-    FileHolder holder(setup(), installation, "plugins/held.dat", 1000);
-    ASSERT_TRUE(holder.waitUntilHeld())
-        << testing_support::readFile(installation.scratch("holder.log"));
-
-    RunOptions options = stubRun(installation);
-    options.traceFile = installation.scratch("trace.txt");
-    const WineRun run = installation.run({}, options);
-    holder.release();
-    EXPECT_EQ(holder.wait(), 0);
+    const std::optional<WineRun> held = runWhileHeld(installation, list, 1000);
+    ASSERT_TRUE(held.has_value());
+    const WineRun& run = *held;
 
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 1);
@@ -168,20 +172,13 @@ TEST_F(DeferredUnderWine, HeldFileThatIsNeverReleasedEndsTheStartWithoutABox) {
 
 TEST_F(DeferredUnderWine, HeldFileThatCannotBeRenamedEndsTheStartWithABox) {
     WineInstallation installation(setup());
-    installStubClient(installation);
-    installation.write("plugins/held.dat", "held");
-    installation.write("deferred_operations",
-                       "size=1\r\noperation.0=rename\r\noperation.0.file=plugins\\held.dat\r\n"
-                       "operation.0.destination=plugins\\moved.dat\r\n");
-    FileHolder holder(setup(), installation, "plugins/held.dat", 1000);
-    ASSERT_TRUE(holder.waitUntilHeld())
-        << testing_support::readFile(installation.scratch("holder.log"));
-
-    RunOptions options = stubRun(installation);
-    options.traceFile = installation.scratch("trace.txt");
-    const WineRun run = installation.run({}, options);
-    holder.release();
-    EXPECT_EQ(holder.wait(), 0);
+    const std::optional<WineRun> held =
+        runWhileHeld(installation,
+                     "size=1\r\noperation.0=rename\r\noperation.0.file=plugins\\held.dat\r\n"
+                     "operation.0.destination=plugins\\moved.dat\r\n",
+                     1000);
+    ASSERT_TRUE(held.has_value());
+    const WineRun& run = *held;
 
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 1);
