@@ -4,9 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <set>
 #include <string>
@@ -244,65 +242,21 @@ TEST(ClassPathBuild, JarWrittenTwiceIsOfferedTwice) {
     }
 }
 
-// The full path of a system tool, looked for on the PATH and in the administrator's folders.
-std::string findTool(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    for (const std::string& folder :
-         launcher::splitString(std::string(path ? path : "") + ":/usr/sbin:/sbin", ':')) {
-        const std::string candidate = folder + "/" + name;
-        if (!folder.empty() && ::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return {};
-}
-
-ProcessResult runTool(const std::string& program, std::vector<std::string> arguments) {
-    ProcessOptions options;
-    options.program = program;
-    options.arguments = std::move(arguments);
-    options.arguments.insert(options.arguments.begin(), program);
-    return testing_support::runProcess(options);
-}
-
 // A small ext2 file system without the filetype feature, mounted through a loop device: its
 // directories record no entry types, as on some network file systems, so every entry is listed
 // as of unknown type. whyNot() says why it could not be had on this machine.
 class TypelessFileSystem {
   public:
     TypelessFileSystem() {
-        const std::string mkfs = findTool("mkfs.ext2");
-        const std::string losetup = findTool("losetup");
-        mount_ = findTool("mount");
-        umount_ = findTool("umount");
-        if (::geteuid() != 0 || mkfs.empty() || losetup.empty() || mount_.empty() ||
-            umount_.empty()) {
-            whyNot_ = "mounting a loop device needs root and mkfs.ext2, losetup, mount, umount";
-            return;
-        }
-        const std::string image = dir_ / "typeless.img";
-        std::filesystem::create_directory(root());
-        { std::ofstream(image, std::ios::binary); }
-        std::filesystem::resize_file(image, 4 << 20);
-        const ProcessResult made = runTool(mkfs, {"-q", "-F", "-O", "^filetype", image});
-        const ProcessResult attached =
-            made.exitCode == 0 ? runTool(losetup, {"--find", "--show", image}) : made;
-        if (attached.exitCode != 0) {
-            whyNot_ = "no loop device here: " + attached.err;
-            return;
-        }
-        device_ = attached.out.substr(0, attached.out.find('\n'));
-        const ProcessResult mounted = runTool(mount_, {"-t", "ext2", device_, root().string()});
-        if (mounted.exitCode != 0) {
-            whyNot_ = "the file system could not be mounted: " + mounted.err;
-            return;
-        }
-        mounted_ = true;
+        const ProcessResult made = shell(
+            "truncate -s 4M image && mkfs.ext2 -q -F -O ^filetype image && mkdir mnt && "
+            "mount -t ext2 -o loop image mnt");
+        if (made.exitCode != 0)
+            whyNot_ = "no loop-mounted ext2 on this machine: " + made.err;
     }
     ~TypelessFileSystem() {
-        if (mounted_)
-            runTool(umount_, {root().string()});
-        if (!device_.empty())
-            runTool(findTool("losetup"), {"--detach", device_});
+        if (whyNot_.empty())
+            shell("umount --detach-loop mnt");
     }
     TypelessFileSystem(const TypelessFileSystem&) = delete;
     TypelessFileSystem& operator=(const TypelessFileSystem&) = delete;
@@ -311,9 +265,15 @@ class TypelessFileSystem {
     std::filesystem::path root() const { return dir_.path() / "mnt"; }
 
   private:
+    ProcessResult shell(const std::string& script) const {
+        ProcessOptions options;
+        options.program = "/bin/sh";
+        options.arguments = {"sh", "-c", "PATH=$PATH:/usr/sbin:/sbin; " + script};
+        options.workingDirectory = dir_.path().string();
+        return testing_support::runProcess(options);
+    }
+
     testing_support::TempDir dir_;
-    std::string mount_, umount_, device_;
-    bool mounted_ = false;
     std::string whyNot_;
 };
 
