@@ -34,6 +34,13 @@ platform::DirectoryListing* openListing(const std::string& directory) {
 // of them has a file by now (possibly from an earlier directory).
 void scanDirectory(const std::string& directory, const std::vector<std::string>& jarNames,
                    JarsVersionResolver& resolver) {
+    // The JVM splits its class path at this character: a name holding it would be read as two
+    // elements, neither of them the one chosen here.
+    const char separator = platform::pathListSeparator();
+    if (directory.find(separator) != std::string::npos) {
+        giveUp("Failed to build classpath. The directory '" + directory + "' holds '" + separator +
+               "', which separates class path elements.");
+    }
     platform::DirectoryListing* listing = openListing(directory);
     if (listing == nullptr)
         giveUp("Failed to scan dir '" + directory + "'");
@@ -43,11 +50,12 @@ void scanDirectory(const std::string& directory, const std::vector<std::string>&
     std::vector<std::size_t> matches;
     platform::DirectoryEntry entry{};
     while (platform::nextDirectoryEntry(listing, entry)) {
-        // Subdirectories named like jars are never class path elements.
+        // Subdirectories named like jars are never class path elements, nor names that the JVM
+        // would split.
         if (entry.type == platform::EntryType::Other)
             continue;
         index.findMatches(entry.name, matches);
-        if (matches.empty())
+        if (matches.empty() || entry.name.find(separator) != std::string_view::npos)
             continue;
         const JarCandidate candidate{std::string(entry.name), dirPrefix};
         for (const std::size_t position : matches)

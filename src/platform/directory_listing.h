@@ -4,7 +4,9 @@
 
 namespace platform {
 
-// What the class path builder needs to know of an entry's type.
+// What the class path builder needs to know of an entry's type. Links and entries of unknown
+// type are resolved to what they lead to; Undetermined is left for an entry the listing could
+// not describe at all (a Windows name without a narrow form).
 enum class EntryType { RegularFile, Undetermined, Other };
 
 struct DirectoryEntry {

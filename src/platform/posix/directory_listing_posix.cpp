@@ -14,14 +14,15 @@ struct DirectoryListing {
 
 namespace {
 
-// A symbolic link counts as what it points to: a directory is not offered, anything else is
-// taken as a regular file (a dangling link included, so that it fails later, visibly).
-EntryType linkTargetType(DIR* stream, const char* name) {
+// An entry whose type the listing leaves open (file systems without types in their
+// directories) or a symbolic link counts as what it leads to: a regular file is offered;
+// directories (the entries "." and ".." included), FIFOs, devices, sockets and dangling links
+// are not, since the JVM would block on them or skip them without a word.
+EntryType resolvedType(DIR* stream, const char* name) {
     struct stat target {};
-    if (::fstatat(::dirfd(stream), name, &target, 0) == 0 && S_ISDIR(target.st_mode)) {
-        return EntryType::Other;
-    }
-    return EntryType::RegularFile;
+    if (::fstatat(::dirfd(stream), name, &target, 0) == 0 && S_ISREG(target.st_mode))
+        return EntryType::RegularFile;
+    return EntryType::Other;
 }
 
 }  // namespace
@@ -47,10 +48,8 @@ bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
             entry.type = EntryType::RegularFile;
             break;
         case DT_UNKNOWN:
-            entry.type = EntryType::Undetermined;
-            break;
         case DT_LNK:
-            entry.type = linkTargetType(listing->stream, record->d_name);
+            entry.type = resolvedType(listing->stream, record->d_name);
             break;
         default:
             entry.type = EntryType::Other;

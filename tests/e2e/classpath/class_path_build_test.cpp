@@ -1,5 +1,8 @@
 // The class path step of the real launcher, run in temporary installations.
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <optional>
@@ -10,11 +13,13 @@
 
 #include "classpath/string_split.h"
 #include "platform/path_conventions.h"
+#include "support/files.h"
 #include "support/installation.h"
 
 namespace {
 
 using testing_support::Installation;
+using testing_support::ProcessOptions;
 using testing_support::ProcessResult;
 
 const std::string notDigitalLine = "Brantlo Client version is not digital.";
@@ -234,6 +239,95 @@ TEST(ClassPathBuild, JarWrittenTwiceIsOfferedTwice) {
         const ProcessResult result = installation.run();
         EXPECT_EQ(countLines(result.out, notDigitalLine), version == "x" ? 1u : 0u) << version;
         EXPECT_EQ(printedClassPath(result.out), "lib/a.jar") << version;
+    }
+}
+
+// A small ext2 file system without the filetype feature, mounted through a loop device: its
+// directories record no entry types, as on some network file systems, so every entry is listed
+// as of unknown type. whyNot() says why it could not be had on this machine.
+class TypelessFileSystem {
+  public:
+    TypelessFileSystem() {
+        const ProcessResult made = shell(
+            "truncate -s 4M image && mkfs.ext2 -q -F -O ^filetype image && mkdir mnt && "
+            "mount -t ext2 -o loop image mnt");
+        if (made.exitCode != 0)
+            whyNot_ = "no loop-mounted ext2 on this machine: " + made.err;
+    }
+    ~TypelessFileSystem() {
+        if (whyNot_.empty())
+            shell("umount --detach-loop mnt");
+    }
+    TypelessFileSystem(const TypelessFileSystem&) = delete;
+    TypelessFileSystem& operator=(const TypelessFileSystem&) = delete;
+
+    const std::string& whyNot() const { return whyNot_; }
+    std::filesystem::path root() const { return dir_.path() / "mnt"; }
+
+  private:
+    ProcessResult shell(const std::string& script) const {
+        ProcessOptions options;
+        options.program = "/bin/sh";
+        options.arguments = {"sh", "-c", "PATH=$PATH:/usr/sbin:/sbin; " + script};
+        options.workingDirectory = dir_.path().string();
+        return testing_support::runProcess(options);
+    }
+
+    testing_support::TempDir dir_;
+    std::string whyNot_;
+};
+
+// Only what the JVM reads as the chosen jar is offered: a regular file, reached directly or
+// through a link, whose name the JVM will not split. Directories, FIFOs and devices named like
+// a better version would otherwise win, and the JVM would skip them or block opening them.
+TEST(ClassPathBuild, OffersOnlyRegularFilesThatTheJvmReadsAsOneElement) {
+    const TypelessFileSystem typeless;
+    if (!typeless.whyNot().empty())
+        GTEST_SKIP() << typeless.whyNot();
+    const std::string lib = (typeless.root() / "lib").string();
+    for (const char* file : {"core__V2.0.jar", "y__V1.jar", "z__V1.jar", "w__V1.jar", "s__V2.0.jar",
+                             "s__V2.1.0:fix.jar", "solo__V2.1.0:fix.jar"})
+        testing_support::writeFile(lib + "/" + file, "");
+    for (const char* directory : {"core__V2.1.0.jar", "x.jar", "emp", "x:lib"})
+        std::filesystem::create_directories(lib + "/" + directory);
+    ASSERT_EQ(::mkfifo((lib + "/y__V2.1.0.jar").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((lib + "/fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink("fifo", lib + "/z__V2.1.0.jar");
+    std::filesystem::create_symlink("/dev/null", lib + "/w__V2.1.0.jar");
+    {
+        DIR* stream = ::opendir(lib.c_str());
+        ASSERT_NE(stream, nullptr);
+        while (const dirent* entry = ::readdir(stream))
+            EXPECT_EQ(entry->d_type, DT_UNKNOWN) << entry->d_name;
+        ::closedir(stream);
+    }
+
+    struct Case {
+        std::string directive;
+        std::string outcome;  // the class path, or the failure message
+    };
+    const std::vector<Case> cases = {
+        {lib + "/core.jar;" + lib + "/y.jar;" + lib + "/z.jar;" + lib + "/w.jar;" + lib + "/s.jar",
+         joined({lib + "/core__V2.0.jar", lib + "/s__V2.0.jar", lib + "/w__V1.jar",
+                 lib + "/y__V1.jar", lib + "/z__V1.jar"})},
+        {lib + "/x.jar", "Failed to build classpath. " + lib + "/x.jar is missed."},
+        {lib + "/emp/", "Failed to build classpath. " + lib + "/emp/ is missed."},
+        {lib + "/solo.jar", "Failed to build classpath. " + lib + "/solo.jar is missed."},
+        {lib + "/x:lib/core.jar;" + lib + "/core.jar",
+         "Failed to build classpath. The directory '" + lib +
+             "/x:lib' holds ':', which separates class path elements."},
+    };
+    for (const Case& c : cases) {
+        const Installation installation;
+        lay(installation, c.directive, {{}, {}, "2.1.0"});
+        const ProcessResult result = installation.run();
+        const auto classPath = printedClassPath(result.out);
+        if (classPath) {
+            EXPECT_EQ(*classPath, c.outcome) << result.out;
+        } else {
+            EXPECT_EQ(result.exitCode, 1) << c.directive;
+            EXPECT_TRUE(hasLine(result.out, c.outcome)) << c.directive << "\nout: " << result.out;
+        }
     }
 }
 

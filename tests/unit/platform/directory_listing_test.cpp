@@ -37,17 +37,19 @@ TEST(DirectoryListing, TellsFilesFromDirectoriesAndResolvesLinks) {
     std::filesystem::create_symlink("sub.jar", dir.path() / "link-to-dir.jar");
     std::filesystem::create_symlink("nowhere", dir.path() / "dangling.jar");
     ASSERT_EQ(::mkfifo((dir.path() / "fifo.jar").c_str(), 0600), 0);
+    std::filesystem::create_symlink("fifo.jar", dir.path() / "link-to-fifo.jar");
 
     const auto entries = listAll(dir.path().string());
     EXPECT_EQ(entries.at("a.jar"), EntryType::RegularFile);
     EXPECT_EQ(entries.at("link-to-file.jar"), EntryType::RegularFile);
-    EXPECT_EQ(entries.at("dangling.jar"), EntryType::RegularFile);
+    EXPECT_EQ(entries.at("dangling.jar"), EntryType::Other);
+    EXPECT_EQ(entries.at("link-to-fifo.jar"), EntryType::Other);
     EXPECT_EQ(entries.at("sub.jar"), EntryType::Other);
     EXPECT_EQ(entries.at("link-to-dir.jar"), EntryType::Other);
     EXPECT_EQ(entries.at("fifo.jar"), EntryType::Other);
     EXPECT_EQ(entries.at("."), EntryType::Other);
     EXPECT_EQ(entries.at(".."), EntryType::Other);
-    EXPECT_EQ(entries.size(), 8u);
+    EXPECT_EQ(entries.size(), 9u);
 }
 
 TEST(DirectoryListing, MissingDirectoryOrFileCannotBeOpened) {
