@@ -17,6 +17,21 @@ std::string realJvmLibrary() {
     return jdkHome() + "/lib/server/libjvm.so";
 }
 
+PairedUpdate pairedUpdate(int pairs) {
+    PairedUpdate update{"size=" + std::to_string(2 * pairs) + "\n", {}};
+    for (int k = 0; k < pairs; ++k) {
+        const std::string file = "f" + std::to_string(k);
+        const std::string remove = "operation." + std::to_string(2 * k);
+        const std::string rename = "operation." + std::to_string(2 * k + 1);
+        update.list += remove + "=delete\n" + remove + ".file=" + file + ".jar\n" + rename +
+                       "=rename\n" + rename + ".file=" + file + ".new\n" + rename +
+                       ".destination=" + file + ".jar\n";
+        update.files.emplace_back(file + ".jar", "old");
+        update.files.emplace_back(file + ".new", "new");
+    }
+    return update;
+}
+
 Installation::Installation() : launcher_((dir_.path() / "launcher").string()) {
     copyExecutable(launcherBinary(), launcher_);
 }

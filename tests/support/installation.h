@@ -16,6 +16,14 @@ std::string stubJvmLibrary();  // the stub JVM shared library
 std::string jdkHome();         // the JDK whose libjvm.so the end-to-end tests load
 std::string realJvmLibrary();  // jdkHome()/lib/server/libjvm.so
 
+// A deferred list of `pairs` updates "delete fK.jar, rename fK.new to fK.jar" with its files
+// (fK.jar holding "old", fK.new holding "new"), for starts that meet over one list.
+struct PairedUpdate {
+    std::string list;
+    std::vector<std::pair<std::string, std::string>> files;  // relative path, bytes
+};
+PairedUpdate pairedUpdate(int pairs);
+
 // A temporary installation directory holding a copy of the launcher (a copy, since the
 // launcher finds its directory through the real file).
 class Installation {
