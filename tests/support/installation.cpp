@@ -17,19 +17,30 @@ std::string realJvmLibrary() {
     return jdkHome() + "/lib/server/libjvm.so";
 }
 
-PairedUpdate pairedUpdate(int pairs) {
-    PairedUpdate update{"size=" + std::to_string(2 * pairs) + "\n", {}};
+void layOutPairedUpdate(const std::filesystem::path& root, int pairs) {
+    std::string list = "size=" + std::to_string(2 * pairs) + "\n";
     for (int k = 0; k < pairs; ++k) {
-        const std::string file = "f" + std::to_string(k);
-        const std::string remove = "operation." + std::to_string(2 * k);
-        const std::string rename = "operation." + std::to_string(2 * k + 1);
-        update.list += remove + "=delete\n" + remove + ".file=" + file + ".jar\n" + rename +
-                       "=rename\n" + rename + ".file=" + file + ".new\n" + rename +
-                       ".destination=" + file + ".jar\n";
-        update.files.emplace_back(file + ".jar", "old");
-        update.files.emplace_back(file + ".new", "new");
+        const std::string f = "f" + std::to_string(k);
+        const std::string d = "operation." + std::to_string(2 * k);
+        const std::string r = "operation." + std::to_string(2 * k + 1);
+        writeFile(root / (f + ".jar"), "old");
+        writeFile(root / (f + ".new"), "new");
+        list += d + "=delete\n" + d + ".file=" + f + ".jar\n" + r + "=rename\n" + r + ".file=" + f +
+                ".new\n" + r + ".destination=" + f + ".jar\n";
     }
-    return update;
+    writeFile(root / "deferred_operations", list);
+}
+
+int pairedUpdateLeftovers(const std::filesystem::path& root, int pairs) {
+    namespace fs = std::filesystem;
+    int left = fs::exists(root / "deferred_operations") +
+               fs::exists(root / "deferred_operations.progress");
+    for (int k = 0; k < pairs; ++k) {
+        const fs::path jar = root / ("f" + std::to_string(k) + ".jar");
+        left += !fs::exists(jar) || readFile(jar) != "new" ||
+                fs::exists(fs::path(jar).replace_extension(".new"));
+    }
+    return left;
 }
 
 Installation::Installation() : launcher_((dir_.path() / "launcher").string()) {

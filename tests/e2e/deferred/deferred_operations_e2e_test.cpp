@@ -2,7 +2,6 @@
 // installation.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <ostream>
 #include <utility>
 #include <vector>
@@ -155,41 +154,14 @@ TEST(DeferredRecovery, GivesUpAfterTheBudgetAndResumesAtTheNextStart) {
     EXPECT_FALSE(install.exists("deferred_operations.progress"));
 }
 
-// Killed while it holds the lock (retrying an operation that fails), a start leaves no lock
-// behind: the next start carries the list out.
-TEST(DeferredRecovery, StartKilledWhileHoldingTheLockBlocksNoLaterStart) {
-    const Installation install;
-    install.write("blocked/x", "x");
-    install.write("deferred_operations", "size=1\noperation.0=delete\noperation.0.file=blocked\n");
-    testing_support::ProcessOptions killing;
-    killing.program = "/bin/sh";
-    killing.arguments = {"sh", "-c",
-                         "\"$0\" & while kill -0 $! && flock -n \"$1\" true; do sleep 0.05; done; "
-                         "kill -KILL $!; wait $!",
-                         install.launcherPath(), install.path("deferred_operations.lock")};
-    EXPECT_EQ(testing_support::runProcess(killing).exitCode, 128 + SIGKILL);
-
-    std::filesystem::remove(install.path("blocked/x"));
-    EXPECT_FALSE(install.run().timedOut);
-    EXPECT_FALSE(install.exists("blocked"));
-    EXPECT_FALSE(install.exists("deferred_operations"));
-}
-
 // A double-click that seems to do nothing, then another: one start carries the list out, the
 // other waits for it and then finds no list.
 TEST(DeferredLaunch, TwoStartsAtOnceCarryOutTheListOnce) {
-    const auto update = testing_support::pairedUpdate(300);
     for (int round = 0; round < 5; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const Installation install;
-        for (const auto& [file, bytes] : update.files)
-            install.write(file, bytes);
-        install.write("deferred_operations", update.list);
-
-        testing_support::ProcessOptions both;
-        both.program = "/bin/sh";
-        both.arguments = {"sh", "-c", "\"$0\" & \"$0\"; wait", install.launcherPath()};
-        std::string out = testing_support::runProcess(both).out;
+        testing_support::layOutPairedUpdate(install.root(), 300);
+        std::string out = testing_support::runTwiceAtOnce({install.launcherPath()}, {}).out;
 
         const std::string noList = "Size operation not found.\n";
         const std::size_t at = out.find(noList);
@@ -197,14 +169,7 @@ TEST(DeferredLaunch, TwoStartsAtOnceCarryOutTheListOnce) {
         EXPECT_FALSE(
             holdsDeferredMessage(at == std::string::npos ? out : out.erase(at, noList.size())))
             << out;
-        int notNew = 0;
-        for (const auto& [file, bytes] : update.files)
-            notNew +=
-                file.ends_with(".jar") && !(install.exists(file) && install.read(file) == "new");
-        EXPECT_EQ(notNew, 0);
-        EXPECT_FALSE(install.exists("f0.new"));
-        EXPECT_FALSE(install.exists("deferred_operations"));
-        EXPECT_FALSE(install.exists("deferred_operations.progress"));
+        EXPECT_EQ(testing_support::pairedUpdateLeftovers(install.root(), 300), 0);
     }
 }
 
