@@ -14,7 +14,8 @@ void loadAndRunDeferredOperations() {
     platform::FileLock* lock = nullptr;
     // Most starts find no list: they pay for this one test and nothing more.
     if (platform::systemCalls().pathExists((exeDir + "deferred_operations").c_str())) {
-        // Loaded only under the lock: a start that waited finds what the other one left.
+        // Loaded only under the lock: a start that waited finds what the other one left. Where
+        // no lock can be had (a directory this user may not write), the list runs as before.
         lock = platform::lockFile(exeDir + "deferred_operations.lock");
         loadDeferredOperations();
     }
