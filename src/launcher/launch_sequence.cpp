@@ -4,7 +4,7 @@
 
 #include "classpath/class_path_builder.h"
 #include "config/property_file.h"
-#include "deferred/deferred_operations.h"
+#include "deferred/exclusive_run.h"
 #include "jvm/jvm_loader.h"
 #include "jvm/jvm_options.h"
 #include "jvm/main_class_invoker.h"
@@ -36,8 +36,7 @@ int runLaunch(void* instance) {
     platform::setCurrentDirectory(exeDir);
 
     // The list runs before the configuration is read, so an update may replace it.
-    loadDeferredOperations();
-    runDeferredOperations();
+    loadAndRunDeferredOperations();
     loadPropertyFile(launchProps, "launch.properties");
     loadPropertyFile(settingsProps, "settings.properties");
 

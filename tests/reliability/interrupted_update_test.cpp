@@ -1,5 +1,7 @@
 // An update carried out as a deferred list and cut short by SIGKILL at seeded points: after a
-// restart the installation must hold exactly what an uninterrupted run leaves.
+// restart the installation must hold exactly what an uninterrupted run leaves. Nearly every point
+// falls while the launcher holds the lock on the list: the restart also shows that the lock ends
+// with its holder.
 #include <gtest/gtest.h>
 
 #include <filesystem>

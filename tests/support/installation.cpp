@@ -17,6 +17,32 @@ std::string realJvmLibrary() {
     return jdkHome() + "/lib/server/libjvm.so";
 }
 
+void layOutPairedUpdate(const std::filesystem::path& root, int pairs) {
+    std::string list = "size=" + std::to_string(2 * pairs) + "\n";
+    for (int k = 0; k < pairs; ++k) {
+        const std::string f = "f" + std::to_string(k);
+        const std::string d = "operation." + std::to_string(2 * k);
+        const std::string r = "operation." + std::to_string(2 * k + 1);
+        writeFile(root / (f + ".jar"), "old");
+        writeFile(root / (f + ".new"), "new");
+        list += d + "=delete\n" + d + ".file=" + f + ".jar\n" + r + "=rename\n" + r + ".file=" + f +
+                ".new\n" + r + ".destination=" + f + ".jar\n";
+    }
+    writeFile(root / "deferred_operations", list);
+}
+
+int pairedUpdateLeftovers(const std::filesystem::path& root, int pairs) {
+    namespace fs = std::filesystem;
+    int left = fs::exists(root / "deferred_operations") +
+               fs::exists(root / "deferred_operations.progress");
+    for (int k = 0; k < pairs; ++k) {
+        const fs::path jar = root / ("f" + std::to_string(k) + ".jar");
+        left += !fs::exists(jar) || readFile(jar) != "new" ||
+                fs::exists(fs::path(jar).replace_extension(".new"));
+    }
+    return left;
+}
+
 Installation::Installation() : launcher_((dir_.path() / "launcher").string()) {
     copyExecutable(launcherBinary(), launcher_);
 }

@@ -16,6 +16,13 @@ std::string stubJvmLibrary();  // the stub JVM shared library
 std::string jdkHome();         // the JDK whose libjvm.so the end-to-end tests load
 std::string realJvmLibrary();  // jdkHome()/lib/server/libjvm.so
 
+// Writes under root a deferred list of `pairs` updates "delete fK.jar, rename fK.new to fK.jar"
+// with its files (each fK.jar "old", each fK.new "new"), for starts that meet over one list.
+void layOutPairedUpdate(const std::filesystem::path& root, int pairs);
+
+// What of that update is not done: jars missing or old, fK.new files, the list and its record.
+int pairedUpdateLeftovers(const std::filesystem::path& root, int pairs);
+
 // A temporary installation directory holding a copy of the launcher (a copy, since the
 // launcher finds its directory through the real file).
 class Installation {

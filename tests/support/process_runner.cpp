@@ -113,4 +113,14 @@ ProcessResult runProcess(const ProcessOptions& options) {
     return result;
 }
 
+ProcessResult runTwiceAtOnce(const std::vector<std::string>& command,
+                             const std::vector<std::pair<std::string, std::string>>& environment) {
+    ProcessOptions options;
+    options.program = "/bin/sh";
+    options.arguments = {"sh", "-c", "\"$@\" & a=$!; \"$@\"; b=$?; wait $a && exit $b", "sh"};
+    options.arguments.insert(options.arguments.end(), command.begin(), command.end());
+    options.environment = environment;
+    return runProcess(options);
+}
+
 }  // namespace testing_support

@@ -28,4 +28,9 @@ struct ProcessResult {
 // Starts the program, collects both output streams and waits for it.
 ProcessResult runProcess(const ProcessOptions& options);
 
+// Starts the command twice at once, as `command & command` in a shell does, and waits for both;
+// exit code 0 when both end with 0. Their outputs come mixed.
+ProcessResult runTwiceAtOnce(const std::vector<std::string>& command,
+                             const std::vector<std::pair<std::string, std::string>>& environment);
+
 }  // namespace testing_support

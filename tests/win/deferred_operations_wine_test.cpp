@@ -2,11 +2,13 @@
 // Windows process of the test holds the file open without sharing it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include "support/files.h"
+#include "support/installation.h"
 #include "win/background_process.h"
 #include "win/stub_client.h"
 #include "win/wine_installation.h"
@@ -128,6 +130,25 @@ TEST_F(DeferredUnderWine, ForwardSlashPathsLeaveTheirDirectories) {
     EXPECT_TRUE(std::filesystem::is_directory(installation.path("data/old")));
     EXPECT_TRUE(std::filesystem::is_directory(installation.path("data/gone")));
     EXPECT_FALSE(installation.exists("deferred_operations"));
+}
+
+// Two starts at once: one carries the list out, the other waits for it and then finds no list.
+TEST_F(DeferredUnderWine, TwoStartsAtOnceCarryOutTheListOnce) {
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        WineInstallation installation(setup());
+        installStubClient(installation);
+        testing_support::layOutPairedUpdate(installation.root(), 300);
+        const auto run = testing_support::runTwiceAtOnce(
+            {setup().wine, installation.path("launcher.exe").string()},
+            stubRun(installation).environment);
+
+        EXPECT_EQ(run.exitCode, 0) << run.out;
+        const Lines lines = outputLines(run.out);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "Size operation not found."), 1);
+        EXPECT_EQ(run.out.find("Skip "), std::string::npos);
+        EXPECT_EQ(testing_support::pairedUpdateLeftovers(installation.root(), 300), 0);
+    }
 }
 
 TEST_F(DeferredUnderWine, HeldFileIsRetriedUntilItsHolderLetsGo) {

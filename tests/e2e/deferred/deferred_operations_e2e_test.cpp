@@ -154,6 +154,25 @@ TEST(DeferredRecovery, GivesUpAfterTheBudgetAndResumesAtTheNextStart) {
     EXPECT_FALSE(install.exists("deferred_operations.progress"));
 }
 
+// A double-click that seems to do nothing, then another: one start carries the list out, the
+// other waits for it and then finds no list.
+TEST(DeferredLaunch, TwoStartsAtOnceCarryOutTheListOnce) {
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const Installation install;
+        testing_support::layOutPairedUpdate(install.root(), 300);
+        std::string out = testing_support::runTwiceAtOnce({install.launcherPath()}, {}).out;
+
+        const std::string noList = "Size operation not found.\n";
+        const std::size_t at = out.find(noList);
+        EXPECT_NE(at, std::string::npos);
+        EXPECT_FALSE(
+            holdsDeferredMessage(at == std::string::npos ? out : out.erase(at, noList.size())))
+            << out;
+        EXPECT_EQ(testing_support::pairedUpdateLeftovers(install.root(), 300), 0);
+    }
+}
+
 // An update replaces launch.properties through the list; the same start reads the new one.
 TEST(DeferredLaunch, ReplacedLaunchPropertiesTakeEffectAtOnce) {
     const Installation install;
