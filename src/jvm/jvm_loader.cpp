@@ -54,4 +54,9 @@ void destroyJvm() {
     javaVM->DestroyJavaVM();
 }
 
+void detachMainThread() {
+    javaVM->DetachCurrentThread();
+    jniEnv = nullptr;
+}
+
 }  // namespace launcher

@@ -130,6 +130,39 @@ TEST(RealJvm, AMainThatThrowsShowsTheStackTraceAndExits5) {
     EXPECT_FALSE(contains(result.err, "Error: ")) << describe(result);
 }
 
+// Where the specification is silent, the client meets what the JDK's own launcher gives it.
+class HostedLikeJava : public ::testing::Test {
+  protected:
+    HostedLikeJava() { jvm_e2e::installClientForRealJvm(installation, "e2e/LikeJava"); }
+    ProcessResult run(const std::vector<std::string>& arguments) const {
+        return installation.run(arguments, jvm_e2e::modernJvmEnvironment());
+    }
+    Installation installation;
+};
+
+TEST_F(HostedLikeJava, AShutdownHookThatJoinsMainEnds) {
+    for (const auto& [how, exitCode] :
+         {std::pair<std::string, int>{"join-main", 0}, {"join-main-after-sigterm", 143}}) {
+        const ProcessResult result = run({how});
+        EXPECT_EQ(result.exitCode, exitCode) << how << ": " << describe(result);
+        EXPECT_TRUE(containsAfter(result.out, "main returns\n", "hook saw main end\n"))
+            << how << ": " << describe(result);
+    }
+}
+
+TEST_F(HostedLikeJava, AnExceptionFromMainReachesTheClientsHandlers) {
+    const ProcessResult handled = run({"handler-exits"});
+    EXPECT_EQ(handled.exitCode, 3) << describe(handled);
+    EXPECT_TRUE(contains(handled.out, "handler got the failure from main\n")) << describe(handled);
+    EXPECT_FALSE(contains(handled.err, "Error invoking main method")) << describe(handled);
+
+    // The default handler fails on it: every line still readable, the box on its own.
+    const ProcessResult unprintable = run({"unprintable-exception"});
+    EXPECT_EQ(unprintable.exitCode, 5) << describe(unprintable);
+    EXPECT_TRUE(unprintable.err.ends_with("\n" + hostingBoxLine("Error invoking main method")))
+        << describe(unprintable);
+}
+
 TEST(RealJvm, RejectsTheBuiltInPermSizeOptionWithoutHelp) {
     if (!contains(TEST_DEFAULT_VM_OPTIONS, "-XX:MaxPermSize="))
         GTEST_SKIP() << "built with other default options: " << TEST_DEFAULT_VM_OPTIONS;
