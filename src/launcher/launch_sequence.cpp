@@ -31,6 +31,8 @@ int fail(ExitCode code, const char* message) {
 
 int runLaunch(void* instance) {
     appInstance = instance;
+    // Until the JVM takes over its signals, a reader that has gone must not end the launch.
+    platform::ignoreBrokenPipes();
     platform::attachParentConsole();
     initExePaths();
     platform::setCurrentDirectory(exeDir);

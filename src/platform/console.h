@@ -10,4 +10,12 @@ void attachParentConsole();
 // no usable handle of its own (a redirected stream keeps its file or pipe).
 void reopenStandardStreamsOnConsole();
 
+// Lets the launcher's own writes to a stream whose reader has gone fail quietly instead of
+// ending the process, where the platform would end it (POSIX: SIGPIPE is ignored).
+void ignoreBrokenPipes();
+
+// Gives back the disposition for broken pipes that the process inherited, so that the JVM
+// sets up its own signal handling as it does under its own launcher.
+void restoreBrokenPipes();
+
 }  // namespace platform

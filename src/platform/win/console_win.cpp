@@ -37,4 +37,9 @@ void reopenStandardStreamsOnConsole() {
         std::freopen("CONOUT$", "w", stdout);
 }
 
+// Windows has no signal for a broken pipe: a write to it just fails.
+void ignoreBrokenPipes() {}
+
+void restoreBrokenPipes() {}
+
 }  // namespace platform

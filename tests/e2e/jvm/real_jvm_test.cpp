@@ -163,6 +163,15 @@ TEST_F(HostedLikeJava, AnExceptionFromMainReachesTheClientsHandlers) {
         << describe(unprintable);
 }
 
+TEST_F(HostedLikeJava, AReaderThatHasGoneLeavesTheClientRunning) {
+    testing_support::ProcessOptions options =
+        installation.launchOptions({"mark"}, jvm_e2e::modernJvmEnvironment());
+    options.outputReaderGone = true;
+    const ProcessResult result = testing_support::runProcess(options);
+    EXPECT_EQ(result.exitCode, 0) << describe(result);
+    EXPECT_EQ(installation.read("client-ran"), "2 arguments\n") << describe(result);
+}
+
 TEST(RealJvm, RejectsTheBuiltInPermSizeOptionWithoutHelp) {
     if (!contains(TEST_DEFAULT_VM_OPTIONS, "-XX:MaxPermSize="))
         GTEST_SKIP() << "built with other default options: " << TEST_DEFAULT_VM_OPTIONS;
