@@ -172,6 +172,17 @@ TEST_F(HostedLikeJava, AReaderThatHasGoneLeavesTheClientRunning) {
     EXPECT_EQ(installation.read("client-ran"), "2 arguments\n") << describe(result);
 }
 
+TEST(RealJvm, AMaximumHeapBelowTheBuiltInInitialHeapIsRaisedToIt) {
+    if (!contains(TEST_DEFAULT_VM_OPTIONS, "-Xms128m"))
+        GTEST_SKIP() << "built with other default options: " << TEST_DEFAULT_VM_OPTIONS;
+    Installation installation;
+    jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch");
+    installation.write("settings.properties", "memory.max=64\n");
+    const ProcessResult result = installation.run({}, jvm_e2e::modernJvmEnvironment());
+    ASSERT_EQ(result.exitCode, 0) << describe(result);
+    EXPECT_EQ(lineValue(result.out, "MaxHeapSize="), std::to_string(128ull << 20));
+}
+
 TEST(RealJvm, RejectsTheBuiltInPermSizeOptionWithoutHelp) {
     if (!contains(TEST_DEFAULT_VM_OPTIONS, "-XX:MaxPermSize="))
         GTEST_SKIP() << "built with other default options: " << TEST_DEFAULT_VM_OPTIONS;
