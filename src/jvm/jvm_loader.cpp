@@ -54,13 +54,13 @@ bool createJvm() {
     return true;
 }
 
-void destroyJvm() {
-    javaVM->DestroyJavaVM();
-}
-
 void detachMainThread() {
     javaVM->DetachCurrentThread();
     jniEnv = nullptr;
+}
+
+void destroyJvm() {
+    javaVM->DestroyJavaVM();
 }
 
 }  // namespace launcher

@@ -81,6 +81,8 @@ jobjectArray buildMainArgs() {
         if (text == nullptr)
             return nullptr;
         jniEnv->SetObjectArrayElement(array, static_cast<jsize>(i), text);
+        // The array holds it now; a local reference per argument would overrun the frame.
+        jniEnv->DeleteLocalRef(text);
     }
     return array;
 }

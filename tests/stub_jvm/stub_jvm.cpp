@@ -220,6 +220,8 @@ void JNICALL setObjectArrayElement(JNIEnv*, jobjectArray array, jsize index, job
         reinterpret_cast<const StubString*>(value);
 }
 
+void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
+
 // A real JVM hands a pending exception to the thread's default handler, which prints it.
 jint JNICALL detachCurrentThread(JavaVM*) {
     record("DetachCurrentThread");
@@ -245,6 +247,7 @@ JNINativeInterface_ makeNativeInterface() {
     table.NewString = newString;
     table.NewObjectArray = newObjectArray;
     table.SetObjectArrayElement = setObjectArrayElement;
+    table.DeleteLocalRef = deleteLocalRef;
     return table;
 }
 

@@ -172,6 +172,18 @@ TEST_F(HostedLikeJava, AReaderThatHasGoneLeavesTheClientRunning) {
     EXPECT_EQ(installation.read("client-ran"), "2 arguments\n") << describe(result);
 }
 
+TEST_F(HostedLikeJava, TenThousandArgumentsPassTheJniChecks) {
+    std::vector<std::string> arguments(9999, "argument");
+    arguments[0] = "mark";
+    jvm_e2e::Environment environment = jvm_e2e::plainJvmEnvironment();
+    environment.emplace_back("JAVA_TOOL_OPTIONS", "-XX:+IgnoreUnrecognizedVMOptions -Xcheck:jni");
+    const ProcessResult result = installation.run(arguments, environment);
+    EXPECT_EQ(result.exitCode, 0) << describe(result);
+    EXPECT_EQ(installation.read("client-ran"), "10000 arguments\n") << describe(result);
+    // The checks write their warnings on standard output.
+    EXPECT_FALSE(contains(result.out + result.err, "WARNING")) << describe(result);
+}
+
 TEST(RealJvm, AMaximumHeapBelowTheBuiltInInitialHeapIsRaisedToIt) {
     if (!contains(TEST_DEFAULT_VM_OPTIONS, "-Xms128m"))
         GTEST_SKIP() << "built with other default options: " << TEST_DEFAULT_VM_OPTIONS;
