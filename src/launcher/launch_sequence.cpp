@@ -23,6 +23,7 @@ namespace {
 int fail(ExitCode code, const char* message) {
     std::fputs(message, stdout);
     std::fflush(stdout);
+    platform::endPartialLineBeforeBox();
     platform::showMessageBox(message, "Error");
     return static_cast<int>(code);
 }

@@ -18,4 +18,9 @@ void ignoreBrokenPipes();
 // sets up its own signal handling as it does under its own launcher.
 void restoreBrokenPipes();
 
+// A box that is a line on standard error (POSIX) would continue the partial line that
+// standard output just left when both streams show on one terminal: there it ends that line
+// on standard error first. Nothing elsewhere (standard output itself is never touched).
+void endPartialLineBeforeBox();
+
 }  // namespace platform

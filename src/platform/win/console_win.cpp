@@ -42,4 +42,7 @@ void ignoreBrokenPipes() {}
 
 void restoreBrokenPipes() {}
 
+// A box is a window of its own here, never a line on a stream.
+void endPartialLineBeforeBox() {}
+
 }  // namespace platform

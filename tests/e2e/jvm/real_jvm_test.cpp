@@ -1,6 +1,7 @@
 // The launcher hosting the installed JDK's real libjvm.so, in temporary installations.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 #include <regex>
 #include <string>
@@ -245,6 +246,23 @@ INSTANTIATE_TEST_SUITE_P(Paths, UnloadableJvmLibrary,
                                            UnloadableCase{"LibraryWithoutTheEntry",
                                                           jvm_e2e::noJvmEntryLibrary()}),
                          [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+// Standard output and standard error on one terminal (script(1) gives it): the box's line does
+// not continue the message that standard output left without a line end.
+TEST(RealJvm, OnOneTerminalTheBoxStartsALineOfItsOwn) {
+    if (!std::filesystem::exists("/usr/bin/script"))
+        GTEST_SKIP() << "no script(1) here to run the launcher on a terminal";
+    Installation installation;
+    jvm_e2e::installClient(installation, "jvm.dll.path=missing.so\njvm.bin.path=.\nmain.class=X\n");
+    testing_support::ProcessOptions options = installation.launchOptions();
+    options.program = "/usr/bin/script";
+    options.arguments = {"script", "-qec", installation.launcherPath(), "/dev/null"};
+    const ProcessResult result = testing_support::runProcess(options);
+    EXPECT_EQ(result.exitCode, 2) << describe(result);
+    EXPECT_TRUE(
+        contains(result.out, "\r\nCannot load JVM library\r\nError: Cannot load JVM library\r\n"))
+        << describe(result);
+}
 
 TEST(JvmOptions, AnEmptyClassPathStopsBeforeTheLibraryIsLoaded) {
     Installation installation;
