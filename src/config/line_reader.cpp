@@ -29,13 +29,16 @@ bool readFileBytes(const std::string& path, std::string& bytes) {
                                                                std::fclose);
     if (!file)
         return false;
+    // Read straight into the string: a buffer on the stack would need a large frame.
+    constexpr std::size_t chunk = 65536;
     bytes.clear();
-    char buffer[65536];
     for (;;) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-        bytes.append(buffer, got);
+        const std::size_t start = bytes.size();
+        bytes.resize(start + chunk);
+        const std::size_t got = std::fread(bytes.data() + start, 1, chunk, file.get());
+        bytes.resize(start + got);
         // End of file, or a read error (a directory opened as a file, say) ends the data.
-        if (got < sizeof buffer || std::ferror(file.get()) != 0)
+        if (got < chunk || std::ferror(file.get()) != 0)
             break;
     }
     return true;

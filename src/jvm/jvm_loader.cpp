@@ -7,6 +7,7 @@
 #include "jvm/jvm_options.h"
 #include "jvm/jvm_state.h"
 #include "launcher/process_state.h"
+#include "platform/console.h"
 #include "platform/current_directory.h"
 #include "platform/dynamic_library.h"
 #include "platform/message_box.h"
@@ -39,15 +40,23 @@ bool createJvm() {
     args.nOptions = vmOptionCount;
     args.options = vmOptions;
     args.ignoreUnrecognized = JNI_FALSE;
+    // The JVM sets up its own handling of broken pipes, from what the process inherited.
+    platform::restoreBrokenPipes();
     const jint result = createJavaVMEntry(&javaVM, reinterpret_cast<void**>(&jniEnv), &args);
     releaseVmOptions();
     if (result != JNI_OK) {
+        platform::ignoreBrokenPipes();
         platform::showMessageBox(
             "Failed to create VM: error code " + std::to_string(result) + ".\n",
             loadResourceString(captionTextId));
         return false;
     }
     return true;
+}
+
+void detachMainThread() {
+    javaVM->DetachCurrentThread();
+    jniEnv = nullptr;
 }
 
 void destroyJvm() {

@@ -10,6 +10,11 @@ bool loadJvmLibrary();
 // False, after a message box, when creation fails.
 bool createJvm();
 
+// Detaches the thread that created the virtual machine, as the JDK's own launcher does once
+// main is over: the Java thread "main" ends (whatever joins it goes on), and an exception
+// still pending reaches that thread's uncaught-exception handlers, which may end the process.
+void detachMainThread();
+
 // Destroys the virtual machine; returns once its last non-daemon thread has ended.
 void destroyJvm();
 

@@ -1,7 +1,10 @@
 #include "jvm/jvm_options.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <new>
+#include <optional>
 
 #include "classpath/class_path_builder.h"
 #include "config/leading_int.h"
@@ -18,6 +21,28 @@ namespace {
 constexpr int defaultMaxHeapMegabytes = 1024;
 constexpr int largestMaxHeapMegabytes = 1048576;
 
+// A JVM memory size (digits, then k, m, g or t, or none for bytes) in megabytes rounded up.
+std::optional<int> sizeInMegabytes(std::string_view size) {
+    int shift = -20;  // from the unit to megabytes
+    if (!size.empty()) {
+        const std::string_view units = "kmgt";
+        const std::size_t unit = units.find(static_cast<char>(size.back() | 0x20));
+        if (unit != std::string_view::npos) {
+            shift = static_cast<int>(unit) * 10 - 10;
+            size.remove_suffix(1);
+        }
+    }
+    // Twelve digits keep the product within 64 bits; more is far beyond any heap anyway.
+    if (size.empty() || size.size() > 12 ||
+        !std::all_of(size.begin(), size.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const unsigned long long count = std::stoull(std::string(size));
+    const unsigned long long megabytes =
+        shift >= 0 ? count << shift : (count + (1ull << -shift) - 1) >> -shift;
+    return static_cast<int>(
+        std::min<unsigned long long>(megabytes, std::numeric_limits<int>::max()));
+}
+
 }  // namespace
 
 bool buildJvmOptions() {
@@ -25,9 +50,11 @@ bool buildJvmOptions() {
     if (!addClassPathOption(options))
         return false;
     addDefaultVmOptions(options);
+    // A maximum below the built-in initial heap would keep the JVM from starting at all.
+    const int maxHeap = std::max(getMaxHeapMegabytes(), initialHeapMegabytes(options));
     options.push_back("-DkeystoreLocation=" + getProperty(launchProps, "jvm.keystore.path"));
     options.push_back("-Djvm.bin.path=" + getProperty(launchProps, "jvm.bin.path"));
-    options.push_back("-Xmx" + std::to_string(getMaxHeapMegabytes()) + "m");
+    options.push_back("-Xmx" + std::to_string(maxHeap) + "m");
     storeVmOptions(options);
     return true;
 }
@@ -67,6 +94,18 @@ int maxHeapMegabytesFrom(std::string_view value) {
     const int megabytes = parseLeadingInt(value);
     if (megabytes < 1 || megabytes > largestMaxHeapMegabytes)
         return defaultMaxHeapMegabytes;
+    return megabytes;
+}
+
+int initialHeapMegabytes(const std::vector<std::string>& options) {
+    int megabytes = 0;
+    for (const std::string& option : options) {
+        if (!option.starts_with("-Xms"))
+            continue;
+        // The last one counts, as for the JVM; a size it cannot read it reports itself.
+        if (const std::optional<int> size = sizeInMegabytes(std::string_view(option).substr(4)))
+            megabytes = *size;
+    }
     return megabytes;
 }
 

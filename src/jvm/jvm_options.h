@@ -7,8 +7,8 @@
 namespace launcher {
 
 // Assembles vmOptions and vmOptionCount: the class path, the built-in defaults, the keystore
-// and bin path properties and the maximum heap. False, with nothing set, when the class path
-// is empty.
+// and bin path properties and the maximum heap (no less than the built-in initial heap).
+// False, with nothing set, when the class path is empty.
 bool buildJvmOptions();
 
 // Appends "-Djava.class.path=" + the built class path; false, adding nothing, when it is empty.
@@ -27,6 +27,10 @@ int getMaxHeapMegabytes();
 // the first other character; 0 without digits) when it lies in 1 to 1048576, otherwise 1024.
 // Numbers beyond the range of int count as out of range instead of overflowing.
 int maxHeapMegabytesFrom(std::string_view value);
+
+// The initial heap that the last -Xms option among options asks for, in megabytes rounded up
+// (a size in bytes or with k, m, g or t); 0 when there is none the JVM could read.
+int initialHeapMegabytes(const std::vector<std::string>& options);
 
 // Copies options into vmOptions (malloc'd array, malloc'd strings) and sets vmOptionCount.
 void storeVmOptions(const std::vector<std::string>& options);

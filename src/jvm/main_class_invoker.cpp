@@ -5,6 +5,7 @@
 
 #include "config/property_file.h"
 #include "config/resource_string.h"
+#include "jvm/jvm_loader.h"
 #include "jvm/jvm_state.h"
 #include "launcher/process_state.h"
 #include "platform/message_box.h"
@@ -48,12 +49,16 @@ MainInvocation invokeMainClass() {
         // never called, which is reported like a main that failed.
         if (jniEnv->ExceptionOccurred() != nullptr)
             describeAndClearException();
+        detachMainThread();
         showError("Error invoking main method");
         return MainInvocation::threw;
     }
     jniEnv->CallStaticVoidMethod(mainClass, mainMethod, arguments);
-    if (jniEnv->ExceptionOccurred() != nullptr) {
-        describeAndClearException();
+    const bool threw = jniEnv->ExceptionOccurred() != nullptr;
+    // The exception stays pending: the detach hands it to the thread's handlers, which print
+    // it (or end the process) before the box.
+    detachMainThread();
+    if (threw) {
         showError("Error invoking main method");
         return MainInvocation::threw;
     }
@@ -76,6 +81,8 @@ jobjectArray buildMainArgs() {
         if (text == nullptr)
             return nullptr;
         jniEnv->SetObjectArrayElement(array, static_cast<jsize>(i), text);
+        // The array holds it now; a local reference per argument would overrun the frame.
+        jniEnv->DeleteLocalRef(text);
     }
     return array;
 }

@@ -23,6 +23,7 @@ namespace {
 int fail(ExitCode code, const char* message) {
     std::fputs(message, stdout);
     std::fflush(stdout);
+    platform::endPartialLineBeforeBox();
     platform::showMessageBox(message, "Error");
     return static_cast<int>(code);
 }
@@ -31,6 +32,8 @@ int fail(ExitCode code, const char* message) {
 
 int runLaunch(void* instance) {
     appInstance = instance;
+    // Until the JVM takes over its signals, a reader that has gone must not end the launch.
+    platform::ignoreBrokenPipes();
     platform::attachParentConsole();
     initExePaths();
     platform::setCurrentDirectory(exeDir);

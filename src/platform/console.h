@@ -10,4 +10,17 @@ void attachParentConsole();
 // no usable handle of its own (a redirected stream keeps its file or pipe).
 void reopenStandardStreamsOnConsole();
 
+// Lets the launcher's own writes to a stream whose reader has gone fail quietly instead of
+// ending the process, where the platform would end it (POSIX: SIGPIPE is ignored).
+void ignoreBrokenPipes();
+
+// Gives back the disposition for broken pipes that the process inherited, so that the JVM
+// sets up its own signal handling as it does under its own launcher.
+void restoreBrokenPipes();
+
+// A box that is a line on standard error (POSIX) would continue the partial line that
+// standard output just left when both streams show on one terminal: there it ends that line
+// on standard error first. Nothing elsewhere (standard output itself is never touched).
+void endPartialLineBeforeBox();
+
 }  // namespace platform

@@ -24,21 +24,21 @@ TEST(MemoryMax, EveryOddFormGivesTheReadNumberOrTheDefault) {
         {"memory.max=\n", "-Xmx1024m"},
         {"memory.max=2048\n", "-Xmx2048m"},
         {"memory.max=2048\r\n", "-Xmx2048m"},
-        {"memory.max=1\n", "-Xmx1m"},
+        {"memory.max=1\n", "-Xmx128m"},  // below the built-in -Xms128m: raised to it
         {"memory.max=1048576\n", "-Xmx1048576m"},
         {"memory.max=1048577\n", "-Xmx1024m"},
         {"memory.max=0\n", "-Xmx1024m"},
         {"memory.max=-1\n", "-Xmx1024m"},
         {"memory.max=-0\n", "-Xmx1024m"},
-        {"memory.max=+5\n", "-Xmx5m"},
+        {"memory.max=+500\n", "-Xmx500m"},
         {"memory.max=++5\n", "-Xmx1024m"},
         {"memory.max= \t300\n", "-Xmx300m"},
         {"memory.max=\v\f300\n", "-Xmx300m"},
-        {"memory.max=00012\n", "-Xmx12m"},
+        {"memory.max=000200\n", "-Xmx200m"},
         {"memory.max=512m\n", "-Xmx512m"},
-        {"memory.max=2g\n", "-Xmx2m"},
-        {"memory.max=12 34\n", "-Xmx12m"},
-        {"memory.max=1e3\n", "-Xmx1m"},
+        {"memory.max=200g\n", "-Xmx200m"},
+        {"memory.max=200 34\n", "-Xmx200m"},
+        {"memory.max=200e3\n", "-Xmx200m"},
         {"memory.max=0x10\n", "-Xmx1024m"},
         {"memory.max=abc\n", "-Xmx1024m"},
         {"memory.max=2147483647\n", "-Xmx1024m"},
@@ -48,9 +48,9 @@ TEST(MemoryMax, EveryOddFormGivesTheReadNumberOrTheDefault) {
         {"memory.max=99999999999999999999999999\n", "-Xmx1024m"},
         {"memory.max=\xd9\xa3\n", "-Xmx1024m"},      // ARABIC-INDIC DIGIT THREE
         {"memory.max=\xef\xbc\x93\n", "-Xmx1024m"},  // FULLWIDTH DIGIT THREE
-        {"memory.max=1\0"
+        {"memory.max=200\0"
          "999\n"s,
-         "-Xmx1m"},
+         "-Xmx200m"},
         {"memory.max=\xff"
          "12\n",
          "-Xmx1024m"},

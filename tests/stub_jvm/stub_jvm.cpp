@@ -18,6 +18,7 @@
 //   GetStaticMethodID=NAME SIGNATURE
 //   main-argc=N              the length of the array main receives
 //   main-arg=TEXT            one line per element, in order
+//   DetachCurrentThread      bare name
 //   DestroyJavaVM            bare name
 // Every text (directories, options, names, arguments) is written as UTF-8, narrow texts byte
 // for byte; a backslash is written "\\", and a control character or a UTF-16 unit that is not
@@ -164,11 +165,15 @@ jthrowable JNICALL exceptionOccurred(JNIEnv*) {
     return exceptionPending ? reinterpret_cast<jthrowable>(&exceptionTag) : nullptr;
 }
 
-void JNICALL exceptionDescribe(JNIEnv*) {
-    record("ExceptionDescribe");
-    // Stands for the stack trace a real JVM prints.
+// Stands for the stack trace a real JVM prints.
+void printPlayedException() {
     std::fputs("stub-jvm: Exception in thread \"main\" stub.PlayedException\n", stderr);
     std::fflush(stderr);
+}
+
+void JNICALL exceptionDescribe(JNIEnv*) {
+    record("ExceptionDescribe");
+    printPlayedException();
 }
 
 void JNICALL exceptionClear(JNIEnv*) {
@@ -215,6 +220,17 @@ void JNICALL setObjectArrayElement(JNIEnv*, jobjectArray array, jsize index, job
         reinterpret_cast<const StubString*>(value);
 }
 
+void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
+
+// A real JVM hands a pending exception to the thread's default handler, which prints it.
+jint JNICALL detachCurrentThread(JavaVM*) {
+    record("DetachCurrentThread");
+    if (exceptionPending)
+        printPlayedException();
+    exceptionPending = false;
+    return JNI_OK;
+}
+
 jint JNICALL destroyJavaVM(JavaVM*) {
     record("DestroyJavaVM");
     return JNI_OK;
@@ -231,11 +247,13 @@ JNINativeInterface_ makeNativeInterface() {
     table.NewString = newString;
     table.NewObjectArray = newObjectArray;
     table.SetObjectArrayElement = setObjectArrayElement;
+    table.DeleteLocalRef = deleteLocalRef;
     return table;
 }
 
 JNIInvokeInterface_ makeInvokeInterface() {
     JNIInvokeInterface_ table{};
+    table.DetachCurrentThread = detachCurrentThread;
     table.DestroyJavaVM = destroyJavaVM;
     return table;
 }

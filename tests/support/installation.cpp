@@ -63,6 +63,13 @@ std::string Installation::read(const std::string& relative) const {
 ProcessResult Installation::run(const std::vector<std::string>& arguments,
                                 const std::vector<std::pair<std::string, std::string>>& environment,
                                 const std::string& argv0) const {
+    return runProcess(launchOptions(arguments, environment, argv0));
+}
+
+ProcessOptions Installation::launchOptions(
+    const std::vector<std::string>& arguments,
+    const std::vector<std::pair<std::string, std::string>>& environment,
+    const std::string& argv0) const {
     ProcessOptions options;
     options.program = launcher_;
     options.arguments.push_back(argv0.empty() ? launcher_ : argv0);
@@ -71,7 +78,7 @@ ProcessResult Installation::run(const std::vector<std::string>& arguments,
     options.environment = environment;
     // The JVM reads this one; the tests decide per run whether it is set.
     options.unsetEnvironment = {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS", "JDK_JAVA_OPTIONS"};
-    return runProcess(options);
+    return options;
 }
 
 }  // namespace testing_support

@@ -42,6 +42,12 @@ class Installation {
                       const std::vector<std::pair<std::string, std::string>>& environment = {},
                       const std::string& argv0 = "") const;
 
+    // What run starts, for a test that changes more of it before runProcess.
+    ProcessOptions launchOptions(
+        const std::vector<std::string>& arguments = {},
+        const std::vector<std::pair<std::string, std::string>>& environment = {},
+        const std::string& argv0 = "") const;
+
   private:
     TempDir dir_;
     std::string launcher_;

@@ -26,6 +26,8 @@ void closeBoth(int fds[2]) {
     closeBoth(in);
     closeBoth(out);
     closeBoth(err);
+    // The test process ignores SIGPIPE; a shell would start the child with the default.
+    ::signal(SIGPIPE, SIG_DFL);
     if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0) {
         ::_exit(126);
     }
@@ -47,6 +49,10 @@ ProcessResult runProcess(const ProcessOptions& options) {
     int in[2], out[2], err[2];
     if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0)
         throw std::runtime_error("pipe");
+    if (options.outputReaderGone) {
+        ::close(out[0]);
+        out[0] = -1;
+    }
     const pid_t child = ::fork();
     if (child < 0)
         throw std::runtime_error("fork");
@@ -72,7 +78,7 @@ ProcessResult runProcess(const ProcessOptions& options) {
     const auto deadline = std::chrono::steady_clock::now() + options.timeout;
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
+    int open = out[0] < 0 ? 1 : 2;
     while (open > 0) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());

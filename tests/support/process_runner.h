@@ -15,6 +15,7 @@ struct ProcessOptions {
     std::vector<std::string> unsetEnvironment;
     std::string standardInput;          // written to the child, then closed
     std::chrono::seconds timeout{120};  // the child is killed after it
+    bool outputReaderGone = false;      // standard output: a pipe whose reader closed it ("| true")
 };
 
 struct ProcessResult {

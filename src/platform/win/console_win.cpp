@@ -37,4 +37,12 @@ void reopenStandardStreamsOnConsole() {
         std::freopen("CONOUT$", "w", stdout);
 }
 
+// Windows has no signal for a broken pipe: a write to it just fails.
+void ignoreBrokenPipes() {}
+
+void restoreBrokenPipes() {}
+
+// A box is a window of its own here, never a line on a stream.
+void endPartialLineBeforeBox() {}
+
 }  // namespace platform

@@ -1,6 +1,7 @@
 // The launcher hosting the installed JDK's real libjvm.so, in temporary installations.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 #include <regex>
 #include <string>
@@ -130,6 +131,71 @@ TEST(RealJvm, AMainThatThrowsShowsTheStackTraceAndExits5) {
     EXPECT_FALSE(contains(result.err, "Error: ")) << describe(result);
 }
 
+// Where the specification is silent, the client meets what the JDK's own launcher gives it.
+class HostedLikeJava : public ::testing::Test {
+  protected:
+    HostedLikeJava() { jvm_e2e::installClientForRealJvm(installation, "e2e/LikeJava"); }
+    ProcessResult run(const std::vector<std::string>& arguments) const {
+        return installation.run(arguments, jvm_e2e::modernJvmEnvironment());
+    }
+    Installation installation;
+};
+
+TEST_F(HostedLikeJava, AShutdownHookThatJoinsMainEnds) {
+    for (const auto& [how, exitCode] :
+         {std::pair<std::string, int>{"join-main", 0}, {"join-main-after-sigterm", 143}}) {
+        const ProcessResult result = run({how});
+        EXPECT_EQ(result.exitCode, exitCode) << how << ": " << describe(result);
+        EXPECT_TRUE(containsAfter(result.out, "main returns\n", "hook saw main end\n"))
+            << how << ": " << describe(result);
+    }
+}
+
+TEST_F(HostedLikeJava, AnExceptionFromMainReachesTheClientsHandlers) {
+    const ProcessResult handled = run({"handler-exits"});
+    EXPECT_EQ(handled.exitCode, 3) << describe(handled);
+    EXPECT_TRUE(contains(handled.out, "handler got the failure from main\n")) << describe(handled);
+    EXPECT_FALSE(contains(handled.err, "Error invoking main method")) << describe(handled);
+
+    // The default handler fails on it: every line still readable, the box on its own.
+    const ProcessResult unprintable = run({"unprintable-exception"});
+    EXPECT_EQ(unprintable.exitCode, 5) << describe(unprintable);
+    EXPECT_TRUE(unprintable.err.ends_with("\n" + hostingBoxLine("Error invoking main method")))
+        << describe(unprintable);
+}
+
+TEST_F(HostedLikeJava, AReaderThatHasGoneLeavesTheClientRunning) {
+    testing_support::ProcessOptions options =
+        installation.launchOptions({"mark"}, jvm_e2e::modernJvmEnvironment());
+    options.outputReaderGone = true;
+    const ProcessResult result = testing_support::runProcess(options);
+    EXPECT_EQ(result.exitCode, 0) << describe(result);
+    EXPECT_EQ(installation.read("client-ran"), "2 arguments\n") << describe(result);
+}
+
+TEST_F(HostedLikeJava, TenThousandArgumentsPassTheJniChecks) {
+    std::vector<std::string> arguments(9999, "argument");
+    arguments[0] = "mark";
+    jvm_e2e::Environment environment = jvm_e2e::plainJvmEnvironment();
+    environment.emplace_back("JAVA_TOOL_OPTIONS", "-XX:+IgnoreUnrecognizedVMOptions -Xcheck:jni");
+    const ProcessResult result = installation.run(arguments, environment);
+    EXPECT_EQ(result.exitCode, 0) << describe(result);
+    EXPECT_EQ(installation.read("client-ran"), "10000 arguments\n") << describe(result);
+    // The checks write their warnings on standard output.
+    EXPECT_FALSE(contains(result.out + result.err, "WARNING")) << describe(result);
+}
+
+TEST(RealJvm, AMaximumHeapBelowTheBuiltInInitialHeapIsRaisedToIt) {
+    if (!contains(TEST_DEFAULT_VM_OPTIONS, "-Xms128m"))
+        GTEST_SKIP() << "built with other default options: " << TEST_DEFAULT_VM_OPTIONS;
+    Installation installation;
+    jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch");
+    installation.write("settings.properties", "memory.max=64\n");
+    const ProcessResult result = installation.run({}, jvm_e2e::modernJvmEnvironment());
+    ASSERT_EQ(result.exitCode, 0) << describe(result);
+    EXPECT_EQ(lineValue(result.out, "MaxHeapSize="), std::to_string(128ull << 20));
+}
+
 TEST(RealJvm, RejectsTheBuiltInPermSizeOptionWithoutHelp) {
     if (!contains(TEST_DEFAULT_VM_OPTIONS, "-XX:MaxPermSize="))
         GTEST_SKIP() << "built with other default options: " << TEST_DEFAULT_VM_OPTIONS;
@@ -180,6 +246,23 @@ INSTANTIATE_TEST_SUITE_P(Paths, UnloadableJvmLibrary,
                                            UnloadableCase{"LibraryWithoutTheEntry",
                                                           jvm_e2e::noJvmEntryLibrary()}),
                          [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+// Standard output and standard error on one terminal (script(1) gives it): the box's line does
+// not continue the message that standard output left without a line end.
+TEST(RealJvm, OnOneTerminalTheBoxStartsALineOfItsOwn) {
+    if (!std::filesystem::exists("/usr/bin/script"))
+        GTEST_SKIP() << "no script(1) here to run the launcher on a terminal";
+    Installation installation;
+    jvm_e2e::installClient(installation, "jvm.dll.path=missing.so\njvm.bin.path=.\nmain.class=X\n");
+    testing_support::ProcessOptions options = installation.launchOptions();
+    options.program = "/usr/bin/script";
+    options.arguments = {"script", "-qec", installation.launcherPath(), "/dev/null"};
+    const ProcessResult result = testing_support::runProcess(options);
+    EXPECT_EQ(result.exitCode, 2) << describe(result);
+    EXPECT_TRUE(
+        contains(result.out, "\r\nCannot load JVM library\r\nError: Cannot load JVM library\r\n"))
+        << describe(result);
+}
 
 TEST(JvmOptions, AnEmptyClassPathStopsBeforeTheLibraryIsLoaded) {
     Installation installation;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/property_file.h"
@@ -50,6 +51,23 @@ INSTANTIATE_TEST_SUITE_P(
                       HeapCase{"FarBeyondInt", "99999999999999999999999999", 1024},
                       HeapCase{"FarBelowInt", "-99999999999999999999999999", 1024}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+// The built-in initial heap, which a smaller maximum is raised to.
+TEST(InitialHeapMegabytes, ReadsTheLastSizeTheJvmWouldRead) {
+    const std::vector<std::pair<Words, int>> cases{
+        {{"-Xmx512m", "-Xms128m"}, 128},
+        {{"-Xmx512m"}, 0},
+        {{"-Xms2G"}, 2048},
+        {{"-Xms131072k"}, 128},
+        {{"-Xms1048577"}, 2},  // bytes, rounded up
+        {{"-Xms64m", "-Xms256m"}, 256},
+        {{"-Xms256m", "-Xms12x", "-Xms", "-Xmsm"}, 256},
+        {{"-Xms999999999999t"}, 2147483647},
+        {{"-Xms9999999999999"}, 0},
+    };
+    for (const auto& [options, megabytes] : cases)
+        EXPECT_EQ(launcher::initialHeapMegabytes(options), megabytes) << options.back();
+}
 
 struct WordsCase {
     const char* name;
