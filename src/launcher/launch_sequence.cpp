@@ -27,12 +27,20 @@ int fail(ExitCode code, const char* message) {
     return static_cast<int>(code);
 }
 
+constexpr const char* unwritableFolderMessage =
+    "The name of the installation folder holds characters that the system's language settings "
+    "cannot write, and the folder has no short (8.3) name. Install into a folder whose name "
+    "the system's language can write, or switch on short names for its drive.";
+
 }  // namespace
 
 int runLaunch(void* instance) {
     appInstance = instance;
     platform::attachParentConsole();
-    initExePaths();
+    if (!initExePaths()) {
+        platform::reopenStandardStreamsOnConsole();
+        return fail(ExitCode::optionsNotBuilt, unwritableFolderMessage);
+    }
     platform::setCurrentDirectory(exeDir);
 
     // The list runs before the configuration is read, so an update may replace it.
