@@ -181,8 +181,20 @@ void runDeferredOperations() {
     // Recorded before the first operation too, so that a start after a run stopped anywhere
     // knows that it resumes.
     std::optional<ProgressRecorder> progress;
-    if (loadedList)
+    if (loadedList) {
         progress.emplace(progressPath, *loadedList, recorded, firstPending);
+        // Unrecorded, a run stopped part way would be repeated from the start by the next.
+        if (!progress->recording()) {
+            const std::string message =
+                "Cannot record the progress of the deferred operations in '" + progressPath +
+                "'. They are left for the next start.";
+            std::fwrite(message.data(), 1, message.size(), stdout);
+            std::fputc('\n', stdout);
+            std::fflush(stdout);
+            platform::showMessageBox(message, "Error");
+            return;
+        }
+    }
 
     for (int index = firstPending; index < count; ++index) {
         if (!carryOut(index, retryBudgetMs, recorded && index == firstPending))

@@ -7,6 +7,7 @@
 
 #include "config/line_reader.h"
 #include "platform/file_operations.h"
+#include "platform/shared_file.h"
 
 namespace launcher {
 
@@ -109,7 +110,7 @@ ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& 
         const std::string temporary = path + ".tmp";
         const std::string text = formatProgressRecord(list, finishedOperations);
         bool written = false;
-        if (std::FILE* const file = std::fopen(temporary.c_str(), "wb")) {
+        if (std::FILE* const file = platform::openFile(temporary, "wb")) {
             written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
             written = std::fclose(file) == 0 && written;
         }
@@ -120,7 +121,7 @@ ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& 
     }
     mapped_ = platform::mapFile(path, identity_.size() + 2 * slotSize);
     if (mapped_ == nullptr)
-        file_ = std::fopen(path.c_str(), "r+b");
+        file_ = platform::openFile(path, "r+b");
 }
 
 ProgressRecorder::~ProgressRecorder() {

@@ -44,6 +44,9 @@ class ProgressRecorder {
     ProgressRecorder(const ProgressRecorder&) = delete;
     ProgressRecorder& operator=(const ProgressRecorder&) = delete;
 
+    // Whether the record is in place and open for the counts to come.
+    bool recording() const { return mapped_ != nullptr || file_ != nullptr; }
+
     // Records that finishedOperations are finished. A record that can't be written lags
     // behind, but stays valid.
     void recordFinished(int finishedOperations);

@@ -10,9 +10,13 @@ std::string directoryOf(const std::string& path) {
     return last == std::string::npos ? std::string() : path.substr(0, last + 1);
 }
 
-void initExePaths() {
-    exePath = platform::executablePath();
+bool initExePaths() {
+    const std::optional<std::string> path = platform::executablePath();
+    if (!path)
+        return false;
+    exePath = *path;
     exeDir = directoryOf(exePath);
+    return true;
 }
 
 }  // namespace launcher

@@ -8,7 +8,8 @@ namespace launcher {
 // it holds neither.
 std::string directoryOf(const std::string& path);
 
-// Sets exePath and exeDir from the running executable.
-void initExePaths();
+// Sets exePath and exeDir from the running executable; false, leaving them empty, when its path
+// has no form that the narrow file calls can use.
+bool initExePaths();
 
 }  // namespace launcher

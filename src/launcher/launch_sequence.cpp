@@ -28,6 +28,11 @@ int fail(ExitCode code, const char* message) {
     return static_cast<int>(code);
 }
 
+constexpr const char* unwritableFolderMessage =
+    "The name of the installation folder holds characters that the system's language settings "
+    "cannot write, and the folder has no short (8.3) name. Install into a folder whose name "
+    "the system's language can write, or switch on short names for its drive.";
+
 }  // namespace
 
 int runLaunch(void* instance) {
@@ -35,7 +40,10 @@ int runLaunch(void* instance) {
     // Until the JVM takes over its signals, a reader that has gone must not end the launch.
     platform::ignoreBrokenPipes();
     platform::attachParentConsole();
-    initExePaths();
+    if (!initExePaths()) {
+        platform::reopenStandardStreamsOnConsole();
+        return fail(ExitCode::optionsNotBuilt, unwritableFolderMessage);
+    }
     platform::setCurrentDirectory(exeDir);
 
     // The list runs before the configuration is read, so an update may replace it.

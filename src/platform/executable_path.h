@@ -1,11 +1,14 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace platform {
 
-// Full path of the running executable as a narrow string, of any length. On Windows characters
-// that the ANSI code page can't represent become a blank; on POSIX the bytes are as they are.
-std::string executablePath();
+// Full path of the running executable as a narrow string, of any length; empty when the system
+// can't tell it. On Windows it is in the ANSI code page: its long form when that converts
+// without loss and leaves room below its directory, otherwise its short (8.3) form. Nothing
+// when neither form can be written in the code page; on POSIX the bytes are as they are.
+std::optional<std::string> executablePath();
 
 }  // namespace platform

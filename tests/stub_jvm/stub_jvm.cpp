@@ -7,6 +7,8 @@
 // first '=', or a bare name:
 //   loaded-in=DIR            current directory when the library was loaded
 //   create-in=DIR            current directory when JNI_CreateJavaVM was called
+//   module-path=PATH         Windows only: the library's own path as GetModuleFileNameA gives
+//                            it (a JVM finds its home from it), bytes in the ANSI code page
 //   version=0x10002          JavaVMInitArgs.version, hexadecimal
 //   ignoreUnrecognized=0     0 or 1
 //   nOptions=N
@@ -43,6 +45,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -142,6 +148,21 @@ std::string currentDirectory() {
     const std::u8string path = std::filesystem::current_path(error).u8string();
     return std::string(path.begin(), path.end());
 }
+
+#ifdef _WIN32
+const char moduleMarker = 0;  // an address inside this library
+
+std::string ownModulePath() {
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            &moduleMarker, &self))
+        return {};
+    std::vector<char> path(32768);
+    const DWORD length = GetModuleFileNameA(self, path.data(), static_cast<DWORD>(path.size()));
+    return std::string(path.data(), length);
+}
+#endif
 
 // The library's own load, recorded before anything of it is called.
 struct LoadRecorder {
@@ -281,6 +302,9 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     char version[16];
     std::snprintf(version, sizeof version, "0x%lx", static_cast<unsigned long>(initArgs->version));
     record("create-in=" + escapeBytes(currentDirectory()));
+#ifdef _WIN32
+    record("module-path=" + escapeBytes(ownModulePath()));
+#endif
     record(std::string("version=") + version);
     record("ignoreUnrecognized=" + std::to_string(static_cast<int>(initArgs->ignoreUnrecognized)));
     record("nOptions=" + std::to_string(initArgs->nOptions));

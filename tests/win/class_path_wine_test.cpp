@@ -74,6 +74,13 @@ INSTANTIATE_TEST_SUITE_P(
                       {},
                       0,
                       "classpath: data/a.jar"},
+        // Byte 0x92 is the right single quotation mark of the Western code page.
+        ClassPathCase{"NamesInTheCodePageOfTheConfiguration",
+                      "plug\x92ins/rock\x92n.jar",
+                      {"plug\xE2\x80\x99ins/rock\xE2\x80\x99n.jar"},
+                      {},
+                      0,
+                      "classpath: plug\x92ins/rock\x92n.jar"},
         ClassPathCase{"ExecutableDirectoryListedForBareNames",
                       "util.jar;lib/client.jar",
                       {"util.jar"},

@@ -9,6 +9,7 @@
 
 #include "support/files.h"
 #include "support/installation.h"
+#include "support/temp_dir.h"
 #include "win/background_process.h"
 #include "win/stub_client.h"
 #include "win/wine_installation.h"
@@ -210,6 +211,37 @@ TEST_F(DeferredUnderWine, HeldFileThatCannotBeRenamedEndsTheStartWithABox) {
     EXPECT_EQ(run.boxes, (std::vector<MessageBoxCall>{{message, "Error"}}));
     EXPECT_TRUE(installation.exists("plugins/held.dat"));
     EXPECT_FALSE(installation.exists("plugins/moved.dat"));
+}
+
+// A folder of 235 characters leaves no room under the narrow calls' limit for the progress
+// record's temporary file: the record goes below the folder's short form, and the second start
+// resumes after the rename instead of deleting the file it put in place.
+TEST_F(DeferredUnderWine, LongFolderResumesItsUpdateWithoutRepeatingIt) {
+    const testing_support::TempDir sameLength;  // temporary directories share one length
+    const std::size_t parentLength = windowsPath(sameLength.path()).size() + 1;
+    WineInstallation installation(setup(), {}, std::string(235 - parentLength, 'd'));
+    ASSERT_EQ(windowsPath(installation.root()).size(), 235u);
+    installStubClient(installation);
+    installation.write("c.txt", "old");
+    installation.write("upd/c.txt", "new");
+    installation.write("blocked/x", "x");
+    installation.write("deferred_operations",
+                       "size=3\r\noperation.0=delete\r\noperation.0.file=c.txt\r\n"
+                       "operation.1=rename\r\noperation.1.file=upd\\c.txt\r\n"
+                       "operation.1.destination=c.txt\r\n"
+                       "operation.2=delete\r\noperation.2.file=blocked\r\n");
+    const WineRun first = installation.run({}, stubRun(installation));
+    ASSERT_EQ(first.exitCode, 1) << first.out;
+    EXPECT_EQ(installation.read("c.txt"), "new");
+    EXPECT_TRUE(installation.exists("deferred_operations.progress"));
+
+    std::filesystem::remove_all(installation.path("blocked"));
+    const WineRun second = installation.run({}, stubRun(installation));
+    EXPECT_EQ(second.exitCode, 0) << second.out;
+    EXPECT_EQ(installation.read("c.txt"), "new");
+    for (const char* name : {"deferred_operations", "deferred_operations.progress",
+                             "deferred_operations.progress.tmp", "upd/c.txt"})
+        EXPECT_FALSE(installation.exists(name)) << name;
 }
 
 }  // namespace

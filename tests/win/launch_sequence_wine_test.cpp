@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "support/files.h"
+#include "support/process_runner.h"
 #include "win/stub_client.h"
 #include "win/wine_installation.h"
 
@@ -212,6 +213,89 @@ TEST_F(LaunchUnderWine, AbsentCaptionTextGivesAnEmptyCaption) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.boxes, (Boxes{{"Failed to load VM DLL absent.dll", ""},
                                 {"Cannot load JVM library", "Error"}}));
+}
+
+// The same installation in a plain folder and in one named with characters that the Western
+// code page lacks: the narrow calls reach the latter through its short form, and the JVM
+// library, loaded through it, finds a module path of its own without '?'.
+TEST_F(LaunchUnderWine, FolderNamedOutsideTheCodePageStartsLikeAPlainOne) {
+    struct Start {
+        int exitCode;
+        Lines lines, options, arguments;
+    };
+    const auto start = [&](const std::string& folderName) {
+        WineInstallation installation(setup(), {}, folderName);
+        installStubClient(installation);
+        installation.write("upd/c.txt", "new");
+        installation.write("deferred_operations",
+                           "size=1\r\noperation.0=rename\r\noperation.0.file=upd\\c.txt\r\n"
+                           "operation.0.destination=c.txt\r\n");
+        const WineRun run = installation.run({"one", "two words"}, stubRun(installation));
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(installation.read("c.txt"), "new") << folderName;
+        EXPECT_FALSE(installation.exists("deferred_operations")) << folderName;
+        const StubRecord record = stubRecord(installation);
+        const std::string modulePath = record.value("module-path");
+        EXPECT_NE(modulePath.find("jvm.dll"), std::string::npos) << modulePath;
+        EXPECT_EQ(modulePath.find('?'), std::string::npos) << modulePath;
+        return Start{run.exitCode, run.lines(), record.values("option"), record.values("main-arg")};
+    };
+    const Start plain = start("Brantlo Client");
+    const Start japanese = start(
+        "\xE3\x83\x96\xE3\x83\xA9\xE3\x83\xB3\xE3\x83\x88\xE3\x83\xAD "
+        "\xE3\x82\xAF\xE3\x83\xA9\xE3\x82\xA4\xE3\x82\xA2\xE3\x83\xB3\xE3\x83\x88");
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(japanese.exitCode, 0);
+    EXPECT_EQ(japanese.lines, plain.lines);
+    EXPECT_EQ(japanese.options, plain.options);
+    // Element 0 is the command line's program path, as typed.
+    ASSERT_FALSE(japanese.arguments.empty());
+    EXPECT_EQ(Lines(japanese.arguments.begin() + 1, japanese.arguments.end()),
+              (Lines{"one", "two words"}));
+}
+
+// The narrow form of the executable's path under code pages of the test's choosing, with the
+// short form that the test makes GetShortPathNameW answer ("" for none).
+TEST_F(LaunchUnderWine, ExecutablePathKeepsEveryCharacterOrTakesItsShortForm) {
+    const std::string longFolder = "C:\\" + std::string(200, 'd') + "\\";
+    const std::string japanese = "C:\\\xE3\x83\x96\xE3\x83\xA9 \xE3\x83\xB3\\launcher.exe";
+    struct Case {
+        const char* codePage;
+        std::string path, shortForm, narrow;
+    };
+    const std::vector<Case> cases{
+        // UTF-8 takes no default-character arguments and holds every path as it is.
+        {"65001", japanese, "", japanese},
+        {"932", japanese, "", "C:\\\x83\x75\x83\x89 \x83\x93\\launcher.exe"},
+        {"1252", "C:\\plug\xE2\x80\x99ins\\launcher.exe", "", "C:\\plug\x92ins\\launcher.exe"},
+        {"1252", japanese, "C:\\____~ZAK\\launcher.exe", "C:\\____~ZAK\\launcher.exe"},
+        // A folder that leaves no room for the names below it: its short form when it has one.
+        {"1252", longFolder + "launcher.exe", "C:\\DDDDDD~1\\launcher.exe",
+         "C:\\DDDDDD~1\\launcher.exe"},
+        {"1252", longFolder + "launcher.exe", "", longFolder + "launcher.exe"},
+        // No form: no short form, and no best-fit look-alike ('A' for U+0100) either.
+        {"1252", japanese, "", "none"},
+        {"1252", "C:\\\xC4\x80\\launcher.exe", "", "none"},
+    };
+    const auto hex = [](const std::string& bytes) {
+        std::string out;
+        for (const unsigned char byte : bytes)
+            out += "0123456789abcdef"[byte >> 4], out += "0123456789abcdef"[byte & 0xf];
+        return out;
+    };
+    for (const Case& c : cases) {
+        testing_support::ProcessOptions options;
+        options.program = setup().wine;
+        options.arguments = {setup().wine, setup().helper("code_page_probe").string(), c.codePage,
+                             c.path};
+        if (!c.shortForm.empty())
+            options.arguments.push_back(c.shortForm);
+        options.environment = {{"WINEDEBUG", "-all"}};
+        const testing_support::ProcessResult result = testing_support::runProcess(options);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.out, c.narrow == "none" ? c.narrow : hex(c.narrow))
+            << c.codePage << " " << c.path;
+    }
 }
 
 }  // namespace

@@ -14,8 +14,9 @@ constexpr std::chrono::seconds runLimit{60};
 
 }  // namespace
 
-WineInstallation::WineInstallation(const WineSetup& setup, const std::filesystem::path& launcher)
-    : setup_(setup), root_(dir_.path() / "Brantlo Client") {
+WineInstallation::WineInstallation(const WineSetup& setup, const std::filesystem::path& launcher,
+                                   const std::string& folderName)
+    : setup_(setup), root_(dir_.path() / folderName) {
     std::filesystem::create_directories(root_);
     testing_support::copyExecutable(launcher.empty() ? setup.launcherExe() : launcher,
                                     path("launcher.exe"));

@@ -31,12 +31,13 @@ struct RunOptions {
     std::filesystem::path traceFile;
 };
 
-// A temporary installation directory, named with a blank ("Brantlo Client"), holding a copy of
-// launcher.exe, with a scratch directory beside it (not inside, so that nothing of the tests'
-// own shows up in a listing of it).
+// A temporary installation directory, named with a blank ("Brantlo Client" unless named
+// otherwise), holding a copy of launcher.exe, with a scratch directory beside it (not inside, so
+// that nothing of the tests' own shows up in a listing of it).
 class WineInstallation {
   public:
-    explicit WineInstallation(const WineSetup& setup, const std::filesystem::path& launcher = {});
+    explicit WineInstallation(const WineSetup& setup, const std::filesystem::path& launcher = {},
+                              const std::string& folderName = "Brantlo Client");
 
     const std::filesystem::path& root() const { return root_; }
     std::filesystem::path path(const std::string& relative) const { return root() / relative; }

@@ -7,12 +7,12 @@
 
 namespace platform {
 
-std::string executablePath() {
+std::optional<std::string> executablePath() {
     std::vector<char> buffer(256);
     for (;;) {
         const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (length < 0)
-            return {};
+            return std::string();
         if (static_cast<size_t>(length) < buffer.size()) {
             return std::string(buffer.data(), static_cast<size_t>(length));
         }

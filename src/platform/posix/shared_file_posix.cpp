@@ -7,4 +7,8 @@ std::FILE* openSharedForReading(const std::string& path) {
     return std::fopen(path.c_str(), "rb");
 }
 
+std::FILE* openFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
 }  // namespace platform

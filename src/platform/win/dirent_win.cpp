@@ -4,11 +4,14 @@
 #include <windows.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <memory>
 #include <new>
+#include <optional>
+#include <string>
+
+#include "platform/win/ansi_text_win.h"
 
 namespace platform::win {
 
@@ -86,16 +89,14 @@ const WIN32_FIND_DATAW* nextFindData(WideSearch& search) {
     return &search.findData;
 }
 
-// Converts a wide name into entry's d_name; false when it does not convert or does not fit.
-// _TRUNCATE keeps an over-long name from reaching the C library's invalid parameter handler,
-// which may end the process; a truncated name counts as not converted.
+// Converts a wide name into entry's d_name in the ANSI code page, the code page of every other
+// path of the configuration; false when a character has no form there or the name does not fit.
 bool convertName(const wchar_t* name, dirent& entry) {
-    std::size_t converted = 0;
-    const errno_t result =
-        ::wcstombs_s(&converted, entry.d_name, direntPathCapacity, name, _TRUNCATE);
-    if (result != 0 || converted == 0)
+    const std::optional<std::string> converted = wideToCodePage(name, ansiCodePage());
+    if (!converted || converted->empty() || converted->size() >= direntPathCapacity)
         return false;
-    entry.d_namlen = converted - 1;
+    std::memcpy(entry.d_name, converted->c_str(), converted->size() + 1);
+    entry.d_namlen = converted->size();
     return true;
 }
 
@@ -117,15 +118,16 @@ DIR* opendir(const char* path) {
     std::unique_ptr<DIR> stream(new (std::nothrow) DIR{});
     if (!stream)
         return nullptr;
-    wchar_t widePath[direntPathCapacity];
-    std::size_t converted = 0;
-    // A path that does not fit comes back truncated; it is reported as too long.
-    const errno_t result = ::mbstowcs_s(&converted, widePath, direntPathCapacity, path, _TRUNCATE);
-    if (result != 0) {
-        errno = result == STRUNCATE ? ERANGE : result;
+    const std::optional<std::wstring> widePath = codePageToWide(path, ansiCodePage());
+    if (!widePath) {
+        errno = EILSEQ;
         return nullptr;
     }
-    stream->search = openWideSearch(widePath);
+    if (widePath->size() >= direntPathCapacity) {
+        errno = ERANGE;
+        return nullptr;
+    }
+    stream->search = openWideSearch(widePath->c_str());
     if (stream->search == nullptr)
         return nullptr;
     return stream.release();
@@ -139,12 +141,9 @@ dirent* readdir(DIR* stream) {
         return nullptr;
     dirent& entry = stream->entry;
     entry.d_ino = 0;
-    // The conversions report unconvertible names through errno too; the listing does not.
-    const int savedErrno = errno;
     const bool named =
         convertName(found->cFileName, entry) ||
         (found->cAlternateFileName[0] != L'\0' && convertName(found->cAlternateFileName, entry));
-    errno = savedErrno;
     if (named) {
         entry.d_type = entryType(found->dwFileAttributes);
     } else {

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/mapped_file.h"
+#include "platform/win/ansi_text_win.h"
 
 namespace platform {
 
@@ -12,7 +13,10 @@ struct MappedFile {
 };
 
 MappedFile* mapFile(const std::string& path, std::size_t size) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+    const std::wstring widePath = win::widePathForLongNames(path);
+    if (widePath.empty())
+        return nullptr;
+    const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)

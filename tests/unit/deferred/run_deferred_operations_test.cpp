@@ -268,6 +268,19 @@ TEST_F(DeferredRun, FreshRunLeavesTheDirectoriesOfAMissingPathAlone) {
     EXPECT_TRUE(fs::exists(at("lib/ext")));
 }
 
+// Run unrecorded, a list stopped part way would be repeated from its start by the next run.
+TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
+    create({"a.jar"});
+    fs::create_directory(at("deferred_operations.progress"));
+    writeList("size=1\noperation.0=delete\noperation.0.file=a.jar\n");
+    EXPECT_EQ(run(), "Cannot record the progress of the deferred operations in '" +
+                         at("deferred_operations.progress").string() +
+                         "'. They are left for the next start.\n");
+    EXPECT_TRUE(fs::exists(at("a.jar")));
+    EXPECT_TRUE(fs::exists(at("deferred_operations")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations.progress.tmp")));
+}
+
 TEST_F(DeferredRun, RecordWithoutItsListIsRemoved) {
     writeFile(at("deferred_operations.progress"), "stale");
     launcher::deferredOps.clear();
