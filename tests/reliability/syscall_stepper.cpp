@@ -4,14 +4,10 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/ptrace.h>
-#include <sys/syscall.h>
-#include <sys/user.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 namespace reliability {
 
@@ -33,44 +29,6 @@ namespace {
     argv.push_back(nullptr);
     ::execv(program.program.c_str(), argv.data());
     ::_exit(127);
-}
-
-// The NUL-terminated text at address in the tracee (up to 4096 bytes).
-std::string tracedText(pid_t pid, unsigned long long address) {
-    std::string text;
-    while (text.size() < 4096) {
-        errno = 0;
-        const long word = ::ptrace(PTRACE_PEEKDATA, pid, address + text.size(), nullptr);
-        if (errno != 0)
-            break;
-        char bytes[sizeof word];
-        std::memcpy(bytes, &word, sizeof word);
-        for (const char byte : bytes) {
-            if (byte == '\0')
-                return text;
-            text += byte;
-        }
-    }
-    return text;
-}
-
-bool removesList(pid_t pid) {
-#if defined(__x86_64__)
-    user_regs_struct registers{};
-    if (::ptrace(PTRACE_GETREGS, pid, nullptr, &registers) != 0)
-        return false;
-    unsigned long long pathAddress = 0;
-    if (registers.orig_rax == SYS_unlink)
-        pathAddress = registers.rdi;
-    else if (registers.orig_rax == SYS_unlinkat)
-        pathAddress = registers.rsi;
-    else
-        return false;
-    return tracedText(pid, pathAddress).ends_with("/deferred_operations");
-#else
-    (void)pid;
-    return false;
-#endif
 }
 
 }  // namespace
@@ -96,7 +54,6 @@ std::optional<SteppedRun> runStepped(const SteppedProgram& program, long killAt)
 
     SteppedRun run;
     bool executing = false;  // past the exec: only the program's own calls count
-    bool atEntry = true;     // system call stops alternate between entry and exit
     int pendingSignal = 0;
     for (;;) {
         if (::ptrace(PTRACE_SYSCALL, pid, nullptr, pendingSignal) != 0)
@@ -114,21 +71,15 @@ std::optional<SteppedRun> runStepped(const SteppedProgram& program, long killAt)
             continue;
         const int signal = WSTOPSIG(status);
         if (signal == (SIGTRAP | 0x80)) {
-            if (executing && atEntry) {
-                ++run.systemCalls;
-                if (run.systemCalls == killAt) {
-                    ::kill(pid, SIGKILL);
-                    ::waitpid(pid, &status, 0);
-                    run.killed = true;
-                    return run;
-                }
-                if (run.removalOfListAt < 0 && removesList(pid))
-                    run.removalOfListAt = run.systemCalls;
+            if (executing && ++run.stops == killAt) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &status, 0);
+                run.killed = true;
+                return run;
             }
-            atEntry = !atEntry;
         } else if (signal == SIGTRAP && (status >> 16) == PTRACE_EVENT_EXEC) {
+            // The exec's own exit stop follows and counts: the first point of the new program.
             executing = true;
-            atEntry = false;  // the exec's own exit stop follows
         } else if (signal != SIGSTOP && signal != SIGTRAP) {
             pendingSignal = signal;
         }

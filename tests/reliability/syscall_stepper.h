@@ -6,14 +6,15 @@
 
 namespace reliability {
 
-// A program run under ptrace, stopped at the entry of every system call it makes after its
-// exec, so that it can be killed at a chosen call: reproducibly, and between any two calls,
-// including between a file operation and the bookkeeping that follows it.
+// A program run under ptrace, stopped at the entry and at the exit of every system call it
+// makes after its exec, so that it can be killed at a chosen stop: reproducibly, and between
+// any two steps. At an entry the call has not taken effect yet; at an exit it has, and the
+// program has not yet acted on its result (nor written anything through a memory mapping
+// after it).
 struct SteppedRun {
-    long systemCalls = 0;       // calls entered (the one it was killed at included)
-    bool killed = false;        // ended by the SIGKILL
-    int exitCode = -1;          // when it ended by itself
-    long removalOfListAt = -1;  // the call that removed a file named deferred_operations
+    long stops = 0;       // stops passed (the one it was killed at included)
+    bool killed = false;  // ended by the SIGKILL
+    int exitCode = -1;    // when it ended by itself
 };
 
 struct SteppedProgram {
@@ -22,8 +23,8 @@ struct SteppedProgram {
     std::string workingDirectory;
 };
 
-// Runs it to its end (killAt 0) or kills it with SIGKILL at the entry of call killAt, before
-// that call takes effect. Its output is discarded. Nothing when tracing is not permitted here.
+// Runs it to its end (killAt 0) or kills it with SIGKILL at stop killAt (counted from 1).
+// Its output is discarded. Nothing when tracing is not permitted here.
 std::optional<SteppedRun> runStepped(const SteppedProgram& program, long killAt);
 
 }  // namespace reliability
