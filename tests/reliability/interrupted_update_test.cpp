@@ -45,7 +45,7 @@ void layOutUpdate(const Installation& install) {
     install.write("lib/old/data/res.txt", "res1");
     add("delete", "lib/old/data/res.txt");
     // Swaps through a temporary name: repeating them from the start would lose the new file.
-    for (const char* file : {"client.jar", "version"}) {
+    for (const char* file : {"client.jar", "launch.properties", "version"}) {
         install.write(file, std::string("old ") + file);
         install.write(std::string("update/") + file, std::string("new ") + file);
         add("rename", file, std::string(file) + ".old");
