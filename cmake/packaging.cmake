@@ -30,5 +30,7 @@ else()
 endif()
 set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${package_platform}")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# Stripped: its symbols stay beside the build output (src/launcher/CMakeLists.txt).
+set(CPACK_STRIP_FILES TRUE)
 set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}/cpack")
 include(CPack)

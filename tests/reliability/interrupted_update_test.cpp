@@ -1,13 +1,13 @@
-// An update carried out as a deferred list and cut short by SIGKILL at seeded points: after a
-// restart the installation must hold exactly what an uninterrupted run leaves. Nearly every point
-// falls while the launcher holds the lock on the list: the restart also shows that the lock ends
-// with its holder.
+// An update carried out as a deferred list and cut short by SIGKILL, once at every system-call
+// stop of the run in turn: after a restart the installation must hold exactly what an
+// uninterrupted run leaves, with nothing lost and nothing carried out twice.
+// Most points fall while the launcher holds the lock on the list: the restarts also show that
+// the lock ends with its holder.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
 #include <map>
-#include <random>
-#include <set>
 #include <string>
 
 #include "support/files.h"
@@ -20,11 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::Installation;
 
-constexpr int modules = 80;
-constexpr int killPoints = 30;
-constexpr unsigned seed = 20240607;
-
-// The files before the update: version 1 of every module, version 2 staged under update/.
+// The files before the update, with the list that carries it out: every kind of step an
+// update takes, each once, so that the run stays short enough to be cut at every stop.
 void layOutUpdate(const Installation& install) {
     std::string list;
     int index = 0;
@@ -35,17 +32,20 @@ void layOutUpdate(const Installation& install) {
         if (!destination.empty())
             list += key + ".destination=" + destination + "\n";
     };
-    for (int i = 0; i < modules; ++i) {
-        const std::string name = "mod" + std::to_string(i);
-        install.write("lib/" + name + "__V1.jar", "v1 " + name);
-        install.write("update/lib/" + name + "__V2.jar", "v2 " + name);
-        install.write("lib/" + name + "/data/res.txt", "res1 " + name);
-        install.write("update/lib/" + name + "/res.txt", "res2 " + name);
-        add("delete", "lib/" + name + "__V1.jar");
-        add("rename", "update/lib/" + name + "__V2.jar", "lib/" + name + "__V2.jar");
-        add("delete", "lib/" + name + "/data/res.txt");  // empties lib/<name>/data, lib/<name>
-        add("rename", "update/lib/" + name + "/res.txt", "lib/" + name + ".res");
-    }
+    install.write("lib/base__V1.jar", "v1 base");
+    install.write("lib/keep__V1.jar", "v1 keep");
+    install.write("update/lib/base__V2.jar", "v2 base");
+    add("delete", "lib/base__V1.jar");
+    add("rename", "update/lib/base__V2.jar", "lib/base__V2.jar");
+    // Into a directory that the updater made for a new module, and a whole directory moved.
+    fs::create_directories(install.root() / "plugins/chat");
+    install.write("update/plugins/chat__V1.jar", "v1 chat");
+    install.write("update/skins/dark/skin.css", "dark");
+    add("rename", "update/plugins/chat__V1.jar", "plugins/chat/chat__V1.jar");
+    add("rename", "update/skins/dark", "skins");
+    // Empties lib/old/data and lib/old, not lib.
+    install.write("lib/old/data/res.txt", "res1");
+    add("delete", "lib/old/data/res.txt");
     // Swaps through a temporary name: repeating them from the start would lose the new file.
     for (const char* file : {"client.jar", "launch.properties", "version"}) {
         install.write(file, std::string("old ") + file);
@@ -55,6 +55,15 @@ void layOutUpdate(const Installation& install) {
         add("delete", std::string(file) + ".old");
     }
     install.write("deferred_operations", "size=" + std::to_string(index) + "\n" + list);
+}
+
+// Back to the files before the update: everything but the launcher goes.
+void resetInstallation(const Installation& install) {
+    for (const auto& entry : fs::directory_iterator(install.root())) {
+        if (entry.path().filename() != "launcher")
+            fs::remove_all(entry.path());
+    }
+    layOutUpdate(install);
 }
 
 // Every path below the installation but the launcher itself, with the file's bytes.
@@ -74,51 +83,60 @@ SteppedProgram launcherIn(const Installation& install) {
     return {install.launcherPath(), {install.launcherPath()}, install.root().string()};
 }
 
-TEST(InterruptedUpdate, RestartAfterSigkillAtAnyPointEndsLikeAnUninterruptedRun) {
-    const Installation reference;
-    layOutUpdate(reference);
-    const std::optional<SteppedRun> full = runStepped(launcherIn(reference), 0);
+TEST(InterruptedUpdate, RestartAfterSigkillAtEveryStopEndsLikeAnUninterruptedRun) {
+    const Installation install;
+    resetInstallation(install);
+    const auto before = snapshot(install);
+    const std::optional<TracedRun> full = traceRun(launcherIn(install));
     if (!full)
         GTEST_SKIP() << "ptrace is not permitted here";
-    const auto expected = snapshot(reference);
-    ASSERT_EQ(expected.at("lib/mod7__V2.jar"), "v2 mod7");
+    const auto expected = snapshot(install);
+    ASSERT_EQ(expected.at("lib/base__V2.jar"), "v2 base");
+    ASSERT_EQ(expected.at("plugins/chat/chat__V1.jar"), "v1 chat");
+    ASSERT_EQ(expected.at("skins/skin.css"), "dark");
     ASSERT_EQ(expected.at("client.jar"), "new client.jar");
+    ASSERT_EQ(expected.at("lib/keep__V1.jar"), "v1 keep");
     ASSERT_FALSE(expected.contains("update"));
-    ASSERT_FALSE(expected.contains("lib/mod7"));
+    ASSERT_FALSE(expected.contains("lib/old"));
     ASSERT_FALSE(expected.contains("deferred_operations"));
-    ASSERT_GT(full->removalOfListAt, 0);
 
-    // Seeded points over the whole run, and the calls right around the list's removal.
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<long> anyCall(1, full->systemCalls);
-    std::set<long> points = {full->removalOfListAt, full->removalOfListAt + 1,
-                             full->removalOfListAt + 2};
-    while (points.size() < static_cast<std::size_t>(killPoints))
-        points.insert(anyCall(random));
-
-    for (const long killAt : points) {
-        SCOPED_TRACE("killed at system call " + std::to_string(killAt) + " of " +
-                     std::to_string(full->systemCalls));
-        const Installation install;
-        layOutUpdate(install);
-        const std::optional<SteppedRun> cut = runStepped(launcherIn(install), killAt);
-        ASSERT_TRUE(cut.has_value());
-        EXPECT_TRUE(cut->killed);
+    // A run killed before it changed anything leaves the start of the reference run itself:
+    // its restart would only repeat that run, and the next point can start from there.
+    const std::vector<KillPoint> points = killPoints(*full);
+    long restarts = 0;
+    bool untouched = false;
+    for (std::size_t index = 0; index < points.size(); ++index) {
+        SCOPED_TRACE("killed at point " + std::to_string(index + 1) + " of " +
+                     std::to_string(points.size()) + ": the " +
+                     (points[index].atExit ? "exit" : "entry") + " of system call " +
+                     std::to_string(points[index].number) + ", occurrence " +
+                     std::to_string(points[index].occurrence + 1));
+        if (!untouched)
+            resetInstallation(install);
+        const std::optional<bool> killed = runAndKill(launcherIn(install), points[index]);
+        ASSERT_EQ(killed, true) << "the run no longer reaches the point";
+        untouched = snapshot(install) == before;
+        if (untouched)
+            continue;
+        ++restarts;
         const auto restart = install.run();
         EXPECT_FALSE(restart.timedOut);
         const auto actual = snapshot(install);
-        EXPECT_TRUE(actual == expected);
-        if (actual != expected) {
-            for (const auto& [path, bytes] : actual) {
-                if (!expected.contains(path) || expected.at(path) != bytes)
-                    ADD_FAILURE() << "differs or is extra: " << path;
-            }
-            for (const auto& [path, bytes] : expected) {
-                if (!actual.contains(path))
-                    ADD_FAILURE() << "missing: " << path;
-            }
+        if (actual == expected)
+            continue;
+        for (const auto& [path, bytes] : actual) {
+            if (!expected.contains(path))
+                ADD_FAILURE() << "extra: " << path;
+            else if (expected.at(path) != bytes)
+                ADD_FAILURE() << "differs: " << path << " holds '" << bytes << "'";
+        }
+        for (const auto& [path, bytes] : expected) {
+            if (!actual.contains(path))
+                ADD_FAILURE() << "missing: " << path;
         }
     }
+    std::cout << "[          ] killed at each of " << points.size() << " points, " << restarts
+              << " of them after a change\n";
 }
 
 }  // namespace
