@@ -34,7 +34,7 @@ bool readFileBytes(const std::string& path, std::string& bytes) {
     for (;;) {
         const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
         bytes.append(buffer, got);
-        // End of file, or a read error (a directory opened as a file, say) ends the data.
+        // End of file, or a read error, ends the data.
         if (got < sizeof buffer || std::ferror(file.get()) != 0)
             break;
     }
