@@ -1,8 +1,11 @@
 // Working through the list of deferred file operations at start-up.
 #include "deferred/deferred_operations.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <optional>
 
 #include "config/leading_int.h"
@@ -12,6 +15,7 @@
 #include "deferred/path_safety.h"
 #include "deferred/progress_record.h"
 #include "launcher/process_state.h"
+#include "platform/file_operations.h"
 #include "platform/message_box.h"
 #include "platform/path_conventions.h"
 #include "platform/system_calls.h"
@@ -90,18 +94,46 @@ void finishRemovalOfEmptiedDirectories(const std::string& path) {
     removeEmptyDirectories(dir);
 }
 
+// Where the launcher directory really is, links followed; resolved once per run, when a path
+// first needs it. Empty when it can't be resolved.
+std::optional<std::string> resolvedLauncherDirectory;
+
+// Whether the directory that holds exeDir + path is, links followed, outside the launcher
+// directory. A directory that can't be resolved leads nowhere: the operation then finds no
+// file, or fails, as it would anyway.
+bool resolvesOutside(const std::string& path) {
+    const char separator = platform::directorySeparator();
+    const std::size_t last = path.find_last_of(separator == '/' ? "/" : "/\\");
+    if (last == std::string::npos)
+        return false;  // directly in the launcher directory
+    const std::optional<std::string> dir =
+        platform::resolvedDirectory(exeDir + path.substr(0, last + 1));
+    if (!dir)
+        return false;
+    if (!resolvedLauncherDirectory)
+        resolvedLauncherDirectory = platform::resolvedDirectory(exeDir).value_or("");
+    return !resolvedLauncherDirectory->empty() &&
+           !isWithin(*dir, *resolvedLauncherDirectory, separator);
+}
+
 // Why an operation must not be carried out at all, or null. Only deletions and renames act on
 // files, so only they are refused.
 const char* refusalReason(const std::string& path) {
+    const char separator = platform::directorySeparator();
     if (path.find('\0') != std::string::npos)
         return "it holds a NUL character";
-    if (leavesLauncherDirectory(path, platform::directorySeparator()))
+    if (leavesLauncherDirectory(path, separator) || cannotBeJoined(path, separator))
+        return "it leads outside the launcher directory";
+    if (namesDevice(path, separator))
+        return "it names a device";
+    if (resolvesOutside(path))
         return "it leads outside the launcher directory";
     return nullptr;
 }
 
 // Refuses a deletion or rename whose paths could act on something else than they name: a path
-// that climbs out of the launcher directory, or one cut short by a NUL. True when refused.
+// that leads out of the launcher directory (through "..", as an absolute path or through a
+// link), names a device, or is cut short by a NUL. True when refused.
 bool refused(const std::string& name, const std::string& path, int index) {
     if (name == "delete") {
         if (const char* reason = refusalReason(path)) {
@@ -131,8 +163,9 @@ bool carryOut(int index, int& retryBudgetMs, bool finishCleanup) {
     const std::string& name = propertyValue(deferredOps, operationKey(index, ""));
     if (refused(name, path, index))
         return true;
-    // Tested before the name is looked at, so a missing path is reported for any name.
-    if (!platform::systemCalls().pathExists(path.c_str())) {
+    // Tested before the name is looked at, so a missing path is reported for any name; the
+    // path tested is the one acted on (the empty path names nothing).
+    if (path.empty() || !platform::systemCalls().pathExists((exeDir + path).c_str())) {
         std::printf("Skip %s file '%s' - it doesn't exist\n", name.c_str(), path.c_str());
         if (finishCleanup && (name == "delete" || name == "rename"))
             finishRemovalOfEmptiedDirectories(path);
@@ -146,6 +179,36 @@ bool carryOut(int index, int& retryBudgetMs, bool finishCleanup) {
         return renameWithRetries(path, destination, retryBudgetMs);
     }
     return true;
+}
+
+// For every directory that a rename of the list moves something into (its destination's
+// directory and those above it), the last operation that does so. The removal of emptied
+// directories leaves such a directory for it: "delete the old, move the new in" must not
+// take away the directory that the new file goes to.
+std::map<std::string, int> lastMoveInto(int count) {
+    std::map<std::string, int> last;
+    const char separator = platform::directorySeparator();
+    constexpr std::string_view prefix = "operation.";
+    constexpr std::string_view suffix = ".destination";
+    for (auto it = deferredOps.lower_bound(prefix);
+         it != deferredOps.end() && it->first.starts_with(prefix); ++it) {
+        const std::string& key = it->first;
+        if (!key.ends_with(suffix) || key.size() <= prefix.size() + suffix.size())
+            continue;
+        int index = 0;
+        const char* const digits = key.data() + prefix.size();
+        const char* const end = key.data() + key.size() - suffix.size();
+        // Only keys that the run reads: the index written as it is looked up.
+        if (std::from_chars(digits, end, index).ptr != end || index < 0 || index >= count ||
+            operationKey(index, suffix) != key ||
+            propertyValue(deferredOps, operationKey(index, "")) != "rename")
+            continue;
+        for (const std::string& dir : enclosingDirectories(it->second, separator)) {
+            int& lastIndex = last[dir];
+            lastIndex = std::max(lastIndex, index);
+        }
+    }
+    return last;
 }
 
 // The list and its progress record stay in place for the next start.
@@ -168,6 +231,7 @@ void runDeferredOperations() {
         return;
     }
     int retryBudgetMs = retryBudgetPerRunMs;
+    resolvedLauncherDirectory.reset();
     const int count =
         boundedOperationCount(parseLeadingInt(getProperty(deferredOps, "size")), deferredOps);
 
@@ -184,12 +248,23 @@ void runDeferredOperations() {
     if (loadedList)
         progress.emplace(progressPath, *loadedList, recorded, firstPending);
 
+    const std::map<std::string, int> moveInto = lastMoveInto(count);
+    int current = firstPending;
+    if (!moveInto.empty())
+        keepDirectories([&](const std::string& dir) {
+            const auto found =
+                moveInto.find(comparableDirectory(dir, platform::directorySeparator()));
+            return found != moveInto.end() && found->second > current;
+        });
+
     for (int index = firstPending; index < count; ++index) {
+        current = index;
         if (!carryOut(index, retryBudgetMs, recorded && index == firstPending))
             giveUp();
         if (progress)
             progress->recordFinished(index + 1);
     }
+    keepDirectories(nullptr);
     if (progress)
         progress->close();
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace platform {
 
 // Whether anything exists at path, a dangling symbolic link included.
@@ -13,5 +16,9 @@ int removeDirectory(const char* path);
 // Moves the file from to the name to, replacing a file already there in one step (the C
 // library's rename refuses that on Windows): 0 on success, non-zero on failure.
 int replaceFile(const char* from, const char* to);
+
+// The absolute path of the existing directory at path with every link followed and every "."
+// and ".." resolved; nothing when it can't be resolved.
+std::optional<std::string> resolvedDirectory(const std::string& path);
 
 }  // namespace platform

@@ -2,7 +2,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/file_operations.h"
 
@@ -27,6 +29,15 @@ int removeDirectory(const char* path) {
 
 int replaceFile(const char* from, const char* to) {
     return std::rename(from, to);
+}
+
+std::optional<std::string> resolvedDirectory(const std::string& path) {
+    char* const resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        return std::nullopt;
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
 }
 
 }  // namespace platform

@@ -28,4 +28,27 @@ int replaceFile(const char* from, const char* to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;
 }
 
+std::optional<std::string> resolvedDirectory(const std::string& path) {
+    // Opening the directory itself follows its links and junctions; the handle then names
+    // where it really is.
+    const HANDLE handle =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string resolved(MAX_PATH, '\0');
+    DWORD length =
+        GetFinalPathNameByHandleA(handle, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
+    if (length >= resolved.size()) {
+        resolved.resize(length);
+        length = GetFinalPathNameByHandleA(handle, resolved.data(),
+                                           static_cast<DWORD>(resolved.size()), 0);
+    }
+    CloseHandle(handle);
+    if (length == 0 || length >= resolved.size())
+        return std::nullopt;
+    resolved.resize(length);
+    return resolved;
+}
+
 }  // namespace platform
