@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "config/leading_int.h"
 #include "config/property_file.h"
@@ -155,10 +156,18 @@ bool refused(const std::string& name, const std::string& path, int index) {
     return false;
 }
 
-// Carries out operation index of the list; false when it failed for good. finishCleanup is set
-// for the first operation of a resumed run: an earlier run may have been stopped after that
-// operation and before the removal of the directories it emptied.
-bool carryOut(int index, int& retryBudgetMs, bool finishCleanup) {
+// The directory whose entries an operation on path changes, as a full path.
+std::string directoryHolding(const std::string& path) {
+    const std::size_t last = path.find_last_of(platform::directorySeparator() == '/' ? "/" : "/\\");
+    return last == std::string::npos ? exeDir : exeDir + path.substr(0, last + 1);
+}
+
+// Carries out operation index of the list; false when it failed for good. The directories
+// whose entries it changes are added to changedDirectories. finishCleanup is set for the first
+// operation of a resumed run when the earlier run had begun it: it may have been stopped after
+// that operation and before the removal of the directories it emptied.
+bool carryOut(int index, int& retryBudgetMs, bool finishCleanup,
+              std::vector<std::string>& changedDirectories) {
     const std::string& path = propertyValue(deferredOps, operationKey(index, ".file"));
     const std::string& name = propertyValue(deferredOps, operationKey(index, ""));
     if (refused(name, path, index))
@@ -171,11 +180,15 @@ bool carryOut(int index, int& retryBudgetMs, bool finishCleanup) {
             finishRemovalOfEmptiedDirectories(path);
         return true;
     }
-    if (name == "delete")
+    if (name == "delete") {
+        changedDirectories.push_back(directoryHolding(path));
         return deleteWithRetries(path, retryBudgetMs);
+    }
     if (name == "rename") {
         const std::string& destination =
             propertyValue(deferredOps, operationKey(index, ".destination"));
+        changedDirectories.push_back(directoryHolding(path));
+        changedDirectories.push_back(directoryHolding(destination));
         return renameWithRetries(path, destination, retryBudgetMs);
     }
     return true;
@@ -239,14 +252,18 @@ void runDeferredOperations() {
     // a start with the same list goes on after the operations an earlier run finished.
     const std::string listPath = exeDir + listFileName;
     const std::string progressPath = exeDir + progressFileName;
-    const std::optional<int> recorded =
-        loadedList ? readFinishedOperations(progressPath, *loadedList) : std::nullopt;
-    const int firstPending = recorded.value_or(0);
+    const std::optional<RecordedProgress> recorded =
+        loadedList ? readProgress(progressPath, *loadedList) : std::nullopt;
+    const int firstPending = recorded ? recorded->finishedOperations : 0;
+    const bool firstWasBegun = recorded && recorded->nextBegun;
     // Recorded before the first operation too, so that a start after a run stopped anywhere
-    // knows that it resumes.
+    // knows that it resumes; a list with nothing left to do needs no record.
     std::optional<ProgressRecorder> progress;
-    if (loadedList)
-        progress.emplace(progressPath, *loadedList, recorded, firstPending);
+    if (loadedList && firstPending < count) {
+        const std::optional<int> recordedCount =
+            recorded ? std::optional<int>(firstPending) : std::nullopt;
+        progress.emplace(progressPath, *loadedList, recordedCount, firstPending);
+    }
 
     const std::map<std::string, int> moveInto = lastMoveInto(count);
     int current = firstPending;
@@ -257,12 +274,27 @@ void runDeferredOperations() {
             return found != moveInto.end() && found->second > current;
         });
 
+    std::vector<std::string> changedDirectories;
     for (int index = firstPending; index < count; ++index) {
         current = index;
-        if (!carryOut(index, retryBudgetMs, recorded && index == firstPending))
-            giveUp();
         if (progress)
+            progress->recordCarryingOut(index);
+        changedDirectories.clear();
+        if (!carryOut(index, retryBudgetMs, firstWasBegun && index == firstPending,
+                      changedDirectories)) {
+            // Given up: the next start must not take the operation for one cut off midway.
+            if (progress)
+                progress->recordNotCarriedOut(index);
+            giveUp();
+        }
+        if (progress) {
+            // The operation reaches the disk before the count that says it is done: a record
+            // ahead of its operations would have the next start pass over them.
+            for (std::size_t i = 0; i < changedDirectories.size(); ++i)
+                if (i == 0 || changedDirectories[i] != changedDirectories[0])
+                    platform::systemCalls().syncDirectory(changedDirectories[i].c_str());
             progress->recordFinished(index + 1);
+        }
     }
     keepDirectories(nullptr);
     if (progress)

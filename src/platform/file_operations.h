@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -20,5 +21,16 @@ int replaceFile(const char* from, const char* to);
 // The absolute path of the existing directory at path with every link followed and every "."
 // and ".." resolved; nothing when it can't be resolved.
 std::optional<std::string> resolvedDirectory(const std::string& path);
+
+// Creates the file at path for writing, only when nothing is there yet, a link included (a
+// link's target is never written); null otherwise.
+std::FILE* createNewFile(const char* path);
+
+// Writes what file holds through to the disk: 0 on success.
+int syncFile(std::FILE* file);
+
+// Writes the entries of the directory at path (a file created, renamed or removed in it)
+// through to the disk: 0 on success.
+int syncDirectory(const char* path);
 
 }  // namespace platform

@@ -176,8 +176,10 @@ TEST(DeferredBadLists, PathsLeadingOutThroughLinksAreRefused) {
     fs::create_directories(outside / "sub");
     testing_support::writeFile(outside / "victim", "outside");
     testing_support::writeFile(outside / "jdk/lib/server/libjvm.so", "outside");
+    testing_support::writeFile(outside / "record", "outside");
     fs::create_directory_symlink(outside / "sub", install.path("linked"));
     fs::create_directory_symlink(outside / "jdk", install.path("jre"));
+    fs::create_symlink(outside / "record", install.path("deferred_operations.progress.tmp"));
     install.write("inside.txt", "inside");
     install.write("drop/old.jar", "old");
     install.write("deferred_operations",
@@ -191,7 +193,7 @@ TEST(DeferredBadLists, PathsLeadingOutThroughLinksAreRefused) {
     const auto run = install.launch();
 
     EXPECT_EQ(run.result.exitCode, 0) << run.result.out << run.result.err;
-    for (const char* file : {"victim", "jdk/lib/server/libjvm.so"})
+    for (const char* file : {"victim", "jdk/lib/server/libjvm.so", "record"})
         EXPECT_EQ(testing_support::readFile(outside / file), "outside") << file;
     EXPECT_FALSE(fs::exists(outside / "jdk/moved.txt"));
     EXPECT_TRUE(install.exists("inside.txt"));

@@ -1,4 +1,5 @@
 // POSIX only.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +38,29 @@ std::optional<std::string> resolvedDirectory(const std::string& path) {
         return std::nullopt;
     std::string result(resolved);
     std::free(resolved);
+    return result;
+}
+
+std::FILE* createNewFile(const char* path) {
+    const int descriptor = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (descriptor < 0)
+        return nullptr;
+    std::FILE* const file = ::fdopen(descriptor, "wb");
+    if (file == nullptr)
+        ::close(descriptor);
+    return file;
+}
+
+int syncFile(std::FILE* file) {
+    return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0 ? 0 : -1;
+}
+
+int syncDirectory(const char* path) {
+    const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return -1;
+    const int result = ::fsync(descriptor);
+    ::close(descriptor);
     return result;
 }
 

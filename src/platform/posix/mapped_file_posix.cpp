@@ -33,6 +33,11 @@ char* mappedBytes(MappedFile* file) {
     return static_cast<char*>(file->bytes);
 }
 
+int syncMappedFile(MappedFile* file) {
+    // The record is written in place, its size never changes: its data is all there is to sync.
+    return ::msync(file->bytes, file->size, MS_SYNC);
+}
+
 void unmapFile(MappedFile* file) {
     if (file == nullptr)
         return;
