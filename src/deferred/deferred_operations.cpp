@@ -99,6 +99,11 @@ void finishRemovalOfEmptiedDirectories(const std::string& path) {
 // first needs it. Empty when it can't be resolved.
 std::optional<std::string> resolvedLauncherDirectory;
 
+// Whether each directory (as the list writes it) was found outside. Deletions can't make a
+// directory lead elsewhere; a rename can (it may move a link into place), so every rename
+// clears what was found.
+std::map<std::string, bool> outsideByDirectory;
+
 // Whether the directory that holds exeDir + path is, links followed, outside the launcher
 // directory. A directory that can't be resolved leads nowhere: the operation then finds no
 // file, or fails, as it would anyway.
@@ -107,14 +112,16 @@ bool resolvesOutside(const std::string& path) {
     const std::size_t last = path.find_last_of(separator == '/' ? "/" : "/\\");
     if (last == std::string::npos)
         return false;  // directly in the launcher directory
-    const std::optional<std::string> dir =
-        platform::resolvedDirectory(exeDir + path.substr(0, last + 1));
-    if (!dir)
-        return false;
-    if (!resolvedLauncherDirectory)
+    const std::string text = path.substr(0, last + 1);
+    if (const auto found = outsideByDirectory.find(text); found != outsideByDirectory.end())
+        return found->second;
+    const std::optional<std::string> dir = platform::resolvedDirectory(exeDir + text);
+    if (dir && !resolvedLauncherDirectory)
         resolvedLauncherDirectory = platform::resolvedDirectory(exeDir).value_or("");
-    return !resolvedLauncherDirectory->empty() &&
-           !isWithin(*dir, *resolvedLauncherDirectory, separator);
+    const bool outside = dir && !resolvedLauncherDirectory->empty() &&
+                         !isWithin(*dir, *resolvedLauncherDirectory, separator);
+    outsideByDirectory.emplace(text, outside);
+    return outside;
 }
 
 // Why an operation must not be carried out at all, or null. Only deletions and renames act on
@@ -189,6 +196,7 @@ bool carryOut(int index, int& retryBudgetMs, bool finishCleanup,
             propertyValue(deferredOps, operationKey(index, ".destination"));
         changedDirectories.push_back(directoryHolding(path));
         changedDirectories.push_back(directoryHolding(destination));
+        outsideByDirectory.clear();
         return renameWithRetries(path, destination, retryBudgetMs);
     }
     return true;
@@ -245,6 +253,7 @@ void runDeferredOperations() {
     }
     int retryBudgetMs = retryBudgetPerRunMs;
     resolvedLauncherDirectory.reset();
+    outsideByDirectory.clear();
     const int count =
         boundedOperationCount(parseLeadingInt(getProperty(deferredOps, "size")), deferredOps);
 
