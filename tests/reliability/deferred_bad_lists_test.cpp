@@ -145,29 +145,9 @@ TEST(DeferredBadLists, DirectoryThatALaterRenameMovesIntoStays) {
     EXPECT_FALSE(install.exists("deferred_operations"));
 }
 
-// A path that can't be put after the launcher directory is refused like a ".." path, whether
-// it names something outside or inside: the start goes on and the list is deleted.
-TEST(DeferredBadLists, AbsolutePathsAreRefusedAndTheStartGoesOn) {
-    const StubInstallation install;
-    const OutsideFile outside(install.root(), "-absolute");
-    install.write("inside.txt", "inside");
-    const std::string outsidePath = (install.root().parent_path() / outside.name()).string();
-    install.write("deferred_operations",
-                  "size=2\noperation.0=delete\noperation.0.file=" + outsidePath +
-                      "\noperation.1=delete\noperation.1.file=" + install.path("inside.txt") +
-                      "\n");
-    const auto run = install.launch();
-    EXPECT_EQ(run.result.exitCode, 0) << run.result.out << run.result.err;
-    EXPECT_TRUE(outside.intact());
-    EXPECT_TRUE(install.exists("inside.txt"));
-    EXPECT_FALSE(install.exists("deferred_operations"));
-    EXPECT_TRUE(hasLine(run.result.out, "Refuse delete file '" + outsidePath +
-                                            "' - it leads outside the launcher directory"))
-        << run.result.out;
-}
-
-// Links inside the installation that point out of it: nothing behind them is deleted, moved
-// into or overwritten, and no directory outside is removed.
+// Links inside the installation that point out of it, and absolute paths (even to a file
+// inside), are refused like ".." paths: nothing behind them is deleted, moved into or
+// overwritten, no directory outside is removed, and the start goes on.
 TEST(DeferredBadLists, PathsLeadingOutThroughLinksAreRefused) {
     const StubInstallation install;
     const testing_support::TempDir outsideDir;
@@ -182,13 +162,18 @@ TEST(DeferredBadLists, PathsLeadingOutThroughLinksAreRefused) {
     fs::create_symlink(outside / "record", install.path("deferred_operations.progress.tmp"));
     install.write("inside.txt", "inside");
     install.write("drop/old.jar", "old");
+    const std::string absolute = (outside / "victim").string();
     install.write("deferred_operations",
-                  "size=4\n"
-                  "operation.0=delete\noperation.0.file=linked/../victim\n"
-                  "operation.1=delete\noperation.1.file=jre/lib/server/libjvm.so\n"
-                  "operation.2=rename\noperation.2.file=inside.txt\n"
-                  "operation.2.destination=jre/moved.txt\n"
-                  "operation.3=delete\noperation.3.file=drop/old.jar\n");
+                  "size=6\n"
+                  "operation.4=delete\noperation.4.file=" +
+                      absolute +
+                      "\noperation.5=delete\noperation.5.file=" + install.path("inside.txt") +
+                      "\n"
+                      "operation.0=delete\noperation.0.file=linked/../victim\n"
+                      "operation.1=delete\noperation.1.file=jre/lib/server/libjvm.so\n"
+                      "operation.2=rename\noperation.2.file=inside.txt\n"
+                      "operation.2.destination=jre/moved.txt\n"
+                      "operation.3=delete\noperation.3.file=drop/old.jar\n");
 
     const auto run = install.launch();
 
@@ -201,6 +186,7 @@ TEST(DeferredBadLists, PathsLeadingOutThroughLinksAreRefused) {
     EXPECT_FALSE(install.exists("deferred_operations"));
     const std::string refused = "' - it leads outside the launcher directory";
     EXPECT_TRUE(hasLine(run.result.out, "Refuse delete file 'linked/../victim" + refused));
+    EXPECT_TRUE(hasLine(run.result.out, "Refuse delete file '" + absolute + refused));
     EXPECT_TRUE(hasLine(run.result.out, "Refuse delete file 'jre/lib/server/libjvm.so" + refused));
     EXPECT_TRUE(
         hasLine(run.result.out, "Refuse rename file 'inside.txt' to 'jre/moved.txt" + refused))
