@@ -2,6 +2,8 @@
 // deferred_operations, as at start-up), next to the system calls that the list's operations
 // consist of, made directly: per operation the existence test (lstat), the rename or remove, and
 // the attempt to remove the emptied directory (rmdir of lib, which fails while lib holds files).
+// The list writes its progress through to the disk after every operation; the same list with
+// those flushes left out tells what they cost.
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +15,7 @@
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
 #include "launcher/process_state.h"
+#include "platform/system_calls.h"
 #include "scratch_files.h"
 
 namespace {
@@ -20,6 +23,7 @@ namespace {
 constexpr int operations = 1000;
 
 enum class Kind { rename, remove };
+enum class Flushes { kept, leftOut };
 
 std::string fileName(const char* stem, int i) {
     char name[32];
@@ -52,8 +56,14 @@ std::string listText(Kind kind) {
     return text;
 }
 
-void throughList(benchmark::State& state, Kind kind) {
+void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::kept) {
     const bench::ScratchDir dir;
+    platform::SystemCalls& calls = platform::systemCalls();
+    if (flushes == Flushes::leftOut) {
+        calls.syncFile = [](std::FILE*) { return 0; };
+        calls.syncDirectory = [](const char*) { return 0; };
+        calls.syncMappedFile = [](platform::MappedFile*) { return 0; };
+    }
     // As at start-up: exeDir set and made the current directory, which the existence test uses.
     const bench::CurrentDirectory inside(dir.path());
     launcher::exeDir = dir.path().string() + "/";
@@ -69,6 +79,7 @@ void throughList(benchmark::State& state, Kind kind) {
         launcher::runDeferredOperations();
     }
     state.SetItemsProcessed(state.iterations() * operations);
+    calls = platform::realSystemCalls();
 }
 
 void directly(benchmark::State& state, Kind kind) {
@@ -101,11 +112,17 @@ void directly(benchmark::State& state, Kind kind) {
 void BM_Deferred_List1000Renames(benchmark::State& state) {
     throughList(state, Kind::rename);
 }
+void BM_Deferred_List1000RenamesUnflushed(benchmark::State& state) {
+    throughList(state, Kind::rename, Flushes::leftOut);
+}
 void BM_Deferred_Direct1000Renames(benchmark::State& state) {
     directly(state, Kind::rename);
 }
 void BM_Deferred_List1000Deletes(benchmark::State& state) {
     throughList(state, Kind::remove);
+}
+void BM_Deferred_List1000DeletesUnflushed(benchmark::State& state) {
+    throughList(state, Kind::remove, Flushes::leftOut);
 }
 void BM_Deferred_Direct1000Deletes(benchmark::State& state) {
     directly(state, Kind::remove);
@@ -113,8 +130,10 @@ void BM_Deferred_Direct1000Deletes(benchmark::State& state) {
 
 // Each pass needs 1,000 fresh files, so the passes are counted rather than timed out.
 BENCHMARK(BM_Deferred_List1000Renames)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Deferred_List1000RenamesUnflushed)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_Direct1000Renames)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_List1000Deletes)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Deferred_List1000DeletesUnflushed)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_Direct1000Deletes)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

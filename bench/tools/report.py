@@ -78,14 +78,22 @@ def collect(results):
         "classpath_ratio": micro["BM_ClassPath_Build10000Entries200Jars"]
         / micro["BM_ClassPath_BareReaddir10000Entries"],
         "resolver_ms": micro["BM_Resolver_10000Offers"],
-        "renames_list_ms": micro["BM_Deferred_List1000Renames"],
+        # The launcher's own work against the direct calls, without the record's flushes (the
+        # direct calls make none); the flushes are given apart.
+        "renames_list_ms": micro["BM_Deferred_List1000RenamesUnflushed"],
         "renames_direct_ms": micro["BM_Deferred_Direct1000Renames"],
-        "renames_ratio": micro["BM_Deferred_List1000Renames"]
+        "renames_ratio": micro["BM_Deferred_List1000RenamesUnflushed"]
         / micro["BM_Deferred_Direct1000Renames"],
-        "deletes_list_ms": micro["BM_Deferred_List1000Deletes"],
+        "deletes_list_ms": micro["BM_Deferred_List1000DeletesUnflushed"],
         "deletes_direct_ms": micro["BM_Deferred_Direct1000Deletes"],
-        "deletes_ratio": micro["BM_Deferred_List1000Deletes"]
+        "deletes_ratio": micro["BM_Deferred_List1000DeletesUnflushed"]
         / micro["BM_Deferred_Direct1000Deletes"],
+        "renames_flushed_ms": micro["BM_Deferred_List1000Renames"],
+        "renames_flush_cost_ms": micro["BM_Deferred_List1000Renames"]
+        - micro["BM_Deferred_List1000RenamesUnflushed"],
+        "deletes_flushed_ms": micro["BM_Deferred_List1000Deletes"],
+        "deletes_flush_cost_ms": micro["BM_Deferred_List1000Deletes"]
+        - micro["BM_Deferred_List1000DeletesUnflushed"],
     }
 
 
@@ -119,14 +127,18 @@ def rows(f):
          "%.2f  (%.2f / %.2f ms)" % (f["classpath_ratio"], f["classpath_ms"], f["readdir_ms"]),
          "<= 2.00", verdict(f["classpath_ratio"], 2.0)),
         ("   Resolver, 10,000 offers", "%.2f ms" % f["resolver_ms"], "-", "-"),
-        ("4  1,000 renames, launcher's list / direct calls",
+        ("4  1,000 renames, launcher's list unflushed / direct calls",
          "%.2f  (%.1f / %.1f ms)" % (f["renames_ratio"], f["renames_list_ms"],
                                       f["renames_direct_ms"]),
          "<= 1.20", verdict(f["renames_ratio"], 1.2)),
-        ("   1,000 deletes, launcher's list / direct calls",
+        ("   1,000 deletes, launcher's list unflushed / direct calls",
          "%.2f  (%.1f / %.1f ms)" % (f["deletes_ratio"], f["deletes_list_ms"],
                                       f["deletes_direct_ms"]),
          "<= 1.20", verdict(f["deletes_ratio"], 1.2)),
+        ("   Record flushed after each operation: 1,000 renames / deletes",
+         "%+.1f / %+.1f ms  (%.1f / %.1f ms in all)" % (
+             f["renames_flush_cost_ms"], f["deletes_flush_cost_ms"], f["renames_flushed_ms"],
+             f["deletes_flushed_ms"]), "-", "-"),
         ("5  Peak RSS at JNI_CreateJavaVM above empty process",
          "%+.2f MiB  (%.2f / %.2f MiB)" % (f["hwm_above_empty_mib"], f["hwm_launcher_kib"] / MIB,
                                            f["hwm_empty_kib"] / MIB),

@@ -12,7 +12,7 @@
 namespace launcher {
 
 // Reads the whole file, shared with other readers and writers. False when it can't be
-// opened; a read error ends the data where it happened.
+// opened or is not a regular file; a read error ends the data where it happened.
 bool readFileBytes(const std::string& path, std::string& bytes);
 
 // The lines of data, as views into it.

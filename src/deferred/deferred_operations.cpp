@@ -1,9 +1,13 @@
 // Working through the list of deferred file operations at start-up.
 #include "deferred/deferred_operations.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <optional>
+#include <vector>
 
 #include "config/leading_int.h"
 #include "config/property_file.h"
@@ -12,6 +16,7 @@
 #include "deferred/path_safety.h"
 #include "deferred/progress_record.h"
 #include "launcher/process_state.h"
+#include "platform/file_operations.h"
 #include "platform/message_box.h"
 #include "platform/path_conventions.h"
 #include "platform/system_calls.h"
@@ -90,18 +95,53 @@ void finishRemovalOfEmptiedDirectories(const std::string& path) {
     removeEmptyDirectories(dir);
 }
 
+// Where the launcher directory really is, links followed; resolved once per run, when a path
+// first needs it. Empty when it can't be resolved.
+std::optional<std::string> resolvedLauncherDirectory;
+
+// Whether each directory (as the list writes it) was found outside. Deletions can't make a
+// directory lead elsewhere; a rename can (it may move a link into place), so every rename
+// clears what was found.
+std::map<std::string, bool> outsideByDirectory;
+
+// Whether the directory that holds exeDir + path is, links followed, outside the launcher
+// directory. A directory that can't be resolved leads nowhere: the operation then finds no
+// file, or fails, as it would anyway.
+bool resolvesOutside(const std::string& path) {
+    const char separator = platform::directorySeparator();
+    const std::size_t last = path.find_last_of(separator == '/' ? "/" : "/\\");
+    if (last == std::string::npos)
+        return false;  // directly in the launcher directory
+    const std::string text = path.substr(0, last + 1);
+    if (const auto found = outsideByDirectory.find(text); found != outsideByDirectory.end())
+        return found->second;
+    const std::optional<std::string> dir = platform::resolvedDirectory(exeDir + text);
+    if (dir && !resolvedLauncherDirectory)
+        resolvedLauncherDirectory = platform::resolvedDirectory(exeDir).value_or("");
+    const bool outside = dir && !resolvedLauncherDirectory->empty() &&
+                         !isWithin(*dir, *resolvedLauncherDirectory, separator);
+    outsideByDirectory.emplace(text, outside);
+    return outside;
+}
+
 // Why an operation must not be carried out at all, or null. Only deletions and renames act on
 // files, so only they are refused.
 const char* refusalReason(const std::string& path) {
+    const char separator = platform::directorySeparator();
     if (path.find('\0') != std::string::npos)
         return "it holds a NUL character";
-    if (leavesLauncherDirectory(path, platform::directorySeparator()))
+    if (leavesLauncherDirectory(path, separator) || cannotBeJoined(path, separator))
+        return "it leads outside the launcher directory";
+    if (namesDevice(path, separator))
+        return "it names a device";
+    if (resolvesOutside(path))
         return "it leads outside the launcher directory";
     return nullptr;
 }
 
 // Refuses a deletion or rename whose paths could act on something else than they name: a path
-// that climbs out of the launcher directory, or one cut short by a NUL. True when refused.
+// that leads out of the launcher directory (through "..", as an absolute path or through a
+// link), names a device, or is cut short by a NUL. True when refused.
 bool refused(const std::string& name, const std::string& path, int index) {
     if (name == "delete") {
         if (const char* reason = refusalReason(path)) {
@@ -123,29 +163,73 @@ bool refused(const std::string& name, const std::string& path, int index) {
     return false;
 }
 
-// Carries out operation index of the list; false when it failed for good. finishCleanup is set
-// for the first operation of a resumed run: an earlier run may have been stopped after that
-// operation and before the removal of the directories it emptied.
-bool carryOut(int index, int& retryBudgetMs, bool finishCleanup) {
+// The directory whose entries an operation on path changes, as a full path.
+std::string directoryHolding(const std::string& path) {
+    const std::size_t last = path.find_last_of(platform::directorySeparator() == '/' ? "/" : "/\\");
+    return last == std::string::npos ? exeDir : exeDir + path.substr(0, last + 1);
+}
+
+// Carries out operation index of the list; false when it failed for good. The directories
+// whose entries it changes are added to changedDirectories. finishCleanup is set for the first
+// operation of a resumed run when the earlier run had begun it: it may have been stopped after
+// that operation and before the removal of the directories it emptied.
+bool carryOut(int index, int& retryBudgetMs, bool finishCleanup,
+              std::vector<std::string>& changedDirectories) {
     const std::string& path = propertyValue(deferredOps, operationKey(index, ".file"));
     const std::string& name = propertyValue(deferredOps, operationKey(index, ""));
     if (refused(name, path, index))
         return true;
-    // Tested before the name is looked at, so a missing path is reported for any name.
-    if (!platform::systemCalls().pathExists(path.c_str())) {
+    // Tested before the name is looked at, so a missing path is reported for any name; the
+    // path tested is the one acted on (the empty path names nothing).
+    if (path.empty() || !platform::systemCalls().pathExists((exeDir + path).c_str())) {
         std::printf("Skip %s file '%s' - it doesn't exist\n", name.c_str(), path.c_str());
         if (finishCleanup && (name == "delete" || name == "rename"))
             finishRemovalOfEmptiedDirectories(path);
         return true;
     }
-    if (name == "delete")
+    if (name == "delete") {
+        changedDirectories.push_back(directoryHolding(path));
         return deleteWithRetries(path, retryBudgetMs);
+    }
     if (name == "rename") {
         const std::string& destination =
             propertyValue(deferredOps, operationKey(index, ".destination"));
+        changedDirectories.push_back(directoryHolding(path));
+        changedDirectories.push_back(directoryHolding(destination));
+        outsideByDirectory.clear();
         return renameWithRetries(path, destination, retryBudgetMs);
     }
     return true;
+}
+
+// For every directory that a rename of the list moves something into (its destination's
+// directory and those above it), the last operation that does so. The removal of emptied
+// directories leaves such a directory for it: "delete the old, move the new in" must not
+// take away the directory that the new file goes to.
+std::map<std::string, int> lastMoveInto(int count) {
+    std::map<std::string, int> last;
+    const char separator = platform::directorySeparator();
+    constexpr std::string_view prefix = "operation.";
+    constexpr std::string_view suffix = ".destination";
+    for (auto it = deferredOps.lower_bound(prefix);
+         it != deferredOps.end() && it->first.starts_with(prefix); ++it) {
+        const std::string& key = it->first;
+        if (!key.ends_with(suffix) || key.size() <= prefix.size() + suffix.size())
+            continue;
+        int index = 0;
+        const char* const digits = key.data() + prefix.size();
+        const char* const end = key.data() + key.size() - suffix.size();
+        // Only keys that the run reads: the index written as it is looked up.
+        if (std::from_chars(digits, end, index).ptr != end || index < 0 || index >= count ||
+            operationKey(index, suffix) != key ||
+            propertyValue(deferredOps, operationKey(index, "")) != "rename")
+            continue;
+        for (const std::string& dir : enclosingDirectories(it->second, separator)) {
+            int& lastIndex = last[dir];
+            lastIndex = std::max(lastIndex, index);
+        }
+    }
+    return last;
 }
 
 // The list and its progress record stay in place for the next start.
@@ -168,6 +252,8 @@ void runDeferredOperations() {
         return;
     }
     int retryBudgetMs = retryBudgetPerRunMs;
+    resolvedLauncherDirectory.reset();
+    outsideByDirectory.clear();
     const int count =
         boundedOperationCount(parseLeadingInt(getProperty(deferredOps, "size")), deferredOps);
 
@@ -175,14 +261,17 @@ void runDeferredOperations() {
     // a start with the same list goes on after the operations an earlier run finished.
     const std::string listPath = exeDir + listFileName;
     const std::string progressPath = exeDir + progressFileName;
-    const std::optional<int> recorded =
-        loadedList ? readFinishedOperations(progressPath, *loadedList) : std::nullopt;
-    const int firstPending = recorded.value_or(0);
+    const std::optional<RecordedProgress> recorded =
+        loadedList ? readProgress(progressPath, *loadedList) : std::nullopt;
+    const int firstPending = recorded ? recorded->finishedOperations : 0;
+    const bool firstWasBegun = recorded && recorded->nextBegun;
     // Recorded before the first operation too, so that a start after a run stopped anywhere
-    // knows that it resumes.
+    // knows that it resumes; a list with nothing left to do needs no record.
     std::optional<ProgressRecorder> progress;
-    if (loadedList) {
-        progress.emplace(progressPath, *loadedList, recorded, firstPending);
+    if (loadedList && firstPending < count) {
+        const std::optional<int> recordedCount =
+            recorded ? std::optional<int>(firstPending) : std::nullopt;
+        progress.emplace(progressPath, *loadedList, recordedCount, firstPending);
         // Unrecorded, a run stopped part way would be repeated from the start by the next.
         if (!progress->recording()) {
             const std::string message =
@@ -196,12 +285,38 @@ void runDeferredOperations() {
         }
     }
 
+    const std::map<std::string, int> moveInto = lastMoveInto(count);
+    int current = firstPending;
+    if (!moveInto.empty())
+        keepDirectories([&](const std::string& dir) {
+            const auto found =
+                moveInto.find(comparableDirectory(dir, platform::directorySeparator()));
+            return found != moveInto.end() && found->second > current;
+        });
+
+    std::vector<std::string> changedDirectories;
     for (int index = firstPending; index < count; ++index) {
-        if (!carryOut(index, retryBudgetMs, recorded && index == firstPending))
-            giveUp();
+        current = index;
         if (progress)
+            progress->recordCarryingOut(index);
+        changedDirectories.clear();
+        if (!carryOut(index, retryBudgetMs, firstWasBegun && index == firstPending,
+                      changedDirectories)) {
+            // Given up: the next start must not take the operation for one cut off midway.
+            if (progress)
+                progress->recordNotCarriedOut(index);
+            giveUp();
+        }
+        if (progress) {
+            // The operation reaches the disk before the count that says it is done: a record
+            // ahead of its operations would have the next start pass over them.
+            for (std::size_t i = 0; i < changedDirectories.size(); ++i)
+                if (i == 0 || changedDirectories[i] != changedDirectories[0])
+                    platform::systemCalls().syncDirectory(changedDirectories[i].c_str());
             progress->recordFinished(index + 1);
+        }
     }
+    keepDirectories(nullptr);
     if (progress)
         progress->close();
 

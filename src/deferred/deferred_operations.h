@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace launcher {
@@ -23,8 +24,12 @@ int tryDeleteFile(const std::string& path);
 int tryRenameFile(const std::string& from, const std::string& to);
 
 // Removes exeDir + dir and then its parents in turn, stopping silently at the first that can't
-// be removed.
+// be removed or that keptDirectory (when set) says must stay.
 void removeEmptyDirectories(std::string dir);
+
+// What removeEmptyDirectories leaves in place, asked with a directory as the list writes it;
+// null for nothing.
+void keepDirectories(std::function<bool(const std::string& dir)> keptDirectory);
 
 // The text of path before its last separator, or empty when it holds none. The separator is
 // a parameter so that every platform's rule can be checked anywhere.

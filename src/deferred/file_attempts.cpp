@@ -9,6 +9,8 @@ namespace launcher {
 
 namespace {
 
+std::function<bool(const std::string&)> kept;
+
 std::string parentDirectory(const std::string& path) {
     return parentPath(path, platform::directorySeparator());
 }
@@ -35,8 +37,13 @@ int tryRenameFile(const std::string& from, const std::string& to) {
 void removeEmptyDirectories(std::string dir) {
     // Ends at the first directory that can't be removed, or after the first component of the
     // path: the launcher directory itself is never a candidate.
-    while (!dir.empty() && platform::systemCalls().removeDirectory((exeDir + dir).c_str()) == 0)
+    while (!dir.empty() && !(kept && kept(dir)) &&
+           platform::systemCalls().removeDirectory((exeDir + dir).c_str()) == 0)
         dir = parentDirectory(dir);
+}
+
+void keepDirectories(std::function<bool(const std::string& dir)> keptDirectory) {
+    kept = std::move(keptDirectory);
 }
 
 std::string parentPath(const std::string& path, char separator) {

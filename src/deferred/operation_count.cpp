@@ -37,8 +37,9 @@ int boundedOperationCount(int count, const PropertyMap& list) {
     std::int64_t highest = -1;
     for (auto it = list.lower_bound(prefix); it != list.end() && it->first.starts_with(prefix);
          ++it) {
+        // An index at or beyond the count names an operation the list never reaches.
         const std::int64_t index = describedIndex(it->first);
-        if (index > highest)
+        if (index < count && index > highest)
             highest = index;
     }
     const std::int64_t limit = highest + 1 + undescribedIndicesWalked;

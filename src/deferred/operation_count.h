@@ -10,9 +10,9 @@ namespace launcher {
 // reported by their Skip lines).
 constexpr int undescribedIndicesWalked = 1000;
 
-// The count bounded to the indices the list can mean: every index up to the highest one that
-// any "operation." key names, and undescribedIndicesWalked more. A damaged "size" far beyond
-// the list would otherwise keep every start busy printing Skip lines for hours.
+// The count bounded to the indices the list can mean: every index up to the highest one below
+// count that any "operation." key names, and undescribedIndicesWalked more. A damaged "size" far
+// beyond the list would otherwise keep every start busy printing Skip lines for hours.
 int boundedOperationCount(int count, const PropertyMap& list);
 
 }  // namespace launcher

@@ -8,6 +8,7 @@
 #include "config/line_reader.h"
 #include "platform/file_operations.h"
 #include "platform/shared_file.h"
+#include "platform/system_calls.h"
 
 namespace launcher {
 
@@ -29,6 +30,12 @@ bool parseWhole(std::string_view text, Number& value, int base = 10) {
     return !text.empty() && error == std::errc() && stop == end;
 }
 
+// The directory that holds path ("." for a bare name), for syncing its entries.
+std::string directoryOf(const std::string& path) {
+    const std::size_t last = path.find_last_of("/\\");
+    return last == std::string::npos ? std::string(".") : path.substr(0, last + 1);
+}
+
 std::string identityBlock(const ListIdentity& list) {
     std::string block(header);
     block += "list.size=" + std::to_string(list.size) + "\n";
@@ -38,36 +45,55 @@ std::string identityBlock(const ListIdentity& list) {
 }
 
 constexpr std::string_view slotStart = "finished=";
+constexpr std::string_view carryingStart = "carrying=";  // as long as slotStart
 constexpr std::string_view checkStart = " check=";
 constexpr std::size_t countDigits = 10;  // every int >= 0
 constexpr std::size_t slotSize = slotStart.size() + countDigits + checkStart.size() + 16 + 1;
 
-// "finished=" + the count in ten digits + " check=" + the fingerprint of the identity followed
-// by those ten digits. Built in place: it is written after every operation.
-std::array<char, slotSize> slotText(std::uint64_t identityPrint, int finishedOperations) {
+// Where the check of a slot that says "carrying" goes on from, so that a slot cannot change
+// its kind and stay valid.
+std::uint64_t checkStartOf(bool carrying, std::uint64_t identityPrint) {
+    return carrying ? fingerprint(carryingStart, identityPrint) : identityPrint;
+}
+
+// "finished=" (or "carrying=") + the count in ten digits + " check=" + the fingerprint of the
+// identity (and the kind) followed by those ten digits. Built in place: it is written around
+// every operation.
+std::array<char, slotSize> slotText(std::uint64_t identityPrint, int finishedOperations,
+                                    bool carrying = false) {
     std::array<char, slotSize> slot{};
-    char* out = std::copy(slotStart.begin(), slotStart.end(), slot.begin());
+    const std::string_view start = carrying ? carryingStart : slotStart;
+    char* out = std::copy(start.begin(), start.end(), slot.begin());
     char* const digits = out;
     for (std::size_t i = countDigits; i > 0; --i, finishedOperations /= 10)
         digits[i - 1] = static_cast<char>('0' + finishedOperations % 10);
     out += countDigits;
     out = std::copy(checkStart.begin(), checkStart.end(), out);
-    std::uint64_t check = fingerprint(std::string_view(digits, countDigits), identityPrint);
+    std::uint64_t check =
+        fingerprint(std::string_view(digits, countDigits), checkStartOf(carrying, identityPrint));
     for (std::size_t i = 16; i > 0; --i, check >>= 4)
         out[i - 1] = "0123456789abcdef"[check & 0xf];
     out[16] = '\n';
     return slot;
 }
 
-std::optional<int> parseSlot(std::string_view slot, std::uint64_t identityPrint) {
+std::optional<RecordedProgress> parseSlot(std::string_view slot, std::uint64_t identityPrint) {
     int count = 0;
-    if (slot.size() != slotSize || !slot.starts_with(slotStart) || slot.back() != '\n' ||
-        !parseWhole(slot.substr(slotStart.size(), countDigits), count) || count < 0 ||
-        slot.substr(slotStart.size() + countDigits, checkStart.size()) != checkStart ||
+    const bool carrying = slot.starts_with(carryingStart);
+    if (slot.size() != slotSize || !(carrying || slot.starts_with(slotStart)) ||
+        slot.back() != '\n' || !parseWhole(slot.substr(slotStart.size(), countDigits), count) ||
+        count < 0 || slot.substr(slotStart.size() + countDigits, checkStart.size()) != checkStart ||
         slot.substr(slotStart.size() + countDigits + checkStart.size(), 16) !=
-            hex(fingerprint(slot.substr(slotStart.size(), countDigits), identityPrint)))
+            hex(fingerprint(slot.substr(slotStart.size(), countDigits),
+                            checkStartOf(carrying, identityPrint))))
         return std::nullopt;
-    return count;
+    return RecordedProgress{count, carrying};
+}
+
+bool isAhead(const RecordedProgress& a, const RecordedProgress& b) {
+    return a.finishedOperations != b.finishedOperations
+               ? a.finishedOperations > b.finishedOperations
+               : a.nextBegun && !b.nextBegun;
 }
 
 }  // namespace
@@ -82,42 +108,65 @@ std::string formatProgressRecord(const ListIdentity& list, int finishedOperation
     return identityBlock(list) + slot + slot;
 }
 
-std::optional<int> parseProgressRecord(std::string_view text, const ListIdentity& list) {
+std::string formatCarryingOutSlot(const ListIdentity& list, int index) {
+    const auto slot = slotText(fingerprint(identityBlock(list)), index, true);
+    return std::string(slot.data(), slot.size());
+}
+
+std::optional<RecordedProgress> parseProgress(std::string_view text, const ListIdentity& list) {
     const std::string block = identityBlock(list);
     if (text.size() != block.size() + 2 * slotSize || !text.starts_with(block))
         return std::nullopt;
     const std::uint64_t identityPrint = fingerprint(block);
-    const std::optional<int> first = parseSlot(text.substr(block.size(), slotSize), identityPrint);
-    const std::optional<int> second =
-        parseSlot(text.substr(block.size() + slotSize, slotSize), identityPrint);
+    const auto first = parseSlot(text.substr(block.size(), slotSize), identityPrint);
+    const auto second = parseSlot(text.substr(block.size() + slotSize, slotSize), identityPrint);
     if (first && second)
-        return *first > *second ? first : second;
+        return isAhead(*first, *second) ? first : second;
     return first ? first : second;
 }
 
-std::optional<int> readFinishedOperations(const std::string& path, const ListIdentity& list) {
+std::optional<int> parseProgressRecord(std::string_view text, const ListIdentity& list) {
+    const auto progress = parseProgress(text, list);
+    if (!progress)
+        return std::nullopt;
+    return progress->finishedOperations;
+}
+
+std::optional<RecordedProgress> readProgress(const std::string& path, const ListIdentity& list) {
     std::string text;
     if (!readFileBytes(path, text))
         return std::nullopt;
-    return parseProgressRecord(text, list);
+    return parseProgress(text, list);
+}
+
+std::optional<int> readFinishedOperations(const std::string& path, const ListIdentity& list) {
+    const auto progress = readProgress(path, list);
+    if (!progress)
+        return std::nullopt;
+    return progress->finishedOperations;
 }
 
 ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& list,
                                    std::optional<int> recorded, int finishedOperations)
     : identity_(identityBlock(list)), identityPrint_(fingerprint(identity_)) {
     if (!recorded) {
-        // A fresh record appears whole or not at all.
+        // A fresh record appears whole or not at all, and is on the disk, its name in its
+        // directory included, before any operation. The temporary file is made anew, never
+        // through whatever (a link, a FIFO) is left in its place.
         const std::string temporary = path + ".tmp";
         const std::string text = formatProgressRecord(list, finishedOperations);
+        platform::removeFile(temporary.c_str());
         bool written = false;
-        if (std::FILE* const file = platform::openFile(temporary, "wb")) {
-            written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+        if (std::FILE* const file = platform::createNewFile(temporary.c_str())) {
+            written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
+                      platform::systemCalls().syncFile(file) == 0;
             written = std::fclose(file) == 0 && written;
         }
         if (!written || platform::replaceFile(temporary.c_str(), path.c_str()) != 0) {
             platform::removeFile(temporary.c_str());
             return;
         }
+        platform::systemCalls().syncDirectory(directoryOf(path).c_str());
     }
     mapped_ = platform::mapFile(path, identity_.size() + 2 * slotSize);
     if (mapped_ == nullptr)
@@ -128,20 +177,36 @@ ProgressRecorder::~ProgressRecorder() {
     close();
 }
 
+// Counts go into the two slots in turn, so the slot not written holds the count before. The
+// slot that an operation's count will go to says meanwhile that the operation is begun.
 void ProgressRecorder::recordFinished(int finishedOperations) {
-    // Counts go into the two slots in turn, so the slot not written holds the count before.
-    const std::size_t offset =
-        identity_.size() + static_cast<std::size_t>(finishedOperations % 2) * slotSize;
     const auto slot = slotText(identityPrint_, finishedOperations);
-    writeSlot(offset, std::string_view(slot.data(), slot.size()));
+    writeSlot(finishedOperations % 2, std::string_view(slot.data(), slot.size()), true);
 }
 
-void ProgressRecorder::writeSlot(std::size_t offset, std::string_view slot) {
+void ProgressRecorder::recordCarryingOut(int index) {
+    // Not synced: lost in a power cut, it only leaves emptied directories in place.
+    const auto slot = slotText(identityPrint_, index, true);
+    writeSlot((index + 1) % 2, std::string_view(slot.data(), slot.size()), false);
+}
+
+void ProgressRecorder::recordNotCarriedOut(int index) {
+    const auto slot = slotText(identityPrint_, index);
+    writeSlot((index + 1) % 2, std::string_view(slot.data(), slot.size()), true);
+}
+
+void ProgressRecorder::writeSlot(int slotIndex, std::string_view slot, bool sync) {
+    const std::size_t offset = identity_.size() + static_cast<std::size_t>(slotIndex) * slotSize;
     if (mapped_ != nullptr) {
         std::copy(slot.begin(), slot.end(), platform::mappedBytes(mapped_) + offset);
+        if (sync)
+            platform::systemCalls().syncMappedFile(mapped_);
     } else if (file_ != nullptr && std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0) {
         std::fwrite(slot.data(), 1, slot.size(), file_);
-        std::fflush(file_);
+        if (sync)
+            platform::systemCalls().syncFile(file_);
+        else
+            std::fflush(file_);
     }
 }
 

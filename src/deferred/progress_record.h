@@ -14,9 +14,12 @@
 //
 // The record is the list's identity followed by two slots of fixed width, each a count with a
 // fingerprint of the identity and the count. Counts are written into the slots in turn, in
-// place through a memory mapping: no system call per operation, so keeping the record costs
-// next to nothing beside the operations themselves. A slot left half written by a crash fails
-// its fingerprint, and the other slot, one count behind, stands.
+// place through a memory mapping, and each is written through to the disk before the next
+// operation begins (one sync per operation), so that a power cut loses no finished operation.
+// A slot left half written by a crash fails its fingerprint, and the other slot, one count
+// behind, stands. Before an operation begins, the slot that its count will go to says that it
+// is being carried out: a resumed run finishes the removal of emptied directories only after
+// such an operation.
 
 namespace launcher {
 
@@ -26,18 +29,35 @@ std::string formatProgressRecord(const ListIdentity& list, int finishedOperation
 // The text of one slot saying that finishedOperations are finished.
 std::string formatProgressSlot(const ListIdentity& list, int finishedOperations);
 
-// The finished operations that text records for list: the larger count of its valid slots.
-// Nothing when it belongs to another list or has no valid slot.
+// The text of the slot saying that operation index is being carried out.
+std::string formatCarryingOutSlot(const ListIdentity& list, int index);
+
+struct RecordedProgress {
+    int finishedOperations = 0;
+    // Whether the operation after them was begun (and may have been stopped inside).
+    bool nextBegun = false;
+
+    bool operator==(const RecordedProgress&) const = default;
+};
+
+// The progress that text records for list: that of the valid slot with the larger count (the
+// begun operation when both count alike). Nothing when it belongs to another list or has no
+// valid slot.
+std::optional<RecordedProgress> parseProgress(std::string_view text, const ListIdentity& list);
+
+// Its finished operations alone.
 std::optional<int> parseProgressRecord(std::string_view text, const ListIdentity& list);
 
-// The same for the record file at path.
+// The same two for the record file at path.
+std::optional<RecordedProgress> readProgress(const std::string& path, const ListIdentity& list);
 std::optional<int> readFinishedOperations(const std::string& path, const ListIdentity& list);
 
 // Keeps the record at path up to date for one run over list.
 class ProgressRecorder {
   public:
     // Goes on with the record when it holds a valid count for list (recorded); otherwise
-    // replaces whatever is there, in one step, by a record of finishedOperations.
+    // replaces whatever is there, in one step, by a record of finishedOperations, on the disk
+    // before the constructor returns.
     ProgressRecorder(const std::string& path, const ListIdentity& list, std::optional<int> recorded,
                      int finishedOperations);
     ~ProgressRecorder();
@@ -47,15 +67,21 @@ class ProgressRecorder {
     // Whether the record is in place and open for the counts to come.
     bool recording() const { return mapped_ != nullptr || file_ != nullptr; }
 
-    // Records that finishedOperations are finished. A record that can't be written lags
-    // behind, but stays valid.
+    // Records that finishedOperations are finished, through to the disk. A record that can't
+    // be written lags behind, but stays valid.
     void recordFinished(int finishedOperations);
+
+    // Records that operation index (all before it finished) is being carried out.
+    void recordCarryingOut(int index);
+
+    // Records that operation index, begun, was not carried out after all.
+    void recordNotCarriedOut(int index);
 
     // Closes the record (before it is removed with its list).
     void close();
 
   private:
-    void writeSlot(std::size_t offset, std::string_view slot);
+    void writeSlot(int slotIndex, std::string_view slot, bool sync);
 
     std::string identity_;         // the identity block, which every slot is bound to
     std::uint64_t identityPrint_;  // its fingerprint, where each slot's check goes on from

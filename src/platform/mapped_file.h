@@ -16,6 +16,9 @@ MappedFile* mapFile(const std::string& path, std::size_t size);
 
 char* mappedBytes(MappedFile* file);
 
+// Writes the mapped bytes through to the disk: 0 on success.
+int syncMappedFile(MappedFile* file);
+
 // Unmaps and closes; afterwards the file may be removed.
 void unmapFile(MappedFile* file);
 

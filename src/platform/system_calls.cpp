@@ -1,13 +1,14 @@
 #include "platform/system_calls.h"
 
 #include "platform/file_operations.h"
+#include "platform/mapped_file.h"
 #include "platform/sleep.h"
 
 namespace platform {
 
 const SystemCalls& realSystemCalls() {
-    static const SystemCalls real{pathExists, removeFile, renameFile, removeDirectory,
-                                  sleepMilliseconds};
+    static const SystemCalls real{pathExists,        removeFile, renameFile,    removeDirectory,
+                                  sleepMilliseconds, syncFile,   syncDirectory, syncMappedFile};
     return real;
 }
 

@@ -246,3 +246,74 @@ TEST_F(DeferredUnderWine, LongFolderResumesItsUpdateWithoutRepeatingIt) {
 
 }  // namespace
 }  // namespace wine_tests
+
+namespace wine_tests {
+namespace {
+
+// "Delete the old, move the new in": the directory emptied by the delete stays for the rename.
+TEST_F(DeferredUnderWine, DirectoryThatALaterRenameMovesIntoStays) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    installation.write("ext/report.jar", "OLD");
+    installation.write("staging/report.jar", "NEW");
+    installation.write("deferred_operations",
+                       "size=2\r\noperation.0=delete\r\noperation.0.file=ext\\report.jar\r\n"
+                       "operation.1=rename\r\noperation.1.file=staging\\report.jar\r\n"
+                       "operation.1.destination=EXT\\report.jar\r\n");
+    const WineRun run = installation.run({}, stubRun(installation));
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(installation.exists("ext/report.jar") ? installation.read("ext/report.jar") : "",
+              "NEW");
+    EXPECT_FALSE(installation.exists("staging"));
+    EXPECT_FALSE(installation.exists("deferred_operations"));
+}
+
+// Paths with a drive letter, root-relative or UNC, and paths through a link that leads out of
+// the installation, are refused; the start goes on and the list is deleted.
+TEST_F(DeferredUnderWine, PathsThatLeadOutAreRefusedAndTheStartGoesOn) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    const std::filesystem::path outside = installation.scratch("outside");
+    for (const char* file : {"drive.txt", "rooted.txt", "jdk/bin/server/jvm.dll"})
+        testing_support::writeFile(outside / file, "outside");
+    std::filesystem::create_directory_symlink(outside / "jdk", installation.path("runtime"));
+    const std::string drive = windowsPath(outside / "drive.txt");
+    const std::string rooted = windowsPath(outside / "rooted.txt").substr(2);  // without Z:
+    installation.write(
+        "deferred_operations",
+        "size=4\r\noperation.0=delete\r\noperation.0.file=" + drive +
+            "\r\noperation.1=delete\r\noperation.1.file=" + rooted +
+            "\r\noperation.2=delete\r\noperation.2.file=\\\\host\\share\\x\r\n"
+            "operation.3=delete\r\noperation.3.file=runtime\\bin\\server\\jvm.dll\r\n");
+
+    const WineRun run = installation.run({}, stubRun(installation));
+
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    for (const char* file : {"drive.txt", "rooted.txt", "jdk/bin/server/jvm.dll"})
+        EXPECT_EQ(testing_support::readFile(outside / file), "outside") << file;
+    EXPECT_FALSE(installation.exists("deferred_operations"));
+    const std::string refused = "' - it leads outside the launcher directory";
+    const Lines lines = run.lines();
+    for (const std::string& path : {drive, rooted, std::string("\\\\host\\share\\x"),
+                                    std::string("runtime\\bin\\server\\jvm.dll")})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "Refuse delete file '" + path + refused),
+                  lines.end())
+            << path << "\n"
+            << run.out;
+}
+
+// A list that is a link to a device reads as no list: the start goes on.
+TEST_F(DeferredUnderWine, ListThatIsNoRegularFileReadsAsMissing) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    std::filesystem::create_symlink("/dev/zero", installation.path("deferred_operations"));
+    const WineRun run = installation.run({}, stubRun(installation));
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    const Lines lines = run.lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "Size operation not found.");
+}
+
+}  // namespace
+}  // namespace wine_tests

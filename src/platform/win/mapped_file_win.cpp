@@ -40,6 +40,10 @@ char* mappedBytes(MappedFile* file) {
     return static_cast<char*>(file->bytes);
 }
 
+int syncMappedFile(MappedFile* file) {
+    return FlushViewOfFile(file->bytes, 0) && FlushFileBuffers(file->file) ? 0 : -1;
+}
+
 void unmapFile(MappedFile* file) {
     if (file == nullptr)
         return;

@@ -56,6 +56,19 @@ TEST(ProgressRecord, AHalfWrittenSlotLeavesTheOtherStanding) {
     EXPECT_EQ(parseProgressRecord(mixed, list), 3);
 }
 
+TEST(ProgressRecord, ABegunOperationIsToldOnlyByItsWholeSlot) {
+    const std::string record = launcher::formatProgressRecord(list, 3);
+    const std::string begun = launcher::formatCarryingOutSlot(list, 3);
+    const std::size_t firstSlot = record.size() - 2 * begun.size();
+    for (std::size_t written = 0; written <= begun.size(); ++written) {
+        std::string torn = record;
+        torn.replace(firstSlot, written, begun.substr(0, written));
+        const bool whole = torn.substr(firstSlot, begun.size()) == begun;
+        EXPECT_EQ(launcher::parseProgress(torn, list), (launcher::RecordedProgress{3, whole}))
+            << written;
+    }
+}
+
 TEST(ProgressRecord, RecorderStartsAFreshRecordOrGoesOnWithAValidOne) {
     const testing_support::TempDir dir;
     const std::string path = dir / "deferred_operations.progress";

@@ -249,16 +249,60 @@ TEST_F(DeferredRun, ResumedRunRemovesTheDirectoriesItsFirstOperationLeftEmpty) {
     fs::create_directories(at("lib/ext"));
     create({"lib/keep.jar"});
     writeList("size=1\noperation.0=delete\noperation.0.file=lib/ext/data/a.jar\n");
-    // The record as the stopped run left it: the run had begun, nothing was finished.
+    // The record as the stopped run left it: operation 0 begun, nothing finished.
     launcher::PropertyMap scratch;
     const auto list = launcher::loadList(at("deferred_operations").string(), scratch);
     ASSERT_TRUE(list.has_value());
-    launcher::ProgressRecorder(at("deferred_operations.progress").string(), *list, std::nullopt, 0);
+    launcher::ProgressRecorder(at("deferred_operations.progress").string(), *list, std::nullopt, 0)
+        .recordCarryingOut(0);
 
     EXPECT_EQ(run(), "Skip delete file 'lib/ext/data/a.jar' - it doesn't exist\n");
     EXPECT_FALSE(fs::exists(at("lib/ext")));
     EXPECT_TRUE(fs::exists(at("lib/keep.jar")));
     EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
+}
+
+// A run that gave up on an operation never carried it out: after the path is removed by hand,
+// the next start leaves alone the directories that the list never emptied.
+TEST_F(DeferredRun, RunAfterGivingUpLeavesTheDirectoriesOfTheFailedOperationAlone) {
+    create({"plugins/empty/f/x"});
+    writeList("size=1\noperation.0=delete\noperation.0.file=plugins/empty/f\n");
+    runGivingUp("");
+    fs::remove_all(at("plugins/empty/f"));
+
+    EXPECT_EQ(run(), "Skip delete file 'plugins/empty/f' - it doesn't exist\n");
+    EXPECT_TRUE(fs::is_directory(at("plugins/empty")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations")));
+}
+
+// What a power cut must find on the disk: the record, its name in the directory, before the
+// first operation, and each operation, then its count, before the next one begins.
+TEST_F(DeferredRun, RecordReachesTheDiskAtCreationAndBetweenEveryTwoOperations) {
+    static std::vector<std::string> events;
+    events.clear();
+    auto& calls = platform::systemCalls();
+    calls.syncFile = [](std::FILE*) { return events.push_back("sync"), 0; };
+    calls.syncDirectory = [](const char*) { return events.push_back("sync directory"), 0; };
+    calls.syncMappedFile = [](platform::MappedFile*) { return events.push_back("sync"), 0; };
+    calls.removeFile = [](const char* path) {
+        events.push_back(std::string("remove ") + fs::path(path).filename().string());
+        return platform::realSystemCalls().removeFile(path);
+    };
+    calls.renameFile = [](const char* from, const char* to) {
+        events.push_back(std::string("rename ") + fs::path(from).filename().string());
+        return platform::realSystemCalls().renameFile(from, to);
+    };
+    create({"a", "b", "c"});
+    writeList(
+        "size=3\noperation.0=delete\noperation.0.file=a\n"
+        "operation.1=rename\noperation.1.file=b\noperation.1.destination=d\n"
+        "operation.2=delete\noperation.2.file=c\n");
+    EXPECT_EQ(run(), "");
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"sync", "sync directory", "remove a", "sync directory",
+                                        "sync", "rename b", "sync directory", "sync", "remove c",
+                                        "sync directory", "sync", "remove deferred_operations",
+                                        "remove deferred_operations.progress"}));
 }
 
 TEST_F(DeferredRun, FreshRunLeavesTheDirectoriesOfAMissingPathAlone) {
