@@ -19,6 +19,9 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
+step "clang-tidy over the sources and the tests"
+scripts/clang-tidy.sh
+
 step "sanitizer build and tests (unit and stub JVM)"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j "$jobs"

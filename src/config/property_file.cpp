@@ -16,7 +16,7 @@ void parseProperties(PropertyMap& map, std::string_view data) {
     }
 }
 
-void loadPropertyFile(PropertyMap& map, std::string fileName) {
+void loadPropertyFile(PropertyMap& map, const std::string& fileName) {
     std::string bytes;
     if (!readFileBytes(exeDir + fileName, bytes))
         return;

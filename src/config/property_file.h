@@ -13,7 +13,7 @@ void parseProperties(PropertyMap& map, std::string_view data);
 
 // Adds the lines of the file exeDir + fileName to map. A file that can't be opened leaves the
 // map as it was, silently.
-void loadPropertyFile(PropertyMap& map, std::string fileName);
+void loadPropertyFile(PropertyMap& map, const std::string& fileName);
 
 // The value of key, or empty when the key is absent.
 std::string getProperty(const PropertyMap& map, std::string_view key);

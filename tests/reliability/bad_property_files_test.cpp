@@ -15,7 +15,7 @@ namespace {
 using namespace std::string_literals;
 
 const std::string binaryLine = "\x00\xff\xfe\x01\x02=\x03\x1b[0m\x7f\x80 junk"s;
-const std::string tenMegabytes(10 * 1024 * 1024, 'x');
+const std::string tenMegabytes(std::size_t{10} * 1024 * 1024, 'x');
 
 // Binary lines between the lines that matter change nothing: the launch still succeeds with
 // the configured class path, main class and heap size, and the list is still carried out.

@@ -34,7 +34,8 @@
 //   main-throws          main ends with a pending exception
 //   args-fail            NewObjectArray fails with a pending exception (out of memory)
 // Unset or empty: everything succeeds.
-#define _JNI_IMPLEMENTATION_
+// jni.h's own switch for exporting the entry points.
+#define _JNI_IMPLEMENTATION_  // NOLINT(bugprone-reserved-identifier)
 #include <jni.h>
 
 #include <cstdarg>

@@ -22,6 +22,7 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv,
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     std::vector<char*> arguments;
+    arguments.reserve(argv.size() + 1);
     for (const auto& argument : argv)
         arguments.push_back(const_cast<char*>(argument.c_str()));
     arguments.push_back(nullptr);

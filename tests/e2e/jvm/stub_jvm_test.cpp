@@ -117,13 +117,14 @@ TEST(StubJvm, LoadsWithTheBinDirectoryCurrentAndCreatesFromTheExecutablesDirecto
 
 TEST(StubJvm, CallsMainWithEveryArgumentAsTyped) {
     StubInstallation stub;
-    const std::vector<std::string> arguments{"one",
-                                             "two words",
-                                             "",
-                                             "back\\slash",
-                                             "\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80",
-                                             "bad\xFF"
-                                             "byte"};
+    const std::vector<std::string> arguments{
+        "one",
+        "two words",
+        "",
+        "back\\slash",
+        "\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80",
+        "bad\xFF"  // NOLINT(bugprone-suspicious-missing-comma): ends \xFF
+        "byte"};
     const ProcessResult result = stub.run("", arguments, "./launcher");
     ASSERT_EQ(result.exitCode, 0) << describe(result, stub);
     EXPECT_EQ(stub.recorded("FindClass"), (Lines{"com/example/Main", "java/lang/String"}));
@@ -136,7 +137,7 @@ TEST(StubJvm, CallsMainWithEveryArgumentAsTyped) {
                          "",
                          "back\\\\slash",
                          "\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80",
-                         "bad\xEF\xBF\xBD"
+                         "bad\xEF\xBF\xBD"  // NOLINT(bugprone-suspicious-missing-comma): ends \xBD
                          "byte"};
     EXPECT_EQ(stub.recorded("main-arg"), expected) << describe(result, stub);
     // As the JDK's launcher: the thread that ran main is detached before the JVM is destroyed.

@@ -72,14 +72,15 @@ TEST(JarsVersionResolver, EqualScoresKeepTheFirstOffer) {
 }
 
 TEST(JarsVersionResolver, NonDigitalVersionKeepsFirstFileAndSaysSoPerLaterOffer) {
-    const std::vector<std::string> versions = {"",
-                                               "2.1.x",
-                                               "2.1.0-beta",
-                                               "2.1a",
-                                               "\xEF\xBB\xBF"
-                                               "2.1",
-                                               " 2.1.0",
-                                               "2.\xB9"};
+    const std::vector<std::string> versions = {
+        "",
+        "2.1.x",
+        "2.1.0-beta",
+        "2.1a",
+        "\xEF\xBB\xBF"  // NOLINT(bugprone-suspicious-missing-comma): ends \xBF
+        "2.1",
+        " 2.1.0",
+        "2.\xB9"};
     for (const std::string& version : versions) {
         testing::internal::CaptureStdout();
         JarsVersionResolver resolver(version);

@@ -137,7 +137,7 @@ TEST_F(PropertyFileLoading, DirectoryOfThatNameLeavesTheMapAsItWas) {
 }
 
 TEST_F(PropertyFileLoading, ALongLineIsReadWhole) {
-    const std::string value(10 * 1024 * 1024, 'v');
+    const std::string value(std::size_t{10} * 1024 * 1024, 'v');
     testing_support::writeFile(dir_.path() / "launch.properties", "k=" + value + "\nnext=1\n");
     PropertyMap map;
     launcher::loadPropertyFile(map, "launch.properties");

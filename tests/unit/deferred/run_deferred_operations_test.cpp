@@ -253,8 +253,11 @@ TEST_F(DeferredRun, ResumedRunRemovesTheDirectoriesItsFirstOperationLeftEmpty) {
     launcher::PropertyMap scratch;
     const auto list = launcher::loadList(at("deferred_operations").string(), scratch);
     ASSERT_TRUE(list.has_value());
-    launcher::ProgressRecorder(at("deferred_operations.progress").string(), *list, std::nullopt, 0)
-        .recordCarryingOut(0);
+    {
+        launcher::ProgressRecorder begun(at("deferred_operations.progress").string(), *list,
+                                         std::nullopt, 0);
+        begun.recordCarryingOut(0);
+    }
 
     EXPECT_EQ(run(), "Skip delete file 'lib/ext/data/a.jar' - it doesn't exist\n");
     EXPECT_FALSE(fs::exists(at("lib/ext")));
