@@ -69,7 +69,9 @@ bool deleteWithRetries(const std::string& path, int& retryBudgetMs) {
     return done;
 }
 
-bool renameWithRetries(const std::string& from, const std::string& to, int& retryBudgetMs) {
+// On failure, boxText gets the text of the box that the caller shows once the list is let go.
+bool renameWithRetries(const std::string& from, const std::string& to, int& retryBudgetMs,
+                       std::string& boxText) {
     const bool done = retryWithinBudget(
         retryBudgetMs, [&] { return tryRenameFile(from, to); },
         [&](int attemptNumber) {
@@ -81,7 +83,7 @@ bool renameWithRetries(const std::string& from, const std::string& to, int& retr
         const std::string message = "Cannot rename file " + from + " to " + to;
         std::fwrite(message.data(), 1, message.size(), stdout);
         std::fflush(stdout);
-        platform::showMessageBox(message, "Error");
+        boxText = message;
     }
     return done;
 }
@@ -174,7 +176,7 @@ std::string directoryHolding(const std::string& path) {
 // operation of a resumed run when the earlier run had begun it: it may have been stopped after
 // that operation and before the removal of the directories it emptied.
 bool carryOut(int index, int& retryBudgetMs, bool finishCleanup,
-              std::vector<std::string>& changedDirectories) {
+              std::vector<std::string>& changedDirectories, std::string& boxText) {
     const std::string& path = propertyValue(deferredOps, operationKey(index, ".file"));
     const std::string& name = propertyValue(deferredOps, operationKey(index, ""));
     if (refused(name, path, index))
@@ -197,7 +199,7 @@ bool carryOut(int index, int& retryBudgetMs, bool finishCleanup,
         changedDirectories.push_back(directoryHolding(path));
         changedDirectories.push_back(directoryHolding(destination));
         outsideByDirectory.clear();
-        return renameWithRetries(path, destination, retryBudgetMs);
+        return renameWithRetries(path, destination, retryBudgetMs, boxText);
     }
     return true;
 }
@@ -232,24 +234,18 @@ std::map<std::string, int> lastMoveInto(int count) {
     return last;
 }
 
-// The list and its progress record stay in place for the next start.
-[[noreturn]] void giveUp() {
-    std::fflush(stdout);
-    std::exit(1);
-}
-
 }  // namespace
 
 void loadDeferredOperations() {
     loadedList = loadList(exeDir + listFileName, deferredOps);
 }
 
-void runDeferredOperations() {
+DeferredRunEnd runDeferredOperations() {
     if (!hasProperty(deferredOps, "size")) {
         std::printf("Size operation not found.\n");
         // A record whose list is gone (the run was stopped between the two removals) is stale.
         platform::systemCalls().removeFile((exeDir + progressFileName).c_str());
-        return;
+        return {};
     }
     int retryBudgetMs = retryBudgetPerRunMs;
     resolvedLauncherDirectory.reset();
@@ -280,8 +276,7 @@ void runDeferredOperations() {
             std::fwrite(message.data(), 1, message.size(), stdout);
             std::fputc('\n', stdout);
             std::fflush(stdout);
-            platform::showMessageBox(message, "Error");
-            return;
+            return {false, message};
         }
     }
 
@@ -295,17 +290,20 @@ void runDeferredOperations() {
         });
 
     std::vector<std::string> changedDirectories;
+    std::string boxText;
     for (int index = firstPending; index < count; ++index) {
         current = index;
         if (progress)
             progress->recordCarryingOut(index);
         changedDirectories.clear();
         if (!carryOut(index, retryBudgetMs, firstWasBegun && index == firstPending,
-                      changedDirectories)) {
+                      changedDirectories, boxText)) {
             // Given up: the next start must not take the operation for one cut off midway.
             if (progress)
                 progress->recordNotCarriedOut(index);
-            giveUp();
+            keepDirectories(nullptr);
+            // The list and its progress record stay in place for the next start.
+            return {true, boxText};
         }
         if (progress) {
             // The operation reaches the disk before the count that says it is done: a record
@@ -324,6 +322,16 @@ void runDeferredOperations() {
     // none of its operations be repeated.
     if (platform::systemCalls().removeFile(listPath.c_str()) == 0)
         platform::systemCalls().removeFile(progressPath.c_str());
+    return {};
+}
+
+void finishDeferredRun(const DeferredRunEnd& end) {
+    if (!end.boxText.empty())
+        platform::showMessageBox(end.boxText, "Error");
+    if (end.gaveUp) {
+        std::fflush(stdout);
+        std::exit(1);
+    }
 }
 
 }  // namespace launcher

@@ -9,12 +9,22 @@ namespace launcher {
 // loaded, and remembers which file it was, so that progress can be bound to it.
 void loadDeferredOperations();
 
+// How a run of the list ended: what is left to do once the list is let go (a box waits for
+// the user, and nobody should wait for that to start).
+struct DeferredRunEnd {
+    bool gaveUp = false;  // an operation failed for good: the process ends with status 1
+    std::string boxText;  // a box to show ("Cannot rename file ..."), or empty
+};
+
 // Carries out the list in deferredOps: deletions and renames relative to exeDir, retried under
-// a shared budget, emptied directories removed, then the list file deleted. Ends the process
-// with exit status 1 when an operation fails for good, leaving the list in place; progress kept
-// beside it (deferred_operations.progress) lets the next start with the same list go on after
-// the operations already finished.
-void runDeferredOperations();
+// a shared budget, emptied directories removed, then the list file deleted. When an operation
+// fails for good, the list stays in place and the end says so; progress kept beside it
+// (deferred_operations.progress) lets the next start with the same list go on after the
+// operations already finished. A list whose progress can't be recorded is not carried out.
+DeferredRunEnd runDeferredOperations();
+
+// Shows the box of end, if any, then ends the process with exit status 1 if the run gave up.
+void finishDeferredRun(const DeferredRunEnd& end);
 
 // One attempt to delete exeDir + path; 0 on success (emptied directories then removed).
 int tryDeleteFile(const std::string& path);

@@ -19,9 +19,10 @@ void loadAndRunDeferredOperations() {
         lock = platform::lockFile(exeDir + "deferred_operations.lock");
         loadDeferredOperations();
     }
-    runDeferredOperations();
-    // Released before the client starts, so that the next start never waits for a client.
+    const DeferredRunEnd end = runDeferredOperations();
+    // Released before a box or the client, so that the next start never waits for either.
     platform::unlockFile(lock);
+    finishDeferredRun(end);
 }
 
 }  // namespace launcher

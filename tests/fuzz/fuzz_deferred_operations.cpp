@@ -175,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pauses = 0;
     bool gaveUp = false;
     try {
-        launcher::runDeferredOperations();
+        gaveUp = launcher::runDeferredOperations().gaveUp;
     } catch (const RunGivenUp&) {
         gaveUp = true;
     }

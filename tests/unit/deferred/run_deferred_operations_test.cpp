@@ -81,7 +81,7 @@ class DeferredRun : public ::testing::Test {
         EXPECT_EXIT(
             {
                 std::freopen(output.c_str(), "w", stdout);
-                launcher::runDeferredOperations();
+                launcher::finishDeferredRun(launcher::runDeferredOperations());
             },
             ::testing::ExitedWithCode(1), ::testing::Eq(box));
         return readFile(output);
@@ -89,7 +89,7 @@ class DeferredRun : public ::testing::Test {
 
     std::string run() const {
         ::testing::internal::CaptureStdout();
-        launcher::runDeferredOperations();
+        launcher::finishDeferredRun(launcher::runDeferredOperations());
         return ::testing::internal::GetCapturedStdout();
     }
 
