@@ -1,7 +1,5 @@
 #include "classpath/class_path_builder.h"
 
-#include <cstdlib>
-#include <iostream>
 #include <vector>
 
 #include "classpath/class_path_directive.h"
@@ -10,6 +8,7 @@
 #include "config/line_reader.h"
 #include "config/property_file.h"
 #include "launcher/process_state.h"
+#include "platform/console.h"
 #include "platform/directory_listing.h"
 #include "platform/path_conventions.h"
 
@@ -17,10 +16,11 @@ namespace launcher {
 
 namespace {
 
-// The build cannot go on: the message on standard output, then the end of the process.
+// The build cannot go on: the message as a line of the launcher's output, then the end of the
+// process.
 [[noreturn]] void giveUp(const std::string& message) {
-    std::cout << message << std::endl;
-    std::exit(1);
+    platform::writeOutput(message + '\n');
+    platform::exitAfterFailure();
 }
 
 platform::DirectoryListing* openListing(const std::string& directory) {
@@ -80,7 +80,7 @@ std::string buildClassPath() {
         scanDirectory(directory, jarNames, resolver);
 
     std::string classPath = resolver.getClassPath(platform::pathListSeparator());
-    std::cout << "classpath: " << classPath << std::endl;
+    platform::writeOutput("classpath: " + classPath + '\n');
     return classPath;
 }
 

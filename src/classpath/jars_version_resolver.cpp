@@ -1,15 +1,15 @@
 #include "classpath/jars_version_resolver.h"
 
 #include <algorithm>
-#include <iostream>
 
 #include "classpath/jar_version.h"
 #include "classpath/string_split.h"
+#include "platform/console.h"
 
 namespace launcher {
 
 JarsVersionResolver::JarsVersionResolver(const std::string& clientVersion) {
-    std::cout << "Brantlo Client version: " << clientVersion << std::endl;
+    platform::writeOutput("Brantlo Client version: " + clientVersion + '\n');
     clientVersionParts = splitString(clientVersion, '.');
 }
 
@@ -21,7 +21,7 @@ void JarsVersionResolver::offerJar(const std::string& jarName, const JarCandidat
     }
     // Without a comparable client version the first file found is as good as any.
     if (!isClientVersionDigital()) {
-        std::cout << "Brantlo Client version is not digital." << std::endl;
+        platform::writeOutput("Brantlo Client version is not digital.\n");
         return;
     }
     const int newScore = countMatchingVersionParts(extractJarVersion(candidate.fileName));

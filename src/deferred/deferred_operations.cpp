@@ -3,8 +3,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <vector>
@@ -16,6 +14,7 @@
 #include "deferred/path_safety.h"
 #include "deferred/progress_record.h"
 #include "launcher/process_state.h"
+#include "platform/console.h"
 #include "platform/file_operations.h"
 #include "platform/message_box.h"
 #include "platform/path_conventions.h"
@@ -62,10 +61,10 @@ bool deleteWithRetries(const std::string& path, int& retryBudgetMs) {
     const bool done = retryWithinBudget(
         retryBudgetMs, [&] { return tryDeleteFile(path); },
         [&](int attemptNumber) {
-            std::printf("Re-trying #%d remove file '%s'\n", attemptNumber, path.c_str());
+            platform::printOutput("Re-trying #%d remove file '%s'\n", attemptNumber, path.c_str());
         });
     if (!done)
-        std::printf("Cannot remove file '%s'\n", path.c_str());
+        platform::printOutput("Cannot remove file '%s'\n", path.c_str());
     return done;
 }
 
@@ -75,14 +74,13 @@ bool renameWithRetries(const std::string& from, const std::string& to, int& retr
     const bool done = retryWithinBudget(
         retryBudgetMs, [&] { return tryRenameFile(from, to); },
         [&](int attemptNumber) {
-            std::printf("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber, from.c_str(),
-                        to.c_str());
+            platform::printOutput("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber,
+                                  from.c_str(), to.c_str());
         });
     if (!done) {
         // Written as it is, never as a format: a '%' in a path stays a '%'.
         const std::string message = "Cannot rename file " + from + " to " + to;
-        std::fwrite(message.data(), 1, message.size(), stdout);
-        std::fflush(stdout);
+        platform::writeOutput(message);
         boxText = message;
     }
     return done;
@@ -147,7 +145,7 @@ const char* refusalReason(const std::string& path) {
 bool refused(const std::string& name, const std::string& path, int index) {
     if (name == "delete") {
         if (const char* reason = refusalReason(path)) {
-            std::printf("Refuse delete file '%s' - %s\n", path.c_str(), reason);
+            platform::printOutput("Refuse delete file '%s' - %s\n", path.c_str(), reason);
             return true;
         }
     } else if (name == "rename") {
@@ -157,8 +155,8 @@ bool refused(const std::string& name, const std::string& path, int index) {
         if (reason == nullptr)
             reason = refusalReason(destination);
         if (reason != nullptr) {
-            std::printf("Refuse rename file '%s' to '%s' - %s\n", path.c_str(), destination.c_str(),
-                        reason);
+            platform::printOutput("Refuse rename file '%s' to '%s' - %s\n", path.c_str(),
+                                  destination.c_str(), reason);
             return true;
         }
     }
@@ -184,7 +182,7 @@ bool carryOut(int index, int& retryBudgetMs, bool finishCleanup,
     // Tested before the name is looked at, so a missing path is reported for any name; the
     // path tested is the one acted on (the empty path names nothing).
     if (path.empty() || !platform::systemCalls().pathExists((exeDir + path).c_str())) {
-        std::printf("Skip %s file '%s' - it doesn't exist\n", name.c_str(), path.c_str());
+        platform::printOutput("Skip %s file '%s' - it doesn't exist\n", name.c_str(), path.c_str());
         if (finishCleanup && (name == "delete" || name == "rename"))
             finishRemovalOfEmptiedDirectories(path);
         return true;
@@ -242,7 +240,7 @@ void loadDeferredOperations() {
 
 DeferredRunEnd runDeferredOperations() {
     if (!hasProperty(deferredOps, "size")) {
-        std::printf("Size operation not found.\n");
+        platform::printOutput("Size operation not found.\n");
         // A record whose list is gone (the run was stopped between the two removals) is stale.
         platform::systemCalls().removeFile((exeDir + progressFileName).c_str());
         return {};
@@ -273,9 +271,7 @@ DeferredRunEnd runDeferredOperations() {
             const std::string message =
                 "Cannot record the progress of the deferred operations in '" + progressPath +
                 "'. They are left for the next start.";
-            std::fwrite(message.data(), 1, message.size(), stdout);
-            std::fputc('\n', stdout);
-            std::fflush(stdout);
+            platform::writeOutput(message + '\n');
             return {false, message};
         }
     }
@@ -328,10 +324,8 @@ DeferredRunEnd runDeferredOperations() {
 void finishDeferredRun(const DeferredRunEnd& end) {
     if (!end.boxText.empty())
         platform::showMessageBox(end.boxText, "Error");
-    if (end.gaveUp) {
-        std::fflush(stdout);
-        std::exit(1);
-    }
+    if (end.gaveUp)
+        platform::exitAfterFailure();
 }
 
 }  // namespace launcher

@@ -4,20 +4,14 @@
 #include <vector>
 
 #include "config/property_file.h"
-#include "config/resource_string.h"
 #include "jvm/jvm_loader.h"
 #include "jvm/jvm_state.h"
 #include "launcher/process_state.h"
-#include "platform/message_box.h"
 #include "platform/process_arguments.h"
 
 namespace launcher {
 
 namespace {
-
-void showError(const std::string& text) {
-    platform::showMessageBox(text, loadResourceString(captionTextId));
-}
 
 // Prints the pending exception's stack trace on standard error and clears it.
 void describeAndClearException() {
@@ -35,14 +29,11 @@ MainInvocation invokeMainClass() {
     if (mainClass == nullptr) {
         if (jniEnv->ExceptionOccurred() != nullptr)
             describeAndClearException();
-        showError("Could not find main class " + className);
-        return MainInvocation::notFound;
+        return {MainInvocation::End::notFound, "Could not find main class " + className};
     }
     jmethodID mainMethod = jniEnv->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
-    if (mainMethod == nullptr) {
-        showError("Could not find main method");
-        return MainInvocation::notFound;
-    }
+    if (mainMethod == nullptr)
+        return {MainInvocation::End::notFound, "Could not find main method"};
     jobjectArray arguments = buildMainArgs();
     if (arguments == nullptr) {
         // The JVM could not make the array or one of its strings (out of memory): main was
@@ -50,19 +41,16 @@ MainInvocation invokeMainClass() {
         if (jniEnv->ExceptionOccurred() != nullptr)
             describeAndClearException();
         detachMainThread();
-        showError("Error invoking main method");
-        return MainInvocation::threw;
+        return {MainInvocation::End::threw, "Error invoking main method"};
     }
     jniEnv->CallStaticVoidMethod(mainClass, mainMethod, arguments);
     const bool threw = jniEnv->ExceptionOccurred() != nullptr;
     // The exception stays pending: the detach hands it to the thread's handlers, which print
     // it (or end the process) before the box.
     detachMainThread();
-    if (threw) {
-        showError("Error invoking main method");
-        return MainInvocation::threw;
-    }
-    return MainInvocation::returned;
+    if (threw)
+        return {MainInvocation::End::threw, "Error invoking main method"};
+    return {};
 }
 
 jobjectArray buildMainArgs() {
