@@ -1,7 +1,7 @@
 #include "config/property_file.h"
 
 #include "config/line_reader.h"
-#include "launcher/process_state.h"
+#include "config/process_state.h"
 
 namespace launcher {
 

@@ -1,6 +1,6 @@
 #include "config/resource_string.h"
 
-#include "launcher/process_state.h"
+#include "config/process_state.h"
 #include "platform/resource_strings.h"
 
 namespace launcher {

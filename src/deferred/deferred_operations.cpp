@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "config/leading_int.h"
+#include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
 #include "deferred/path_safety.h"
 #include "deferred/progress_record.h"
-#include "launcher/process_state.h"
 #include "platform/console.h"
 #include "platform/file_operations.h"
 #include "platform/message_box.h"
@@ -26,9 +26,6 @@ namespace {
 
 constexpr const char* listFileName = "deferred_operations";
 constexpr const char* progressFileName = "deferred_operations.progress";
-
-// Which list file deferredOps was loaded from: what its progress is bound to.
-std::optional<ListIdentity> loadedList;
 
 // One budget for every retry of a start bounds the delay whatever the list holds.
 constexpr int retryBudgetPerRunMs = 10000;
@@ -234,11 +231,11 @@ std::map<std::string, int> lastMoveInto(int count) {
 
 }  // namespace
 
-void loadDeferredOperations() {
-    loadedList = loadList(exeDir + listFileName, deferredOps);
+std::optional<ListIdentity> loadDeferredOperations() {
+    return loadList(exeDir + listFileName, deferredOps);
 }
 
-DeferredRunEnd runDeferredOperations() {
+DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedList) {
     if (!hasProperty(deferredOps, "size")) {
         platform::printOutput("Size operation not found.\n");
         // A record whose list is gone (the run was stopped between the two removals) is stale.

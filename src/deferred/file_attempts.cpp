@@ -1,7 +1,7 @@
 // Single attempts at the list's file operations, and the removal of the directories that a
 // successful one leaves empty. Every call goes through the system-call seam.
+#include "config/process_state.h"
 #include "deferred/deferred_operations.h"
-#include "launcher/process_state.h"
 #include "platform/path_conventions.h"
 #include "platform/system_calls.h"
 

@@ -1,9 +1,9 @@
 #include "jvm/jvm_loader.h"
 
+#include "config/process_state.h"
 #include "config/property_file.h"
 #include "jvm/jvm_options.h"
 #include "jvm/jvm_state.h"
-#include "launcher/process_state.h"
 #include "platform/console.h"
 #include "platform/current_directory.h"
 #include "platform/dynamic_library.h"

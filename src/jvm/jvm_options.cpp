@@ -8,10 +8,10 @@
 
 #include "classpath/class_path_builder.h"
 #include "config/leading_int.h"
+#include "config/process_state.h"
 #include "config/property_file.h"
 #include "config/resource_string.h"
 #include "jvm/jvm_state.h"
-#include "launcher/process_state.h"
 #include "platform/duplicate_string.h"
 
 namespace launcher {

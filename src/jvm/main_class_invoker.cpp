@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "config/process_state.h"
 #include "config/property_file.h"
 #include "jvm/jvm_loader.h"
 #include "jvm/jvm_state.h"
-#include "launcher/process_state.h"
 #include "platform/process_arguments.h"
 
 namespace launcher {

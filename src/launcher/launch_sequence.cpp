@@ -3,16 +3,14 @@
 #include <optional>
 #include <string>
 
-#include "classpath/class_path_builder.h"
+#include "config/process_state.h"
 #include "config/property_file.h"
 #include "config/resource_string.h"
 #include "deferred/exclusive_run.h"
 #include "jvm/jvm_loader.h"
 #include "jvm/jvm_options.h"
 #include "jvm/main_class_invoker.h"
-#include "launcher/exe_paths.h"
 #include "launcher/exit_code.h"
-#include "launcher/process_state.h"
 #include "platform/console.h"
 #include "platform/current_directory.h"
 #include "platform/message_box.h"

@@ -1,9 +1,16 @@
-#include "launcher/exe_paths.h"
+#include "config/process_state.h"
 
-#include "launcher/process_state.h"
 #include "platform/executable_path.h"
 
 namespace launcher {
+
+void* appInstance = nullptr;
+std::string exePath;
+std::string exeDir;
+
+PropertyMap deferredOps;
+PropertyMap launchProps;
+PropertyMap settingsProps;
 
 std::string directoryOf(const std::string& path) {
     const std::size_t last = path.find_last_of("/\\");

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "launcher/exe_paths.h"
+#include "config/process_state.h"
 
 namespace {
 
