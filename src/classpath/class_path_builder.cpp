@@ -8,9 +8,8 @@
 #include "config/line_reader.h"
 #include "config/process_state.h"
 #include "config/property_file.h"
-#include "platform/console.h"
-#include "platform/directory_listing.h"
-#include "platform/path_conventions.h"
+#include "platform/files_and_directories.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 

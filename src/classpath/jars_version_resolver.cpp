@@ -4,7 +4,7 @@
 
 #include "classpath/jar_version.h"
 #include "classpath/string_split.h"
-#include "platform/console.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 

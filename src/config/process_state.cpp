@@ -1,6 +1,6 @@
 #include "config/process_state.h"
 
-#include "platform/executable_path.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 

@@ -1,7 +1,7 @@
 #include "config/resource_string.h"
 
 #include "config/process_state.h"
-#include "platform/resource_strings.h"
+#include "platform/libraries_and_texts.h"
 
 namespace launcher {
 

@@ -14,11 +14,8 @@
 #include "deferred/operation_count.h"
 #include "deferred/path_safety.h"
 #include "deferred/progress_record.h"
-#include "platform/console.h"
-#include "platform/file_operations.h"
-#include "platform/message_box.h"
-#include "platform/path_conventions.h"
-#include "platform/system_calls.h"
+#include "platform/files_and_directories.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 

@@ -5,8 +5,7 @@
 
 #include "config/process_state.h"
 #include "deferred/deferred_operations.h"
-#include "platform/file_lock.h"
-#include "platform/system_calls.h"
+#include "platform/files_and_directories.h"
 
 namespace launcher {
 

@@ -2,8 +2,7 @@
 // successful one leaves empty. Every call goes through the system-call seam.
 #include "config/process_state.h"
 #include "deferred/deferred_operations.h"
-#include "platform/path_conventions.h"
-#include "platform/system_calls.h"
+#include "platform/files_and_directories.h"
 
 namespace launcher {
 

@@ -6,9 +6,7 @@
 #include <cstdio>
 
 #include "config/line_reader.h"
-#include "platform/file_operations.h"
-#include "platform/shared_file.h"
-#include "platform/system_calls.h"
+#include "platform/files_and_directories.h"
 
 namespace launcher {
 

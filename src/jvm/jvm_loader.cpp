@@ -4,9 +4,9 @@
 #include "config/property_file.h"
 #include "jvm/jvm_options.h"
 #include "jvm/jvm_state.h"
-#include "platform/console.h"
-#include "platform/current_directory.h"
-#include "platform/dynamic_library.h"
+#include "platform/files_and_directories.h"
+#include "platform/libraries_and_texts.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 

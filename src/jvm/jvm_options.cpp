@@ -12,7 +12,7 @@
 #include "config/property_file.h"
 #include "config/resource_string.h"
 #include "jvm/jvm_state.h"
-#include "platform/duplicate_string.h"
+#include "platform/libraries_and_texts.h"
 
 namespace launcher {
 

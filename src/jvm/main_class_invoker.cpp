@@ -7,7 +7,7 @@
 #include "config/property_file.h"
 #include "jvm/jvm_loader.h"
 #include "jvm/jvm_state.h"
-#include "platform/process_arguments.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 

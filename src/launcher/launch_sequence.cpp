@@ -11,9 +11,8 @@
 #include "jvm/jvm_options.h"
 #include "jvm/main_class_invoker.h"
 #include "launcher/exit_code.h"
-#include "platform/console.h"
-#include "platform/current_directory.h"
-#include "platform/message_box.h"
+#include "platform/files_and_directories.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 

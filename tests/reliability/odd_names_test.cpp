@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "classpath/string_split.h"
-#include "platform/path_conventions.h"
+#include "platform/files_and_directories.h"
 #include "stub_installation.h"
 #include "support/files.h"
 

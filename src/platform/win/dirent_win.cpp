@@ -1,5 +1,5 @@
 // Windows only: directory streams over the wide-character directory search.
-#include "platform/win/dirent_win.h"
+#include "platform/win/win_internal.h"
 
 #include <windows.h>
 
@@ -10,8 +10,6 @@
 #include <new>
 #include <optional>
 #include <string>
-
-#include "platform/win/ansi_text_win.h"
 
 namespace platform::win {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "classpath/string_split.h"
-#include "platform/path_conventions.h"
+#include "platform/files_and_directories.h"
 #include "support/files.h"
 #include "support/installation.h"
 

@@ -14,8 +14,7 @@
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
 #include "deferred/progress_record.h"
-#include "platform/current_directory.h"
-#include "platform/system_calls.h"
+#include "platform/files_and_directories.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

@@ -1,9 +1,28 @@
+// The process and its console: the executable's path and arguments, the standard streams, the
+// launcher's own output, message boxes and pauses. Declarations only.
 #pragma once
 
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
+
+// Keeps the arguments main received, where the platform hands them over that way (POSIX).
+void recordProcessArguments(int argc, char** argv);
+
+// The process command line split into arguments, the program's own name first, as UTF-16:
+// CommandLineToArgvW over GetCommandLineW on Windows; the recorded argv decoded from UTF-8
+// on POSIX.
+std::vector<std::u16string> processArguments();
+
+// Full path of the running executable as a narrow string, of any length; empty when the system
+// can't tell it. On Windows it is in the ANSI code page: its long form when that converts
+// without loss and leaves room below its directory, otherwise its short (8.3) form. Nothing
+// when neither form can be written in the code page; on POSIX the bytes are as they are.
+std::optional<std::string> executablePath();
 
 // The launcher's own lines (the deferred run, the class path, the failed launch steps) go
 // through these C stdio calls only, to one stream: standard output unless set otherwise. The
@@ -43,5 +62,12 @@ void restoreBrokenPipes();
 // standard output just left when both streams show on one terminal: there it ends that line
 // on standard error first. Nothing elsewhere (standard output itself is never touched).
 void endPartialLineBeforeBox();
+
+// A modal message box with an OK button and no owner window. Where there is no such thing
+// (POSIX), one line on standard error: caption, ": ", text, and a line feed unless the text
+// already ends with one.
+void showMessageBox(const std::string& text, const std::string& caption);
+
+void sleepMilliseconds(unsigned milliseconds);
 
 }  // namespace platform

@@ -1,8 +1,10 @@
-// POSIX only.
-#include <dlfcn.h>
+// POSIX only: the libraries and texts of libraries_and_texts.h.
 
-#include "platform/current_directory.h"
-#include "platform/dynamic_library.h"
+#include <dlfcn.h>
+#include <string.h>
+
+#include "platform/files_and_directories.h"
+#include "platform/libraries_and_texts.h"
 
 namespace platform {
 
@@ -23,6 +25,30 @@ void* loadLibrary(const std::string& path) {
 
 void* findSymbol(void* library, const char* name) {
     return ::dlsym(library, name);
+}
+
+// The built-in texts compiled in from the same definitions as the Windows
+// string table.
+namespace {
+struct BuiltinText {
+    unsigned id;
+    const char* text;
+};
+constexpr BuiltinText builtinTexts[] = {
+#include "builtin_texts.inc"
+};
+}  // namespace
+
+std::string loadResourceString(void* /*moduleInstance*/, unsigned id) {
+    for (const BuiltinText& entry : builtinTexts) {
+        if (entry.id == id)
+            return entry.text;
+    }
+    return {};
+}
+
+char* duplicateString(const char* text) {
+    return ::strdup(text);
 }
 
 }  // namespace platform

@@ -1,9 +1,52 @@
-// Windows only.
-#include "platform/win/ansi_text_win.h"
+// Windows only: the libraries and texts of libraries_and_texts.h.
 
 #include <windows.h>
+// After windows.h, whose types some of these need.
+#include <string.h>
 
 #include <vector>
+
+#include "platform/libraries_and_texts.h"
+#include "platform/win/win_internal.h"
+
+namespace platform {
+
+void* loadLibrary(const std::string& path) {
+    // A NUL would load the library named by the text before it.
+    if (path.find('\0') != std::string::npos)
+        return nullptr;
+    return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+}
+
+void* findSymbol(void* library, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+}  // namespace platform
+
+// The string table of the executable's resources.
+namespace platform {
+
+std::string loadResourceString(void* moduleInstance, unsigned id) {
+    // With a buffer size of 0 LoadStringW hands out a read-only pointer into the module and
+    // the length, without a NUL and without a limit.
+    const wchar_t* text = nullptr;
+    const int length =
+        LoadStringW(static_cast<HINSTANCE>(moduleInstance), id, reinterpret_cast<LPWSTR>(&text), 0);
+    if (length <= 0 || text == nullptr)
+        return {};
+    return win::wideToAnsi(text, length, nullptr);
+}
+
+}  // namespace platform
+
+namespace platform {
+
+char* duplicateString(const char* text) {
+    return ::_strdup(text);
+}
+
+}  // namespace platform
 
 namespace platform::win {
 
