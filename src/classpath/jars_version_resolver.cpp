@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "classpath/jar_version.h"
-#include "classpath/string_split.h"
+#include "config/numbers.h"
+#include "config/string_split.h"
 #include "platform/process_and_console.h"
 
 namespace launcher {
@@ -66,11 +67,6 @@ bool JarsVersionResolver::isClientVersionDigital() const {
         return false;
     return std::all_of(clientVersionParts.begin(), clientVersionParts.end(),
                        [](const std::string& part) { return part.empty() || isAllDigits(part); });
-}
-
-bool JarsVersionResolver::isAllDigits(const std::string& text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace launcher

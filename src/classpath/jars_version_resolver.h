@@ -30,7 +30,6 @@ class JarsVersionResolver {
   private:
     int countMatchingVersionParts(std::string_view version) const;
     bool isClientVersionDigital() const;
-    static bool isAllDigits(const std::string& text);
 
     std::map<std::string, JarCandidate> chosenJars;
     std::vector<std::string> clientVersionParts;

@@ -1,5 +1,7 @@
 #include "config/process_state.h"
 
+#include "config/paths.h"
+#include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 
 namespace launcher {
@@ -12,17 +14,12 @@ PropertyMap deferredOps;
 PropertyMap launchProps;
 PropertyMap settingsProps;
 
-std::string directoryOf(const std::string& path) {
-    const std::size_t last = path.find_last_of("/\\");
-    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
-}
-
 bool initExePaths() {
     const std::optional<std::string> path = platform::executablePath();
     if (!path)
         return false;
     exePath = *path;
-    exeDir = directoryOf(exePath);
+    exeDir = directoryOf(exePath, platform::directorySeparator());
     return true;
 }
 

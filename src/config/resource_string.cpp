@@ -6,7 +6,7 @@
 namespace launcher {
 
 std::string loadResourceString(unsigned id) {
-    return platform::loadResourceString(appInstance, id);
+    return platform::builtinText(appInstance, id);
 }
 
 }  // namespace launcher

@@ -7,12 +7,12 @@
 #include <optional>
 #include <vector>
 
-#include "config/leading_int.h"
+#include "config/numbers.h"
+#include "config/paths.h"
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
-#include "deferred/path_safety.h"
 #include "deferred/progress_record.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
@@ -103,7 +103,7 @@ std::map<std::string, bool> outsideByDirectory;
 // file, or fails, as it would anyway.
 bool resolvesOutside(const std::string& path) {
     const char separator = platform::directorySeparator();
-    const std::size_t last = path.find_last_of(separator == '/' ? "/" : "/\\");
+    const std::size_t last = lastSeparator(path, separator);
     if (last == std::string::npos)
         return false;  // directly in the launcher directory
     const std::string text = path.substr(0, last + 1);
@@ -144,7 +144,7 @@ bool refused(const std::string& name, const std::string& path, int index) {
         }
     } else if (name == "rename") {
         const std::string& destination =
-            propertyValue(deferredOps, operationKey(index, ".destination"));
+            getProperty(deferredOps, operationKey(index, ".destination"));
         const char* reason = refusalReason(path);
         if (reason == nullptr)
             reason = refusalReason(destination);
@@ -159,7 +159,7 @@ bool refused(const std::string& name, const std::string& path, int index) {
 
 // The directory whose entries an operation on path changes, as a full path.
 std::string directoryHolding(const std::string& path) {
-    const std::size_t last = path.find_last_of(platform::directorySeparator() == '/' ? "/" : "/\\");
+    const std::size_t last = lastSeparator(path, platform::directorySeparator());
     return last == std::string::npos ? exeDir : exeDir + path.substr(0, last + 1);
 }
 
@@ -169,8 +169,8 @@ std::string directoryHolding(const std::string& path) {
 // that operation and before the removal of the directories it emptied.
 bool carryOut(int index, int& retryBudgetMs, bool finishCleanup,
               std::vector<std::string>& changedDirectories, std::string& boxText) {
-    const std::string& path = propertyValue(deferredOps, operationKey(index, ".file"));
-    const std::string& name = propertyValue(deferredOps, operationKey(index, ""));
+    const std::string& path = getProperty(deferredOps, operationKey(index, ".file"));
+    const std::string& name = getProperty(deferredOps, operationKey(index, ""));
     if (refused(name, path, index))
         return true;
     // Tested before the name is looked at, so a missing path is reported for any name; the
@@ -187,7 +187,7 @@ bool carryOut(int index, int& retryBudgetMs, bool finishCleanup,
     }
     if (name == "rename") {
         const std::string& destination =
-            propertyValue(deferredOps, operationKey(index, ".destination"));
+            getProperty(deferredOps, operationKey(index, ".destination"));
         changedDirectories.push_back(directoryHolding(path));
         changedDirectories.push_back(directoryHolding(destination));
         outsideByDirectory.clear();
@@ -216,7 +216,7 @@ std::map<std::string, int> lastMoveInto(int count) {
         // Only keys that the run reads: the index written as it is looked up.
         if (std::from_chars(digits, end, index).ptr != end || index < 0 || index >= count ||
             operationKey(index, suffix) != key ||
-            propertyValue(deferredOps, operationKey(index, "")) != "rename")
+            getProperty(deferredOps, operationKey(index, "")) != "rename")
             continue;
         for (const std::string& dir : enclosingDirectories(it->second, separator)) {
             int& lastIndex = last[dir];

@@ -46,8 +46,4 @@ void removeEmptyDirectories(std::string dir);
 // null for nothing.
 void keepDirectories(std::function<bool(const std::string& dir)> keptDirectory);
 
-// The text of path before its last separator, or empty when it holds none. The separator is
-// a parameter so that every platform's rule can be checked anywhere.
-std::string parentPath(const std::string& path, char separator);
-
 }  // namespace launcher

@@ -1,5 +1,6 @@
 // Single attempts at the list's file operations, and the removal of the directories that a
 // successful one leaves empty. Every call goes through the system-call seam.
+#include "config/paths.h"
 #include "config/process_state.h"
 #include "deferred/deferred_operations.h"
 #include "platform/files_and_directories.h"
@@ -43,11 +44,6 @@ void removeEmptyDirectories(std::string dir) {
 
 void keepDirectories(std::function<bool(const std::string& dir)> keptDirectory) {
     kept = std::move(keptDirectory);
-}
-
-std::string parentPath(const std::string& path, char separator) {
-    const std::size_t last = path.rfind(separator);
-    return last == std::string::npos ? std::string() : path.substr(0, last);
 }
 
 }  // namespace launcher

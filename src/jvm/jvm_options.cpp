@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "classpath/class_path_builder.h"
-#include "config/leading_int.h"
+#include "config/numbers.h"
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "config/resource_string.h"
@@ -33,8 +33,7 @@ std::optional<int> sizeInMegabytes(std::string_view size) {
         }
     }
     // Twelve digits keep the product within 64 bits; more is far beyond any heap anyway.
-    if (size.empty() || size.size() > 12 ||
-        !std::all_of(size.begin(), size.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (size.size() > 12 || !isAllDigits(size))
         return std::nullopt;
     const unsigned long long count = std::stoull(std::string(size));
     const unsigned long long megabytes =

@@ -15,7 +15,7 @@ void* findSymbol(void* library, const char* name);
 
 // The built-in text with the given number from the module's string resources (Windows) or the
 // compiled-in table (POSIX), as a narrow string; empty when there is none.
-std::string loadResourceString(void* moduleInstance, unsigned id);
+std::string builtinText(void* moduleInstance, unsigned id);
 
 // Decodes UTF-8 to UTF-16; every byte that does not start a valid sequence (overlong forms,
 // surrogates and values above U+10FFFF included) becomes U+FFFD.

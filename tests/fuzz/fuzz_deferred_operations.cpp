@@ -26,7 +26,7 @@
 #include <system_error>
 #include <vector>
 
-#include "config/leading_int.h"
+#include "config/numbers.h"
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"

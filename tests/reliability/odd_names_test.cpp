@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "classpath/string_split.h"
+#include "config/string_split.h"
 #include "platform/files_and_directories.h"
 #include "stub_installation.h"
 #include "support/files.h"

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "classpath/string_split.h"
+#include "config/string_split.h"
 #include "support/files.h"
 
 namespace reliability {

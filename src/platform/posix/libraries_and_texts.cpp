@@ -39,7 +39,7 @@ constexpr BuiltinText builtinTexts[] = {
 };
 }  // namespace
 
-std::string loadResourceString(void* /*moduleInstance*/, unsigned id) {
+std::string builtinText(void* /*moduleInstance*/, unsigned id) {
     for (const BuiltinText& entry : builtinTexts) {
         if (entry.id == id)
             return entry.text;

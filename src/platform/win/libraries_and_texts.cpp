@@ -27,7 +27,7 @@ void* findSymbol(void* library, const char* name) {
 // The string table of the executable's resources.
 namespace platform {
 
-std::string loadResourceString(void* moduleInstance, unsigned id) {
+std::string builtinText(void* moduleInstance, unsigned id) {
     // With a buffer size of 0 LoadStringW hands out a read-only pointer into the module and
     // the length, without a NUL and without a limit.
     const wchar_t* text = nullptr;

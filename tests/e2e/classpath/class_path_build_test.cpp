@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "classpath/string_split.h"
+#include "config/string_split.h"
 #include "platform/files_and_directories.h"
 #include "support/files.h"
 #include "support/installation.h"

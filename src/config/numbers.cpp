@@ -1,4 +1,4 @@
-#include "config/leading_int.h"
+#include "config/numbers.h"
 
 #include <cstdint>
 #include <limits>
@@ -12,11 +12,21 @@ bool isAtoiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+}  // namespace
+
 bool isDecimalDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-}  // namespace
+bool isAllDigits(std::string_view text) {
+    if (text.empty())
+        return false;
+    for (const char c : text) {
+        if (!isDecimalDigit(c))
+            return false;
+    }
+    return true;
+}
 
 int parseLeadingInt(std::string_view text) {
     std::size_t pos = 0;

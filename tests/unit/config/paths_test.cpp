@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "deferred/path_safety.h"
+#include "config/paths.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "deferred/deferred_operations.h"
+#include "config/paths.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "classpath/string_split.h"
+#include "config/string_split.h"
 
 namespace launcher {
 

@@ -1,4 +1,4 @@
-#include "deferred/path_safety.h"
+#include "config/paths.h"
 
 #include <array>
 
@@ -29,6 +29,20 @@ bool isDeviceName(std::string_view part) {
 }
 
 }  // namespace
+
+std::size_t lastSeparator(std::string_view path, char separator) {
+    return path.find_last_of(separator == '/' ? "/" : "/\\");
+}
+
+std::string directoryOf(const std::string& path, char separator) {
+    const std::size_t last = lastSeparator(path, separator);
+    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+std::string parentPath(const std::string& path, char separator) {
+    const std::size_t last = path.rfind(separator);
+    return last == std::string::npos ? std::string() : path.substr(0, last);
+}
 
 bool leavesLauncherDirectory(std::string_view path, char separator) {
     const char separators[] = {'/', separator};

@@ -6,6 +6,21 @@
 
 namespace launcher {
 
+// The path rules of the launcher, each with the system's separator as a parameter, so that the
+// Windows rules ('\\') run in every test as well as the POSIX ones ('/').
+
+// The position of the last part separator of path: separator or '/', which every platform
+// accepts; npos when there is none.
+std::size_t lastSeparator(std::string_view path, char separator);
+
+// The directory part of path: everything up to and including its last separator (as
+// lastSeparator finds it); empty when it holds none.
+std::string directoryOf(const std::string& path, char separator);
+
+// The text of path before its last separator, or empty when it holds none. Only separator
+// itself counts here: the removal of emptied directories walks up by the system's own one.
+std::string parentPath(const std::string& path, char separator);
+
 // Whether path, taken relative to the launcher directory, climbs above it through ".." parts.
 // Parts are separated by separator and by '/', which every platform accepts.
 bool leavesLauncherDirectory(std::string_view path, char separator);
