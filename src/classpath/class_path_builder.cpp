@@ -68,6 +68,14 @@ void scanDirectory(const std::string& directory, const std::vector<std::string>&
     platform::closeDirectory(listing);
 }
 
+// The first line of the file "version" in the current directory, or "" when there is none.
+std::string readClientVersion() {
+    std::string bytes;
+    if (!readFileBytes("version", bytes))
+        return {};
+    return std::string(firstLine(bytes));
+}
+
 }  // namespace
 
 std::string buildClassPath() {
@@ -81,13 +89,6 @@ std::string buildClassPath() {
     std::string classPath = resolver.getClassPath(platform::pathListSeparator());
     platform::writeOutput("classpath: " + classPath + '\n');
     return classPath;
-}
-
-std::string readClientVersion() {
-    std::string bytes;
-    if (!readFileBytes("version", bytes))
-        return {};
-    return std::string(firstLine(bytes));
 }
 
 }  // namespace launcher

@@ -19,7 +19,6 @@ class JarsVersionResolver {
   public:
     // Prints the client version line.
     explicit JarsVersionResolver(const std::string& clientVersion);
-    virtual ~JarsVersionResolver() = default;
 
     void offerJar(const std::string& jarName, const JarCandidate& candidate);
     bool containsJar(const std::string& jarName) const;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -20,6 +21,53 @@
 namespace launcher {
 
 namespace {
+
+// Single attempts at the list's file operations, and the removal of the directories that a
+// successful one leaves empty. Every call goes through the system-call seam.
+
+std::function<bool(const std::string&)> kept;
+
+std::string parentDirectory(const std::string& path) {
+    return parentPath(path, platform::directorySeparator());
+}
+
+void removeEmptyDirectories(std::string dir);
+
+// One attempt to delete exeDir + path; 0 on success (emptied directories then removed).
+int tryDeleteFile(const std::string& path) {
+    const int result = platform::systemCalls().removeFile((exeDir + path).c_str());
+    if (result == 0)
+        removeEmptyDirectories(parentDirectory(path));
+    return result;
+}
+
+// One attempt to rename exeDir + from to exeDir + to; 0 on success (the source's emptied
+// directories then removed).
+int tryRenameFile(const std::string& from, const std::string& to) {
+    // The destination's directories are neither created nor cleared: only the source side
+    // can have been emptied.
+    const int result =
+        platform::systemCalls().renameFile((exeDir + from).c_str(), (exeDir + to).c_str());
+    if (result == 0)
+        removeEmptyDirectories(parentDirectory(from));
+    return result;
+}
+
+// Removes exeDir + dir and then its parents in turn, stopping silently at the first that can't
+// be removed or that keptDirectory (when set) says must stay.
+void removeEmptyDirectories(std::string dir) {
+    // Ends at the first directory that can't be removed, or after the first component of the
+    // path: the launcher directory itself is never a candidate.
+    while (!dir.empty() && !(kept && kept(dir)) &&
+           platform::systemCalls().removeDirectory((exeDir + dir).c_str()) == 0)
+        dir = parentDirectory(dir);
+}
+
+// What removeEmptyDirectories leaves in place, asked with a directory as the list writes it;
+// null for nothing.
+void keepDirectories(std::function<bool(const std::string& dir)> keptDirectory) {
+    kept = std::move(keptDirectory);
+}
 
 constexpr const char* listFileName = "deferred_operations";
 constexpr const char* progressFileName = "deferred_operations.progress";

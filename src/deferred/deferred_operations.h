@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -30,20 +29,5 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
 
 // Shows the box of end, if any, then ends the process with exit status 1 if the run gave up.
 void finishDeferredRun(const DeferredRunEnd& end);
-
-// One attempt to delete exeDir + path; 0 on success (emptied directories then removed).
-int tryDeleteFile(const std::string& path);
-
-// One attempt to rename exeDir + from to exeDir + to; 0 on success (the source's emptied
-// directories then removed).
-int tryRenameFile(const std::string& from, const std::string& to);
-
-// Removes exeDir + dir and then its parents in turn, stopping silently at the first that can't
-// be removed or that keptDirectory (when set) says must stay.
-void removeEmptyDirectories(std::string dir);
-
-// What removeEmptyDirectories leaves in place, asked with a directory as the list writes it;
-// null for nothing.
-void keepDirectories(std::function<bool(const std::string& dir)> keptDirectory);
 
 }  // namespace launcher

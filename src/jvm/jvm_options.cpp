@@ -42,6 +42,31 @@ std::optional<int> sizeInMegabytes(std::string_view size) {
         std::min<unsigned long long>(megabytes, std::numeric_limits<int>::max()));
 }
 
+// Appends "-Djava.class.path=" + the built class path; false, adding nothing, when it is empty.
+bool addClassPathOption(std::vector<std::string>& options) {
+    const std::string classPath = buildClassPath();
+    if (classPath.empty())
+        return false;
+    options.push_back("-Djava.class.path=" + classPath);
+    return true;
+}
+
+// Appends the words of built-in text 129.
+void addDefaultVmOptions(std::vector<std::string>& options) {
+    appendSpaceSeparatedWords(loadResourceString(defaultVmOptionsTextId), options);
+}
+
+// A memory.max value read the way atoi reads (leading white space, a sign, the digits up to
+// the first other character; 0 without digits) when it lies in 1 to 1048576, otherwise 1024.
+// Numbers beyond the range of int count as out of range instead of overflowing.
+int maxHeapMegabytesFrom(std::string_view value) {
+    // A number beyond the range of int reads as its nearest end, which is out of range here.
+    const int megabytes = parseLeadingInt(value);
+    if (megabytes < 1 || megabytes > largestMaxHeapMegabytes)
+        return defaultMaxHeapMegabytes;
+    return megabytes;
+}
+
 }  // namespace
 
 bool buildJvmOptions() {
@@ -56,18 +81,6 @@ bool buildJvmOptions() {
     options.push_back("-Xmx" + std::to_string(maxHeap) + "m");
     storeVmOptions(options);
     return true;
-}
-
-bool addClassPathOption(std::vector<std::string>& options) {
-    const std::string classPath = buildClassPath();
-    if (classPath.empty())
-        return false;
-    options.push_back("-Djava.class.path=" + classPath);
-    return true;
-}
-
-void addDefaultVmOptions(std::vector<std::string>& options) {
-    appendSpaceSeparatedWords(loadResourceString(defaultVmOptionsTextId), options);
 }
 
 void appendSpaceSeparatedWords(std::string_view text, std::vector<std::string>& options) {
@@ -86,14 +99,6 @@ int getMaxHeapMegabytes() {
     if (!hasProperty(settingsProps, "memory.max"))
         return defaultMaxHeapMegabytes;
     return maxHeapMegabytesFrom(getProperty(settingsProps, "memory.max"));
-}
-
-int maxHeapMegabytesFrom(std::string_view value) {
-    // A number beyond the range of int reads as its nearest end, which is out of range here.
-    const int megabytes = parseLeadingInt(value);
-    if (megabytes < 1 || megabytes > largestMaxHeapMegabytes)
-        return defaultMaxHeapMegabytes;
-    return megabytes;
 }
 
 int initialHeapMegabytes(const std::vector<std::string>& options) {

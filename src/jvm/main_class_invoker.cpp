@@ -19,6 +19,29 @@ void describeAndClearException() {
     jniEnv->ExceptionClear();
 }
 
+// The process command line as a Java String[], the program's own name first.
+jobjectArray buildMainArgs() {
+    const std::vector<std::u16string> arguments = platform::processArguments();
+    jclass stringClass = jniEnv->FindClass("java/lang/String");
+    if (stringClass == nullptr)
+        return nullptr;
+    jobjectArray array =
+        jniEnv->NewObjectArray(static_cast<jsize>(arguments.size()), stringClass, nullptr);
+    if (array == nullptr)
+        return nullptr;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        static_assert(sizeof(jchar) == sizeof(char16_t));
+        jstring text = jniEnv->NewString(reinterpret_cast<const jchar*>(arguments[i].data()),
+                                         static_cast<jsize>(arguments[i].size()));
+        if (text == nullptr)
+            return nullptr;
+        jniEnv->SetObjectArrayElement(array, static_cast<jsize>(i), text);
+        // The array holds it now; a local reference per argument would overrun the frame.
+        jniEnv->DeleteLocalRef(text);
+    }
+    return array;
+}
+
 }  // namespace
 
 MainInvocation invokeMainClass() {
@@ -51,28 +74,6 @@ MainInvocation invokeMainClass() {
     if (threw)
         return {MainInvocation::End::threw, "Error invoking main method"};
     return {};
-}
-
-jobjectArray buildMainArgs() {
-    const std::vector<std::u16string> arguments = platform::processArguments();
-    jclass stringClass = jniEnv->FindClass("java/lang/String");
-    if (stringClass == nullptr)
-        return nullptr;
-    jobjectArray array =
-        jniEnv->NewObjectArray(static_cast<jsize>(arguments.size()), stringClass, nullptr);
-    if (array == nullptr)
-        return nullptr;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        static_assert(sizeof(jchar) == sizeof(char16_t));
-        jstring text = jniEnv->NewString(reinterpret_cast<const jchar*>(arguments[i].data()),
-                                         static_cast<jsize>(arguments[i].size()));
-        if (text == nullptr)
-            return nullptr;
-        jniEnv->SetObjectArrayElement(array, static_cast<jsize>(i), text);
-        // The array holds it now; a local reference per argument would overrun the frame.
-        jniEnv->DeleteLocalRef(text);
-    }
-    return array;
 }
 
 }  // namespace launcher

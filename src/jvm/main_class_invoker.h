@@ -19,7 +19,4 @@ struct MainInvocation {
 // Finds main.class and its static main(String[]) and calls it with the process arguments.
 MainInvocation invokeMainClass();
 
-// The process command line as a Java String[], the program's own name first.
-jobjectArray buildMainArgs();
-
 }  // namespace launcher

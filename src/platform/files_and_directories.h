@@ -15,9 +15,6 @@ namespace platform {
 // Makes path the current directory; false when that fails.
 bool setCurrentDirectory(const std::string& path);
 
-// The current directory as an absolute path, or empty when it can't be read.
-std::string currentDirectory();
-
 // What the class path builder needs to know of an entry's type. Links and entries of unknown
 // type are resolved to what they lead to; Undetermined is left for an entry the listing could
 // not describe at all (a Windows name without a narrow form).

@@ -21,16 +21,6 @@ bool setCurrentDirectory(const std::string& path) {
     return ::chdir(path.c_str()) == 0;
 }
 
-std::string currentDirectory() {
-    std::vector<char> buffer(4096);
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE)
-            return {};
-        buffer.resize(buffer.size() * 2);
-    }
-    return buffer.data();
-}
-
 // The C library's directory streams, with entry types mapped for the builder.
 struct DirectoryListing {
     DIR* stream;

@@ -2,11 +2,28 @@
 
 #include <dlfcn.h>
 #include <string.h>
+#include <unistd.h>
 
-#include "platform/files_and_directories.h"
+#include <cerrno>
+#include <vector>
+
 #include "platform/libraries_and_texts.h"
 
 namespace platform {
+
+namespace {
+
+std::string currentDirectory() {
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+}  // namespace
 
 void* loadLibrary(const std::string& path) {
     // dlopen("") would hand back the main program; an empty path names no library, and one

@@ -138,7 +138,6 @@ dirent* readdir(DIR* stream) {
     if (found == nullptr)
         return nullptr;
     dirent& entry = stream->entry;
-    entry.d_ino = 0;
     const bool named =
         convertName(found->cFileName, entry) ||
         (found->cAlternateFileName[0] != L'\0' && convertName(found->cAlternateFileName, entry));

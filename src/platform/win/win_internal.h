@@ -54,10 +54,8 @@ struct WideSearch;
 
 // Belongs to its stream; the next readdir on that stream overwrites it.
 struct dirent {
-    long d_ino;               // always 0
-    unsigned short d_reclen;  // carries no information
-    std::size_t d_namlen;     // bytes of d_name without its terminator
-    int d_type;               // one of the dirent* types above
+    std::size_t d_namlen;  // bytes of d_name without its terminator
+    int d_type;            // one of the dirent* types above
     char d_name[direntPathCapacity];
 };
 

@@ -44,7 +44,7 @@ std::string retryLines(int from, int to, const std::string& afterNumber) {
 class DeferredRun : public ::testing::Test {
   protected:
     void SetUp() override {
-        savedDirectory_ = platform::currentDirectory();
+        savedDirectory_ = fs::current_path().string();
         ASSERT_TRUE(platform::setCurrentDirectory(install_.path().string()));
         launcher::exeDir = install_.path().string() + "/";
         pausesTaken = 0;
