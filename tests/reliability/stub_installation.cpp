@@ -37,17 +37,4 @@ std::vector<std::string> recorded(const std::vector<std::string>& record, const 
     return values;
 }
 
-bool hasLine(const std::string& output, const std::string& line) {
-    return output.starts_with(line + "\n") || output.find("\n" + line + "\n") != std::string::npos;
-}
-
-std::string printedClassPath(const std::string& output) {
-    const std::string marker = "classpath: ";
-    const std::size_t at = output.starts_with(marker) ? 0 : output.find("\n" + marker);
-    if (at == std::string::npos)
-        return "(none)";
-    const std::size_t start = at + (at == 0 ? 0 : 1) + marker.size();
-    return output.substr(start, output.find('\n', start) - start);
-}
-
 }  // namespace reliability
