@@ -11,7 +11,7 @@
 
 #include "classpath/class_path_builder.h"
 #include "classpath/jars_version_resolver.h"
-#include "launcher/process_state.h"
+#include "config/process_state.h"
 #include "scratch_files.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
-#include "launcher/process_state.h"
-#include "platform/system_calls.h"
+#include "platform/files_and_directories.h"
 #include "scratch_files.h"
 
 namespace {
@@ -75,8 +75,7 @@ void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::
         launcher::deferredOps.clear();
         state.ResumeTiming();
 
-        launcher::loadDeferredOperations();
-        launcher::runDeferredOperations();
+        launcher::runDeferredOperations(launcher::loadDeferredOperations());
     }
     state.SetItemsProcessed(state.iterations() * operations);
     calls = platform::realSystemCalls();

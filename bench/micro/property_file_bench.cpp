@@ -4,8 +4,8 @@
 #include <string>
 
 #include "config/line_reader.h"
+#include "config/process_state.h"
 #include "config/property_file.h"
-#include "launcher/process_state.h"
 #include "scratch_files.h"
 
 namespace {

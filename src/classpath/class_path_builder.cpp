@@ -1,26 +1,25 @@
 #include "classpath/class_path_builder.h"
 
-#include <cstdlib>
-#include <iostream>
 #include <vector>
 
 #include "classpath/class_path_directive.h"
 #include "classpath/jar_name_index.h"
 #include "classpath/jars_version_resolver.h"
 #include "config/line_reader.h"
+#include "config/process_state.h"
 #include "config/property_file.h"
-#include "launcher/process_state.h"
-#include "platform/directory_listing.h"
-#include "platform/path_conventions.h"
+#include "platform/files_and_directories.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 
 namespace {
 
-// The build cannot go on: the message on standard output, then the end of the process.
+// The build cannot go on: the message as a line of the launcher's output, then the end of the
+// process.
 [[noreturn]] void giveUp(const std::string& message) {
-    std::cout << message << std::endl;
-    std::exit(1);
+    platform::writeOutput(message + '\n');
+    platform::exitAfterFailure();
 }
 
 platform::DirectoryListing* openListing(const std::string& directory) {
@@ -69,6 +68,14 @@ void scanDirectory(const std::string& directory, const std::vector<std::string>&
     platform::closeDirectory(listing);
 }
 
+// The first line of the file "version" in the current directory, or "" when there is none.
+std::string readClientVersion() {
+    std::string bytes;
+    if (!readFileBytes("version", bytes))
+        return {};
+    return std::string(firstLine(bytes));
+}
+
 }  // namespace
 
 std::string buildClassPath() {
@@ -80,15 +87,8 @@ std::string buildClassPath() {
         scanDirectory(directory, jarNames, resolver);
 
     std::string classPath = resolver.getClassPath(platform::pathListSeparator());
-    std::cout << "classpath: " << classPath << std::endl;
+    platform::writeOutput("classpath: " + classPath + '\n');
     return classPath;
-}
-
-std::string readClientVersion() {
-    std::string bytes;
-    if (!readFileBytes("version", bytes))
-        return {};
-    return std::string(firstLine(bytes));
 }
 
 }  // namespace launcher

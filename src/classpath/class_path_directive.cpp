@@ -1,6 +1,6 @@
 #include "classpath/class_path_directive.h"
 
-#include "classpath/string_split.h"
+#include "config/string_split.h"
 
 namespace launcher {
 

@@ -9,6 +9,9 @@
 
 namespace launcher {
 
+// Whether a directory entry named fileName stands for the configured jar jarName.
+bool matchesJarName(std::string_view fileName, std::string_view jarName);
+
 // Finds the configured jar names that a directory entry stands for without testing the entry
 // against every name: a name can only match an entry equal to it or one that begins with its
 // required start, and that start either ends in the version separator (names with a '.') or

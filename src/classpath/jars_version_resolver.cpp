@@ -1,15 +1,16 @@
 #include "classpath/jars_version_resolver.h"
 
 #include <algorithm>
-#include <iostream>
 
 #include "classpath/jar_version.h"
-#include "classpath/string_split.h"
+#include "config/numbers.h"
+#include "config/string_split.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 
 JarsVersionResolver::JarsVersionResolver(const std::string& clientVersion) {
-    std::cout << "Brantlo Client version: " << clientVersion << std::endl;
+    platform::writeOutput("Brantlo Client version: " + clientVersion + '\n');
     clientVersionParts = splitString(clientVersion, '.');
 }
 
@@ -21,7 +22,7 @@ void JarsVersionResolver::offerJar(const std::string& jarName, const JarCandidat
     }
     // Without a comparable client version the first file found is as good as any.
     if (!isClientVersionDigital()) {
-        std::cout << "Brantlo Client version is not digital." << std::endl;
+        platform::writeOutput("Brantlo Client version is not digital.\n");
         return;
     }
     const int newScore = countMatchingVersionParts(extractJarVersion(candidate.fileName));
@@ -66,11 +67,6 @@ bool JarsVersionResolver::isClientVersionDigital() const {
         return false;
     return std::all_of(clientVersionParts.begin(), clientVersionParts.end(),
                        [](const std::string& part) { return part.empty() || isAllDigits(part); });
-}
-
-bool JarsVersionResolver::isAllDigits(const std::string& text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace launcher

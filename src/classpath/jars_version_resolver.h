@@ -19,7 +19,6 @@ class JarsVersionResolver {
   public:
     // Prints the client version line.
     explicit JarsVersionResolver(const std::string& clientVersion);
-    virtual ~JarsVersionResolver() = default;
 
     void offerJar(const std::string& jarName, const JarCandidate& candidate);
     bool containsJar(const std::string& jarName) const;
@@ -30,7 +29,6 @@ class JarsVersionResolver {
   private:
     int countMatchingVersionParts(std::string_view version) const;
     bool isClientVersionDigital() const;
-    static bool isAllDigits(const std::string& text);
 
     std::map<std::string, JarCandidate> chosenJars;
     std::vector<std::string> clientVersionParts;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/shared_file.h"
+#include "platform/files_and_directories.h"
 
 namespace launcher {
 

@@ -1,7 +1,7 @@
 #include "config/property_file.h"
 
 #include "config/line_reader.h"
-#include "launcher/process_state.h"
+#include "config/process_state.h"
 
 namespace launcher {
 
@@ -23,11 +23,7 @@ void loadPropertyFile(PropertyMap& map, const std::string& fileName) {
     parseProperties(map, bytes);
 }
 
-std::string getProperty(const PropertyMap& map, std::string_view key) {
-    return propertyValue(map, key);
-}
-
-const std::string& propertyValue(const PropertyMap& map, std::string_view key) {
+const std::string& getProperty(const PropertyMap& map, std::string_view key) {
     static const std::string absent;
     const auto found = map.find(key);
     return found == map.end() ? absent : found->second;

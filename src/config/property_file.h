@@ -15,11 +15,8 @@ void parseProperties(PropertyMap& map, std::string_view data);
 // map as it was, silently.
 void loadPropertyFile(PropertyMap& map, const std::string& fileName);
 
-// The value of key, or empty when the key is absent.
-std::string getProperty(const PropertyMap& map, std::string_view key);
-
-// The same without a copy: valid while the map is unchanged.
-const std::string& propertyValue(const PropertyMap& map, std::string_view key);
+// The value of key, or empty when the key is absent; valid while the map is unchanged.
+const std::string& getProperty(const PropertyMap& map, std::string_view key);
 
 bool hasProperty(const PropertyMap& map, std::string_view key);
 

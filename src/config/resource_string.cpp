@@ -1,12 +1,12 @@
 #include "config/resource_string.h"
 
-#include "launcher/process_state.h"
-#include "platform/resource_strings.h"
+#include "config/process_state.h"
+#include "platform/libraries_and_texts.h"
 
 namespace launcher {
 
 std::string loadResourceString(unsigned id) {
-    return platform::loadResourceString(appInstance, id);
+    return platform::builtinText(appInstance, id);
 }
 
 }  // namespace launcher

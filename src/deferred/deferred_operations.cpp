@@ -3,33 +3,74 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
-#include <cstdlib>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
 
-#include "config/leading_int.h"
+#include "config/numbers.h"
+#include "config/paths.h"
+#include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
-#include "deferred/path_safety.h"
 #include "deferred/progress_record.h"
-#include "launcher/process_state.h"
-#include "platform/file_operations.h"
-#include "platform/message_box.h"
-#include "platform/path_conventions.h"
-#include "platform/system_calls.h"
+#include "platform/files_and_directories.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 
 namespace {
 
+// Single attempts at the list's file operations, and the removal of the directories that a
+// successful one leaves empty. Every call goes through the system-call seam.
+
+std::function<bool(const std::string&)> kept;
+
+std::string parentDirectory(const std::string& path) {
+    return parentPath(path, platform::directorySeparator());
+}
+
+void removeEmptyDirectories(std::string dir);
+
+// One attempt to delete exeDir + path; 0 on success (emptied directories then removed).
+int tryDeleteFile(const std::string& path) {
+    const int result = platform::systemCalls().removeFile((exeDir + path).c_str());
+    if (result == 0)
+        removeEmptyDirectories(parentDirectory(path));
+    return result;
+}
+
+// One attempt to rename exeDir + from to exeDir + to; 0 on success (the source's emptied
+// directories then removed).
+int tryRenameFile(const std::string& from, const std::string& to) {
+    // The destination's directories are neither created nor cleared: only the source side
+    // can have been emptied.
+    const int result =
+        platform::systemCalls().renameFile((exeDir + from).c_str(), (exeDir + to).c_str());
+    if (result == 0)
+        removeEmptyDirectories(parentDirectory(from));
+    return result;
+}
+
+// Removes exeDir + dir and then its parents in turn, stopping silently at the first that can't
+// be removed or that keptDirectory (when set) says must stay.
+void removeEmptyDirectories(std::string dir) {
+    // Ends at the first directory that can't be removed, or after the first component of the
+    // path: the launcher directory itself is never a candidate.
+    while (!dir.empty() && !(kept && kept(dir)) &&
+           platform::systemCalls().removeDirectory((exeDir + dir).c_str()) == 0)
+        dir = parentDirectory(dir);
+}
+
+// What removeEmptyDirectories leaves in place, asked with a directory as the list writes it;
+// null for nothing.
+void keepDirectories(std::function<bool(const std::string& dir)> keptDirectory) {
+    kept = std::move(keptDirectory);
+}
+
 constexpr const char* listFileName = "deferred_operations";
 constexpr const char* progressFileName = "deferred_operations.progress";
-
-// Which list file deferredOps was loaded from: what its progress is bound to.
-std::optional<ListIdentity> loadedList;
 
 // One budget for every retry of a start bounds the delay whatever the list holds.
 constexpr int retryBudgetPerRunMs = 10000;
@@ -62,10 +103,10 @@ bool deleteWithRetries(const std::string& path, int& retryBudgetMs) {
     const bool done = retryWithinBudget(
         retryBudgetMs, [&] { return tryDeleteFile(path); },
         [&](int attemptNumber) {
-            std::printf("Re-trying #%d remove file '%s'\n", attemptNumber, path.c_str());
+            platform::printOutput("Re-trying #%d remove file '%s'\n", attemptNumber, path.c_str());
         });
     if (!done)
-        std::printf("Cannot remove file '%s'\n", path.c_str());
+        platform::printOutput("Cannot remove file '%s'\n", path.c_str());
     return done;
 }
 
@@ -75,14 +116,13 @@ bool renameWithRetries(const std::string& from, const std::string& to, int& retr
     const bool done = retryWithinBudget(
         retryBudgetMs, [&] { return tryRenameFile(from, to); },
         [&](int attemptNumber) {
-            std::printf("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber, from.c_str(),
-                        to.c_str());
+            platform::printOutput("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber,
+                                  from.c_str(), to.c_str());
         });
     if (!done) {
         // Written as it is, never as a format: a '%' in a path stays a '%'.
         const std::string message = "Cannot rename file " + from + " to " + to;
-        std::fwrite(message.data(), 1, message.size(), stdout);
-        std::fflush(stdout);
+        platform::writeOutput(message);
         boxText = message;
     }
     return done;
@@ -111,7 +151,7 @@ std::map<std::string, bool> outsideByDirectory;
 // file, or fails, as it would anyway.
 bool resolvesOutside(const std::string& path) {
     const char separator = platform::directorySeparator();
-    const std::size_t last = path.find_last_of(separator == '/' ? "/" : "/\\");
+    const std::size_t last = lastSeparator(path, separator);
     if (last == std::string::npos)
         return false;  // directly in the launcher directory
     const std::string text = path.substr(0, last + 1);
@@ -147,18 +187,18 @@ const char* refusalReason(const std::string& path) {
 bool refused(const std::string& name, const std::string& path, int index) {
     if (name == "delete") {
         if (const char* reason = refusalReason(path)) {
-            std::printf("Refuse delete file '%s' - %s\n", path.c_str(), reason);
+            platform::printOutput("Refuse delete file '%s' - %s\n", path.c_str(), reason);
             return true;
         }
     } else if (name == "rename") {
         const std::string& destination =
-            propertyValue(deferredOps, operationKey(index, ".destination"));
+            getProperty(deferredOps, operationKey(index, ".destination"));
         const char* reason = refusalReason(path);
         if (reason == nullptr)
             reason = refusalReason(destination);
         if (reason != nullptr) {
-            std::printf("Refuse rename file '%s' to '%s' - %s\n", path.c_str(), destination.c_str(),
-                        reason);
+            platform::printOutput("Refuse rename file '%s' to '%s' - %s\n", path.c_str(),
+                                  destination.c_str(), reason);
             return true;
         }
     }
@@ -167,7 +207,7 @@ bool refused(const std::string& name, const std::string& path, int index) {
 
 // The directory whose entries an operation on path changes, as a full path.
 std::string directoryHolding(const std::string& path) {
-    const std::size_t last = path.find_last_of(platform::directorySeparator() == '/' ? "/" : "/\\");
+    const std::size_t last = lastSeparator(path, platform::directorySeparator());
     return last == std::string::npos ? exeDir : exeDir + path.substr(0, last + 1);
 }
 
@@ -177,14 +217,14 @@ std::string directoryHolding(const std::string& path) {
 // that operation and before the removal of the directories it emptied.
 bool carryOut(int index, int& retryBudgetMs, bool finishCleanup,
               std::vector<std::string>& changedDirectories, std::string& boxText) {
-    const std::string& path = propertyValue(deferredOps, operationKey(index, ".file"));
-    const std::string& name = propertyValue(deferredOps, operationKey(index, ""));
+    const std::string& path = getProperty(deferredOps, operationKey(index, ".file"));
+    const std::string& name = getProperty(deferredOps, operationKey(index, ""));
     if (refused(name, path, index))
         return true;
     // Tested before the name is looked at, so a missing path is reported for any name; the
     // path tested is the one acted on (the empty path names nothing).
     if (path.empty() || !platform::systemCalls().pathExists((exeDir + path).c_str())) {
-        std::printf("Skip %s file '%s' - it doesn't exist\n", name.c_str(), path.c_str());
+        platform::printOutput("Skip %s file '%s' - it doesn't exist\n", name.c_str(), path.c_str());
         if (finishCleanup && (name == "delete" || name == "rename"))
             finishRemovalOfEmptiedDirectories(path);
         return true;
@@ -195,7 +235,7 @@ bool carryOut(int index, int& retryBudgetMs, bool finishCleanup,
     }
     if (name == "rename") {
         const std::string& destination =
-            propertyValue(deferredOps, operationKey(index, ".destination"));
+            getProperty(deferredOps, operationKey(index, ".destination"));
         changedDirectories.push_back(directoryHolding(path));
         changedDirectories.push_back(directoryHolding(destination));
         outsideByDirectory.clear();
@@ -224,7 +264,7 @@ std::map<std::string, int> lastMoveInto(int count) {
         // Only keys that the run reads: the index written as it is looked up.
         if (std::from_chars(digits, end, index).ptr != end || index < 0 || index >= count ||
             operationKey(index, suffix) != key ||
-            propertyValue(deferredOps, operationKey(index, "")) != "rename")
+            getProperty(deferredOps, operationKey(index, "")) != "rename")
             continue;
         for (const std::string& dir : enclosingDirectories(it->second, separator)) {
             int& lastIndex = last[dir];
@@ -236,13 +276,13 @@ std::map<std::string, int> lastMoveInto(int count) {
 
 }  // namespace
 
-void loadDeferredOperations() {
-    loadedList = loadList(exeDir + listFileName, deferredOps);
+std::optional<ListIdentity> loadDeferredOperations() {
+    return loadList(exeDir + listFileName, deferredOps);
 }
 
-DeferredRunEnd runDeferredOperations() {
+DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedList) {
     if (!hasProperty(deferredOps, "size")) {
-        std::printf("Size operation not found.\n");
+        platform::printOutput("Size operation not found.\n");
         // A record whose list is gone (the run was stopped between the two removals) is stale.
         platform::systemCalls().removeFile((exeDir + progressFileName).c_str());
         return {};
@@ -273,9 +313,7 @@ DeferredRunEnd runDeferredOperations() {
             const std::string message =
                 "Cannot record the progress of the deferred operations in '" + progressPath +
                 "'. They are left for the next start.";
-            std::fwrite(message.data(), 1, message.size(), stdout);
-            std::fputc('\n', stdout);
-            std::fflush(stdout);
+            platform::writeOutput(message + '\n');
             return {false, message};
         }
     }
@@ -328,10 +366,8 @@ DeferredRunEnd runDeferredOperations() {
 void finishDeferredRun(const DeferredRunEnd& end) {
     if (!end.boxText.empty())
         platform::showMessageBox(end.boxText, "Error");
-    if (end.gaveUp) {
-        std::fflush(stdout);
-        std::exit(1);
-    }
+    if (end.gaveUp)
+        platform::exitAfterFailure();
 }
 
 }  // namespace launcher

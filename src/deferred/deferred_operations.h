@@ -1,13 +1,16 @@
 #pragma once
 
-#include <functional>
+#include <optional>
 #include <string>
+
+#include "deferred/list_identity.h"
 
 namespace launcher {
 
 // Loads the list file exeDir + "deferred_operations" into deferredOps, as any property file is
-// loaded, and remembers which file it was, so that progress can be bound to it.
-void loadDeferredOperations();
+// loaded, and tells which file it was, so that progress can be bound to it: nothing when the
+// file could not be told apart from one written later.
+std::optional<ListIdentity> loadDeferredOperations();
 
 // How a run of the list ended: what is left to do once the list is let go (a box waits for
 // the user, and nobody should wait for that to start).
@@ -16,33 +19,15 @@ struct DeferredRunEnd {
     std::string boxText;  // a box to show ("Cannot rename file ..."), or empty
 };
 
-// Carries out the list in deferredOps: deletions and renames relative to exeDir, retried under
+// Carries out the list in deferredOps, loaded from the file that loadedList identifies (nothing
+// for a list not loaded or not identified): deletions and renames relative to exeDir, retried under
 // a shared budget, emptied directories removed, then the list file deleted. When an operation
 // fails for good, the list stays in place and the end says so; progress kept beside it
 // (deferred_operations.progress) lets the next start with the same list go on after the
 // operations already finished. A list whose progress can't be recorded is not carried out.
-DeferredRunEnd runDeferredOperations();
+DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedList);
 
 // Shows the box of end, if any, then ends the process with exit status 1 if the run gave up.
 void finishDeferredRun(const DeferredRunEnd& end);
-
-// One attempt to delete exeDir + path; 0 on success (emptied directories then removed).
-int tryDeleteFile(const std::string& path);
-
-// One attempt to rename exeDir + from to exeDir + to; 0 on success (the source's emptied
-// directories then removed).
-int tryRenameFile(const std::string& from, const std::string& to);
-
-// Removes exeDir + dir and then its parents in turn, stopping silently at the first that can't
-// be removed or that keptDirectory (when set) says must stay.
-void removeEmptyDirectories(std::string dir);
-
-// What removeEmptyDirectories leaves in place, asked with a directory as the list writes it;
-// null for nothing.
-void keepDirectories(std::function<bool(const std::string& dir)> keptDirectory);
-
-// The text of path before its last separator, or empty when it holds none. The separator is
-// a parameter so that every platform's rule can be checked anywhere.
-std::string parentPath(const std::string& path, char separator);
 
 }  // namespace launcher

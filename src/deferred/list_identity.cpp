@@ -2,7 +2,7 @@
 
 #include "config/line_reader.h"
 #include "config/property_file.h"
-#include "platform/file_status.h"
+#include "platform/files_and_directories.h"
 
 namespace launcher {
 

@@ -3,13 +3,11 @@
 #include <cstdint>
 #include <limits>
 
+#include "config/numbers.h"
+
 namespace launcher {
 
 namespace {
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // The index named by an operation key ("operation." + index, then nothing, ".file" or
 // ".destination"), written as an int is written: no sign, no leading zero. -1 for other keys.
@@ -17,7 +15,7 @@ std::int64_t describedIndex(std::string_view key) {
     constexpr std::string_view prefix = "operation.";
     key.remove_prefix(prefix.size());
     std::size_t digits = 0;
-    while (digits < key.size() && isDigit(key[digits]))
+    while (digits < key.size() && isDecimalDigit(key[digits]))
         ++digits;
     if (digits == 0 || digits > 10 || (digits > 1 && key[0] == '0'))
         return -1;

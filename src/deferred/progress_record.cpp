@@ -6,9 +6,8 @@
 #include <cstdio>
 
 #include "config/line_reader.h"
-#include "platform/file_operations.h"
-#include "platform/shared_file.h"
-#include "platform/system_calls.h"
+#include "config/paths.h"
+#include "platform/files_and_directories.h"
 
 namespace launcher {
 
@@ -31,9 +30,9 @@ bool parseWhole(std::string_view text, Number& value, int base = 10) {
 }
 
 // The directory that holds path ("." for a bare name), for syncing its entries.
-std::string directoryOf(const std::string& path) {
-    const std::size_t last = path.find_last_of("/\\");
-    return last == std::string::npos ? std::string(".") : path.substr(0, last + 1);
+std::string directoryToSync(const std::string& path) {
+    const std::string dir = directoryOf(path, platform::directorySeparator());
+    return dir.empty() ? std::string(".") : dir;
 }
 
 std::string identityBlock(const ListIdentity& list) {
@@ -166,7 +165,7 @@ ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& 
             platform::removeFile(temporary.c_str());
             return;
         }
-        platform::systemCalls().syncDirectory(directoryOf(path).c_str());
+        platform::systemCalls().syncDirectory(directoryToSync(path).c_str());
     }
     mapped_ = platform::mapFile(path, identity_.size() + 2 * slotSize);
     if (mapped_ == nullptr)

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "deferred/list_identity.h"
-#include "platform/mapped_file.h"
+#include "platform/files_and_directories.h"
 
 // The progress record kept beside the list: how many of the list's operations are finished
 // (done, skipped or doing nothing), bound to the one list it was written for. A start after a

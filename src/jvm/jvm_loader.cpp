@@ -1,20 +1,16 @@
 #include "jvm/jvm_loader.h"
 
-#include <string>
-
+#include "config/process_state.h"
 #include "config/property_file.h"
-#include "config/resource_string.h"
 #include "jvm/jvm_options.h"
 #include "jvm/jvm_state.h"
-#include "launcher/process_state.h"
-#include "platform/console.h"
-#include "platform/current_directory.h"
-#include "platform/dynamic_library.h"
-#include "platform/message_box.h"
+#include "platform/files_and_directories.h"
+#include "platform/libraries_and_texts.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 
-bool loadJvmLibrary() {
+std::optional<std::string> loadJvmLibrary() {
     const std::string binPath = getProperty(launchProps, "jvm.bin.path");
     const std::string dllPath = getProperty(launchProps, "jvm.dll.path");
 
@@ -26,15 +22,12 @@ bool loadJvmLibrary() {
         createJavaVMEntry = reinterpret_cast<CreateJavaVMFunction>(
             platform::findSymbol(jvmLibrary, "JNI_CreateJavaVM"));
     }
-    if (createJavaVMEntry == nullptr) {
-        platform::showMessageBox("Failed to load VM DLL " + dllPath,
-                                 loadResourceString(captionTextId));
-        return false;
-    }
-    return true;
+    if (createJavaVMEntry == nullptr)
+        return "Failed to load VM DLL " + dllPath;
+    return std::nullopt;
 }
 
-bool createJvm() {
+std::optional<std::string> createJvm() {
     JavaVMInitArgs args;
     args.version = JNI_VERSION_1_2;
     args.nOptions = vmOptionCount;
@@ -46,12 +39,9 @@ bool createJvm() {
     releaseVmOptions();
     if (result != JNI_OK) {
         platform::ignoreBrokenPipes();
-        platform::showMessageBox(
-            "Failed to create VM: error code " + std::to_string(result) + ".\n",
-            loadResourceString(captionTextId));
-        return false;
+        return "Failed to create VM: error code " + std::to_string(result) + ".\n";
     }
-    return true;
+    return std::nullopt;
 }
 
 void detachMainThread() {

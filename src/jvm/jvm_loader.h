@@ -1,14 +1,18 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace launcher {
 
 // Loads the library named by jvm.dll.path with jvm.bin.path as the current directory and finds
-// its JNI_CreateJavaVM. False, after a message box, when either fails.
-bool loadJvmLibrary();
+// its JNI_CreateJavaVM. When either fails: the text of the box that says why, for the launch
+// sequence to show.
+std::optional<std::string> loadJvmLibrary();
 
 // Creates the virtual machine from vmOptions and releases the options whatever the result.
-// False, after a message box, when creation fails.
-bool createJvm();
+// When creation fails: the text of the box that says why, for the launch sequence to show.
+std::optional<std::string> createJvm();
 
 // Detaches the thread that created the virtual machine, as the JDK's own launcher does once
 // main is over: the Java thread "main" ends (whatever joins it goes on), and an exception

@@ -7,12 +7,12 @@
 #include <optional>
 
 #include "classpath/class_path_builder.h"
-#include "config/leading_int.h"
+#include "config/numbers.h"
+#include "config/process_state.h"
 #include "config/property_file.h"
 #include "config/resource_string.h"
 #include "jvm/jvm_state.h"
-#include "launcher/process_state.h"
-#include "platform/duplicate_string.h"
+#include "platform/libraries_and_texts.h"
 
 namespace launcher {
 
@@ -33,14 +33,38 @@ std::optional<int> sizeInMegabytes(std::string_view size) {
         }
     }
     // Twelve digits keep the product within 64 bits; more is far beyond any heap anyway.
-    if (size.empty() || size.size() > 12 ||
-        !std::all_of(size.begin(), size.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (size.size() > 12 || !isAllDigits(size))
         return std::nullopt;
     const unsigned long long count = std::stoull(std::string(size));
     const unsigned long long megabytes =
         shift >= 0 ? count << shift : (count + (1ull << -shift) - 1) >> -shift;
     return static_cast<int>(
         std::min<unsigned long long>(megabytes, std::numeric_limits<int>::max()));
+}
+
+// Appends "-Djava.class.path=" + the built class path; false, adding nothing, when it is empty.
+bool addClassPathOption(std::vector<std::string>& options) {
+    const std::string classPath = buildClassPath();
+    if (classPath.empty())
+        return false;
+    options.push_back("-Djava.class.path=" + classPath);
+    return true;
+}
+
+// Appends the words of built-in text 129.
+void addDefaultVmOptions(std::vector<std::string>& options) {
+    appendSpaceSeparatedWords(loadResourceString(defaultVmOptionsTextId), options);
+}
+
+// A memory.max value read the way atoi reads (leading white space, a sign, the digits up to
+// the first other character; 0 without digits) when it lies in 1 to 1048576, otherwise 1024.
+// Numbers beyond the range of int count as out of range instead of overflowing.
+int maxHeapMegabytesFrom(std::string_view value) {
+    // A number beyond the range of int reads as its nearest end, which is out of range here.
+    const int megabytes = parseLeadingInt(value);
+    if (megabytes < 1 || megabytes > largestMaxHeapMegabytes)
+        return defaultMaxHeapMegabytes;
+    return megabytes;
 }
 
 }  // namespace
@@ -59,18 +83,6 @@ bool buildJvmOptions() {
     return true;
 }
 
-bool addClassPathOption(std::vector<std::string>& options) {
-    const std::string classPath = buildClassPath();
-    if (classPath.empty())
-        return false;
-    options.push_back("-Djava.class.path=" + classPath);
-    return true;
-}
-
-void addDefaultVmOptions(std::vector<std::string>& options) {
-    appendSpaceSeparatedWords(loadResourceString(defaultVmOptionsTextId), options);
-}
-
 void appendSpaceSeparatedWords(std::string_view text, std::vector<std::string>& options) {
     while (!text.empty()) {
         std::size_t end = text.find(' ');
@@ -87,14 +99,6 @@ int getMaxHeapMegabytes() {
     if (!hasProperty(settingsProps, "memory.max"))
         return defaultMaxHeapMegabytes;
     return maxHeapMegabytesFrom(getProperty(settingsProps, "memory.max"));
-}
-
-int maxHeapMegabytesFrom(std::string_view value) {
-    // A number beyond the range of int reads as its nearest end, which is out of range here.
-    const int megabytes = parseLeadingInt(value);
-    if (megabytes < 1 || megabytes > largestMaxHeapMegabytes)
-        return defaultMaxHeapMegabytes;
-    return megabytes;
 }
 
 int initialHeapMegabytes(const std::vector<std::string>& options) {

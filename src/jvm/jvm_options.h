@@ -11,22 +11,11 @@ namespace launcher {
 // False, with nothing set, when the class path is empty.
 bool buildJvmOptions();
 
-// Appends "-Djava.class.path=" + the built class path; false, adding nothing, when it is empty.
-bool addClassPathOption(std::vector<std::string>& options);
-
-// Appends the words of built-in text 129.
-void addDefaultVmOptions(std::vector<std::string>& options);
-
 // Appends the words of text, separated by runs of spaces (only 0x20: a tab is part of a word).
 void appendSpaceSeparatedWords(std::string_view text, std::vector<std::string>& options);
 
 // memory.max from settingsProps when it lies in 1 to 1048576, otherwise 1024.
 int getMaxHeapMegabytes();
-
-// A memory.max value read the way atoi reads (leading white space, a sign, the digits up to
-// the first other character; 0 without digits) when it lies in 1 to 1048576, otherwise 1024.
-// Numbers beyond the range of int count as out of range instead of overflowing.
-int maxHeapMegabytesFrom(std::string_view value);
 
 // The initial heap that the last -Xms option among options asks for, in megabytes rounded up
 // (a size in bytes or with k, m, g or t); 0 when there is none the JVM could read.

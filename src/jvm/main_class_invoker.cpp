@@ -3,21 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "config/process_state.h"
 #include "config/property_file.h"
-#include "config/resource_string.h"
 #include "jvm/jvm_loader.h"
 #include "jvm/jvm_state.h"
-#include "launcher/process_state.h"
-#include "platform/message_box.h"
-#include "platform/process_arguments.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 
 namespace {
-
-void showError(const std::string& text) {
-    platform::showMessageBox(text, loadResourceString(captionTextId));
-}
 
 // Prints the pending exception's stack trace on standard error and clears it.
 void describeAndClearException() {
@@ -25,46 +19,7 @@ void describeAndClearException() {
     jniEnv->ExceptionClear();
 }
 
-}  // namespace
-
-MainInvocation invokeMainClass() {
-    const std::string className = getProperty(launchProps, "main.class");
-    // A NUL would make the JVM look for the class named by the text before it.
-    jclass mainClass =
-        className.find('\0') == std::string::npos ? jniEnv->FindClass(className.c_str()) : nullptr;
-    if (mainClass == nullptr) {
-        if (jniEnv->ExceptionOccurred() != nullptr)
-            describeAndClearException();
-        showError("Could not find main class " + className);
-        return MainInvocation::notFound;
-    }
-    jmethodID mainMethod = jniEnv->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
-    if (mainMethod == nullptr) {
-        showError("Could not find main method");
-        return MainInvocation::notFound;
-    }
-    jobjectArray arguments = buildMainArgs();
-    if (arguments == nullptr) {
-        // The JVM could not make the array or one of its strings (out of memory): main was
-        // never called, which is reported like a main that failed.
-        if (jniEnv->ExceptionOccurred() != nullptr)
-            describeAndClearException();
-        detachMainThread();
-        showError("Error invoking main method");
-        return MainInvocation::threw;
-    }
-    jniEnv->CallStaticVoidMethod(mainClass, mainMethod, arguments);
-    const bool threw = jniEnv->ExceptionOccurred() != nullptr;
-    // The exception stays pending: the detach hands it to the thread's handlers, which print
-    // it (or end the process) before the box.
-    detachMainThread();
-    if (threw) {
-        showError("Error invoking main method");
-        return MainInvocation::threw;
-    }
-    return MainInvocation::returned;
-}
-
+// The process command line as a Java String[], the program's own name first.
 jobjectArray buildMainArgs() {
     const std::vector<std::u16string> arguments = platform::processArguments();
     jclass stringClass = jniEnv->FindClass("java/lang/String");
@@ -85,6 +40,40 @@ jobjectArray buildMainArgs() {
         jniEnv->DeleteLocalRef(text);
     }
     return array;
+}
+
+}  // namespace
+
+MainInvocation invokeMainClass() {
+    const std::string className = getProperty(launchProps, "main.class");
+    // A NUL would make the JVM look for the class named by the text before it.
+    jclass mainClass =
+        className.find('\0') == std::string::npos ? jniEnv->FindClass(className.c_str()) : nullptr;
+    if (mainClass == nullptr) {
+        if (jniEnv->ExceptionOccurred() != nullptr)
+            describeAndClearException();
+        return {MainInvocation::End::notFound, "Could not find main class " + className};
+    }
+    jmethodID mainMethod = jniEnv->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
+    if (mainMethod == nullptr)
+        return {MainInvocation::End::notFound, "Could not find main method"};
+    jobjectArray arguments = buildMainArgs();
+    if (arguments == nullptr) {
+        // The JVM could not make the array or one of its strings (out of memory): main was
+        // never called, which is reported like a main that failed.
+        if (jniEnv->ExceptionOccurred() != nullptr)
+            describeAndClearException();
+        detachMainThread();
+        return {MainInvocation::End::threw, "Error invoking main method"};
+    }
+    jniEnv->CallStaticVoidMethod(mainClass, mainMethod, arguments);
+    const bool threw = jniEnv->ExceptionOccurred() != nullptr;
+    // The exception stays pending: the detach hands it to the thread's handlers, which print
+    // it (or end the process) before the box.
+    detachMainThread();
+    if (threw)
+        return {MainInvocation::End::threw, "Error invoking main method"};
+    return {};
 }
 
 }  // namespace launcher

@@ -1,28 +1,31 @@
 #include "launcher/launch_sequence.h"
 
-#include <cstdio>
+#include <optional>
+#include <string>
 
-#include "classpath/class_path_builder.h"
+#include "config/process_state.h"
 #include "config/property_file.h"
+#include "config/resource_string.h"
 #include "deferred/exclusive_run.h"
 #include "jvm/jvm_loader.h"
 #include "jvm/jvm_options.h"
 #include "jvm/main_class_invoker.h"
-#include "launcher/exe_paths.h"
 #include "launcher/exit_code.h"
-#include "launcher/process_state.h"
-#include "platform/console.h"
-#include "platform/current_directory.h"
-#include "platform/message_box.h"
+#include "platform/files_and_directories.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 
 namespace {
 
-// A failed hosting step: its message on standard output (no line end), then in a box.
+// The box in which a hosting step says why it failed.
+void showStepBox(const std::string& text) {
+    platform::showMessageBox(text, loadResourceString(captionTextId));
+}
+
+// A failed hosting step: its message on the launcher's output (no line end), then in a box.
 int fail(ExitCode code, const char* message) {
-    std::fputs(message, stdout);
-    std::fflush(stdout);
+    platform::writeOutput(message);
     platform::endPartialLineBeforeBox();
     platform::showMessageBox(message, "Error");
     return static_cast<int>(code);
@@ -55,18 +58,25 @@ int runLaunch(void* instance) {
 
     if (!buildJvmOptions())
         return fail(ExitCode::optionsNotBuilt, "Cannot load JVM options");
-    if (!loadJvmLibrary())
+    if (const std::optional<std::string> why = loadJvmLibrary()) {
+        showStepBox(*why);
         return fail(ExitCode::libraryNotLoaded, "Cannot load JVM library");
-    if (!createJvm())
+    }
+    if (const std::optional<std::string> why = createJvm()) {
+        showStepBox(*why);
         return fail(ExitCode::creationFailed, "Cannot create JVM");
-    switch (invokeMainClass()) {
-        case MainInvocation::notFound:
+    }
+    const MainInvocation invocation = invokeMainClass();
+    switch (invocation.end) {
+        case MainInvocation::End::notFound:
+            showStepBox(invocation.boxText);
             return fail(ExitCode::mainNotFound, "Cannot create JVM");
-        case MainInvocation::threw:
-            // Already reported by its box; the client's threads still get to finish.
+        case MainInvocation::End::threw:
+            // Its box alone reports it; the client's threads still get to finish.
+            showStepBox(invocation.boxText);
             destroyJvm();
             return static_cast<int>(ExitCode::mainThrew);
-        case MainInvocation::returned:
+        case MainInvocation::End::returned:
             break;
     }
     destroyJvm();

@@ -12,7 +12,7 @@
 #include "classpath/class_path_builder.h"
 #include "classpath/class_path_directive.h"
 #include "classpath/jar_name_index.h"
-#include "classpath/string_split.h"
+#include "config/string_split.h"
 
 namespace {
 

@@ -26,12 +26,12 @@
 #include <system_error>
 #include <vector>
 
-#include "config/leading_int.h"
+#include "config/numbers.h"
+#include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
 #include "deferred/operation_count.h"
-#include "launcher/process_state.h"
-#include "platform/system_calls.h"
+#include "platform/files_and_directories.h"
 
 namespace fs = std::filesystem;
 
@@ -169,13 +169,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     launcher::exeDir = scratchDir.string() + "/";
     check(::chdir(scratchDir.c_str()) == 0);
     launcher::deferredOps.clear();
-    launcher::loadDeferredOperations();
+    const std::optional<launcher::ListIdentity> loadedList = launcher::loadDeferredOperations();
     check(launcher::deferredOps == list);
 
     pauses = 0;
     bool gaveUp = false;
     try {
-        gaveUp = launcher::runDeferredOperations().gaveUp;
+        gaveUp = launcher::runDeferredOperations(loadedList).gaveUp;
     } catch (const RunGivenUp&) {
         gaveUp = true;
     }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "classpath/jars_version_resolver.h"
-#include "classpath/string_split.h"
+#include "config/string_split.h"
 
 namespace {
 

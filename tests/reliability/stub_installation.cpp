@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "classpath/string_split.h"
+#include "config/string_split.h"
 #include "support/files.h"
 
 namespace reliability {
@@ -35,19 +35,6 @@ std::vector<std::string> recorded(const std::vector<std::string>& record, const 
             values.push_back(line.substr(name.size() + 1));
     }
     return values;
-}
-
-bool hasLine(const std::string& output, const std::string& line) {
-    return output.starts_with(line + "\n") || output.find("\n" + line + "\n") != std::string::npos;
-}
-
-std::string printedClassPath(const std::string& output) {
-    const std::string marker = "classpath: ";
-    const std::size_t at = output.starts_with(marker) ? 0 : output.find("\n" + marker);
-    if (at == std::string::npos)
-        return "(none)";
-    const std::size_t start = at + (at == 0 ? 0 : 1) + marker.size();
-    return output.substr(start, output.find('\n', start) - start);
 }
 
 }  // namespace reliability

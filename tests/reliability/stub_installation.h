@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/installation.h"
+#include "support/process_runner.h"
 
 namespace reliability {
 
@@ -33,10 +34,7 @@ class StubInstallation : public testing_support::Installation {
 // The values of the record lines "name=value", in order.
 std::vector<std::string> recorded(const std::vector<std::string>& record, const std::string& name);
 
-// Whether output holds line as a whole line.
-bool hasLine(const std::string& output, const std::string& line);
-
-// The text after "classpath: " on its line, or "(none)" when no such line was printed.
-std::string printedClassPath(const std::string& output);
+using testing_support::hasLine;
+using testing_support::printedClassPath;
 
 }  // namespace reliability

@@ -129,4 +129,20 @@ ProcessResult runTwiceAtOnce(const std::vector<std::string>& command,
     return runProcess(options);
 }
 
+bool hasLine(const std::string& output, const std::string& line) {
+    return output.starts_with(line + "\n") || output.find("\n" + line + "\n") != std::string::npos;
+}
+
+std::optional<std::string> printedClassPath(const std::string& output) {
+    const std::string marker = "classpath: ";
+    const std::size_t at = output.starts_with(marker) ? 0 : output.find("\n" + marker);
+    if (at == std::string::npos)
+        return std::nullopt;
+    const std::size_t start = at == 0 ? marker.size() : at + 1 + marker.size();
+    const std::size_t end = output.find('\n', start);
+    if (end == std::string::npos)
+        return std::nullopt;
+    return output.substr(start, end - start);
+}
+
 }  // namespace testing_support

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,5 +34,11 @@ ProcessResult runProcess(const ProcessOptions& options);
 // exit code 0 when both end with 0. Their outputs come mixed.
 ProcessResult runTwiceAtOnce(const std::vector<std::string>& command,
                              const std::vector<std::pair<std::string, std::string>>& environment);
+
+// Whether output holds line as a whole line.
+bool hasLine(const std::string& output, const std::string& line);
+
+// The text after "classpath: " on its own line, if the launcher printed one.
+std::optional<std::string> printedClassPath(const std::string& output);
 
 }  // namespace testing_support

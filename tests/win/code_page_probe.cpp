@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/win/executable_path_win.h"
+#include "platform/win/win_internal.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Windows only: directory streams over the wide-character directory search.
-#include "platform/win/dirent_win.h"
+#include "platform/win/win_internal.h"
 
 #include <windows.h>
 
@@ -10,8 +10,6 @@
 #include <new>
 #include <optional>
 #include <string>
-
-#include "platform/win/ansi_text_win.h"
 
 namespace platform::win {
 
@@ -140,7 +138,6 @@ dirent* readdir(DIR* stream) {
     if (found == nullptr)
         return nullptr;
     dirent& entry = stream->entry;
-    entry.d_ino = 0;
     const bool named =
         convertName(found->cFileName, entry) ||
         (found->cAlternateFileName[0] != L'\0' && convertName(found->cAlternateFileName, entry));

@@ -11,14 +11,16 @@
 #include <utility>
 #include <vector>
 
-#include "classpath/string_split.h"
-#include "platform/path_conventions.h"
+#include "config/string_split.h"
+#include "platform/files_and_directories.h"
 #include "support/files.h"
 #include "support/installation.h"
 
 namespace {
 
+using testing_support::hasLine;
 using testing_support::Installation;
+using testing_support::printedClassPath;
 using testing_support::ProcessOptions;
 using testing_support::ProcessResult;
 
@@ -44,23 +46,6 @@ void lay(const Installation& installation, const std::string& directive, const L
         std::filesystem::create_directories(installation.root() / directory);
     if (layout.version)
         installation.write("version", *layout.version);
-}
-
-// The text after "classpath: " on its own line, if the launcher printed one.
-std::optional<std::string> printedClassPath(const std::string& out) {
-    const std::string marker = "classpath: ";
-    const std::size_t at = out.starts_with(marker) ? 0 : out.find("\n" + marker);
-    if (at == std::string::npos)
-        return std::nullopt;
-    const std::size_t start = at == 0 ? marker.size() : at + 1 + marker.size();
-    const std::size_t end = out.find('\n', start);
-    if (end == std::string::npos)
-        return std::nullopt;
-    return out.substr(start, end - start);
-}
-
-bool hasLine(const std::string& out, const std::string& line) {
-    return out.starts_with(line + "\n") || out.find("\n" + line + "\n") != std::string::npos;
 }
 
 std::size_t countLines(const std::string& out, const std::string& line) {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/utf8.h"
+#include "platform/libraries_and_texts.h"
 #include "support/files.h"
 
 namespace jvm_e2e {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "classpath/jar_version.h"
-#include "classpath/string_split.h"
+#include "config/string_split.h"
 
 namespace launcher {
 namespace {

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "config/leading_int.h"
+#include "config/numbers.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "config/process_state.h"
 #include "config/property_file.h"
-#include "launcher/process_state.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

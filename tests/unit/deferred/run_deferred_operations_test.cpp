@@ -8,14 +8,13 @@
 #include <functional>
 #include <ostream>
 
+#include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
 #include "deferred/progress_record.h"
-#include "launcher/process_state.h"
-#include "platform/current_directory.h"
-#include "platform/system_calls.h"
+#include "platform/files_and_directories.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 
@@ -45,7 +44,7 @@ std::string retryLines(int from, int to, const std::string& afterNumber) {
 class DeferredRun : public ::testing::Test {
   protected:
     void SetUp() override {
-        savedDirectory_ = platform::currentDirectory();
+        savedDirectory_ = fs::current_path().string();
         ASSERT_TRUE(platform::setCurrentDirectory(install_.path().string()));
         launcher::exeDir = install_.path().string() + "/";
         pausesTaken = 0;
@@ -71,7 +70,7 @@ class DeferredRun : public ::testing::Test {
     void writeList(const std::string& text) const {
         writeFile(at("deferred_operations"), text);
         launcher::deferredOps.clear();
-        launcher::loadDeferredOperations();
+        loadedList_ = launcher::loadDeferredOperations();
     }
 
     // Runs the list in a child that must end with status 1 and write `box` on standard error;
@@ -81,7 +80,7 @@ class DeferredRun : public ::testing::Test {
         EXPECT_EXIT(
             {
                 std::freopen(output.c_str(), "w", stdout);
-                launcher::finishDeferredRun(launcher::runDeferredOperations());
+                launcher::finishDeferredRun(launcher::runDeferredOperations(loadedList_));
             },
             ::testing::ExitedWithCode(1), ::testing::Eq(box));
         return readFile(output);
@@ -89,11 +88,12 @@ class DeferredRun : public ::testing::Test {
 
     std::string run() const {
         ::testing::internal::CaptureStdout();
-        launcher::finishDeferredRun(launcher::runDeferredOperations());
+        launcher::finishDeferredRun(launcher::runDeferredOperations(loadedList_));
         return ::testing::internal::GetCapturedStdout();
     }
 
   private:
+    mutable std::optional<launcher::ListIdentity> loadedList_;
     testing_support::TempDir install_;
     testing_support::TempDir output_;
     std::string savedDirectory_;

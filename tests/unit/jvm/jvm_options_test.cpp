@@ -4,10 +4,10 @@
 #include <utility>
 #include <vector>
 
+#include "config/process_state.h"
 #include "config/property_file.h"
 #include "jvm/jvm_options.h"
 #include "jvm/jvm_state.h"
-#include "launcher/process_state.h"
 
 namespace {
 

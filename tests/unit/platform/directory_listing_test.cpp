@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "platform/directory_listing.h"
+#include "platform/files_and_directories.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

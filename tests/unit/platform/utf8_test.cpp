@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/utf8.h"
+#include "platform/libraries_and_texts.h"
 
 namespace {
 

@@ -1,0 +1,26 @@
+#include "config/process_state.h"
+
+#include "config/paths.h"
+#include "platform/files_and_directories.h"
+#include "platform/process_and_console.h"
+
+namespace launcher {
+
+void* appInstance = nullptr;
+std::string exePath;
+std::string exeDir;
+
+PropertyMap deferredOps;
+PropertyMap launchProps;
+PropertyMap settingsProps;
+
+bool initExePaths() {
+    const std::optional<std::string> path = platform::executablePath();
+    if (!path)
+        return false;
+    exePath = *path;
+    exeDir = directoryOf(exePath, platform::directorySeparator());
+    return true;
+}
+
+}  // namespace launcher

@@ -1,0 +1,159 @@
+// Files and directories: paths, listings, locks, mapped files and the seam over the calls that
+// tests make fail. Declarations only; one implementation per operating system.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Makes path the current directory; false when that fails.
+bool setCurrentDirectory(const std::string& path);
+
+// What the class path builder needs to know of an entry's type. Links and entries of unknown
+// type are resolved to what they lead to; Undetermined is left for an entry the listing could
+// not describe at all (a Windows name without a narrow form).
+enum class EntryType { RegularFile, Undetermined, Other };
+
+struct DirectoryEntry {
+    std::string_view name;  // valid until the next call on the same listing
+    EntryType type;
+};
+
+struct DirectoryListing;
+
+// Opens a listing of the directory path (relative to the current directory); null on failure.
+DirectoryListing* openDirectory(const char* path);
+
+// The next entry, in the order the system yields them; false when the listing is exhausted or a
+// read fails. Exhaustion is final.
+bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry);
+
+void closeDirectory(DirectoryListing* listing);
+
+// Whether anything exists at path, a dangling symbolic link included.
+bool pathExists(const char* path);
+
+// The C library's remove, rename and rmdir: 0 on success, non-zero on failure.
+int removeFile(const char* path);
+int renameFile(const char* from, const char* to);
+int removeDirectory(const char* path);
+
+// Moves the file from to the name to, replacing a file already there in one step (the C
+// library's rename refuses that on Windows): 0 on success, non-zero on failure.
+int replaceFile(const char* from, const char* to);
+
+// The absolute path of the existing directory at path with every link followed and every "."
+// and ".." resolved; nothing when it can't be resolved.
+std::optional<std::string> resolvedDirectory(const std::string& path);
+
+// Creates the file at path for writing, only when nothing is there yet, a link included (a
+// link's target is never written); null otherwise.
+std::FILE* createNewFile(const char* path);
+
+// Writes what file holds through to the disk: 0 on success.
+int syncFile(std::FILE* file);
+
+// Writes the entries of the directory at path (a file created, renamed or removed in it)
+// through to the disk: 0 on success.
+int syncDirectory(const char* path);
+
+struct FileStatus {
+    std::uint64_t size = 0;
+    // The last modification time in the finest unit the platform keeps; only ever compared
+    // with another value from the same platform.
+    std::int64_t modificationTime = 0;
+
+    bool operator==(const FileStatus&) const = default;
+};
+
+// Size and last modification time of the file at path, or nothing when it can't be read.
+std::optional<FileStatus> fileStatus(const std::string& path);
+
+// An exclusive lock on a file, held by one process at a time and released by the system when
+// the process ends, however it ends: a file left behind holds no lock. The lock is not passed
+// on to programs the process starts.
+struct FileLock;
+
+// Waits until this process holds the lock on the file at path, which is created when missing.
+// Null, at once, when the file can neither be opened nor locked.
+FileLock* lockFile(const std::string& path);
+
+// Releases the lock and closes the file, which stays. Accepts null.
+void unlockFile(FileLock* lock);
+
+// The bytes of an existing file mapped into memory for reading and writing. What is stored in
+// them reaches the file through the system's cache without a call per store, and stays there
+// even when the process is killed.
+struct MappedFile;
+
+// Maps the first size bytes of the file at path, which must be at least that long; null when
+// that fails.
+MappedFile* mapFile(const std::string& path, std::size_t size);
+
+char* mappedBytes(MappedFile* file);
+
+// Writes the mapped bytes through to the disk: 0 on success.
+int syncMappedFile(MappedFile* file);
+
+// Unmaps and closes; afterwards the file may be removed.
+void unmapFile(MappedFile* file);
+
+// Opens a file for reading in binary mode, sharing it freely with other readers and writers.
+// Null when it can't be opened or is not a regular file (a FIFO, a device, a directory): such
+// a file counts as missing, and opening it never waits. Paths of any length.
+std::FILE* openSharedForReading(const std::string& path);
+
+// The C library's fopen, for paths of any length (on Windows also beyond the narrow calls'
+// limit).
+std::FILE* openFile(const std::string& path, const char* mode);
+
+// The separator between directories that the removal of emptied directories walks up by.
+char directorySeparator();
+
+// The separator between class path elements in the JVM's class path option.
+char pathListSeparator();
+
+// The longest path, terminator included, that the narrow file calls of Windows take.
+constexpr std::size_t narrowPathLimit = 260;
+
+// What the directory of a path leaves under narrowPathLimit at least, for the names of the
+// installation's files below it.
+constexpr std::size_t roomForNamesBelow = 100;
+
+// Chooses the form of a file's path that the narrow calls use: the long form when it converted
+// without loss and its directory leaves roomForNamesBelow; otherwise the short form when it
+// converted and is shorter; otherwise the long form as it is. Nothing when neither form
+// converted. shortForm is asked only when needed.
+std::optional<std::string> chooseNarrowPath(
+    const std::optional<std::string>& longForm,
+    const std::function<std::optional<std::string>()>& shortForm);
+
+// The seam over the system calls whose failures and pauses tests must be able to produce: the
+// product calls through this table, tests may replace single entries (and restore them).
+struct MappedFile;
+
+struct SystemCalls {
+    bool (*pathExists)(const char* path);
+    int (*removeFile)(const char* path);
+    int (*renameFile)(const char* from, const char* to);
+    int (*removeDirectory)(const char* path);
+    void (*sleepMilliseconds)(unsigned milliseconds);
+    // Writing through to the disk, so that what is recorded survives a power cut.
+    int (*syncFile)(std::FILE* file);
+    int (*syncDirectory)(const char* path);
+    int (*syncMappedFile)(MappedFile* file);
+};
+
+// The table in use, initialised to the real calls.
+SystemCalls& systemCalls();
+
+// The real calls, for restoring an entry.
+const SystemCalls& realSystemCalls();
+
+}  // namespace platform

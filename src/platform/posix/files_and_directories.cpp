@@ -1,0 +1,244 @@
+// POSIX only: the files and directories of files_and_directories.h.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/files_and_directories.h"
+
+namespace platform {
+
+bool setCurrentDirectory(const std::string& path) {
+    return ::chdir(path.c_str()) == 0;
+}
+
+// The C library's directory streams, with entry types mapped for the builder.
+struct DirectoryListing {
+    DIR* stream;
+    bool exhausted;
+};
+
+namespace {
+
+// An entry whose type the listing leaves open (file systems without types in their
+// directories) or a symbolic link counts as what it leads to: a regular file is offered;
+// directories (the entries "." and ".." included), FIFOs, devices, sockets and dangling links
+// are not, since the JVM would block on them or skip them without a word.
+EntryType resolvedType(DIR* stream, const char* name) {
+    struct stat target {};
+    if (::fstatat(::dirfd(stream), name, &target, 0) == 0 && S_ISREG(target.st_mode))
+        return EntryType::RegularFile;
+    return EntryType::Other;
+}
+
+}  // namespace
+
+DirectoryListing* openDirectory(const char* path) {
+    DIR* stream = ::opendir(path);
+    if (stream == nullptr)
+        return nullptr;
+    return new DirectoryListing{stream, false};
+}
+
+bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
+    if (listing->exhausted)
+        return false;
+    const dirent* record = ::readdir(listing->stream);
+    if (record == nullptr) {
+        listing->exhausted = true;
+        return false;
+    }
+    entry.name = record->d_name;
+    switch (record->d_type) {
+        case DT_REG:
+            entry.type = EntryType::RegularFile;
+            break;
+        case DT_UNKNOWN:
+        case DT_LNK:
+            entry.type = resolvedType(listing->stream, record->d_name);
+            break;
+        default:
+            entry.type = EntryType::Other;
+            break;
+    }
+    return true;
+}
+
+void closeDirectory(DirectoryListing* listing) {
+    if (listing == nullptr)
+        return;
+    ::closedir(listing->stream);
+    delete listing;
+}
+
+bool pathExists(const char* path) {
+    struct stat info {};
+    return ::lstat(path, &info) == 0;
+}
+
+int removeFile(const char* path) {
+    return std::remove(path);
+}
+
+int renameFile(const char* from, const char* to) {
+    return std::rename(from, to);
+}
+
+int removeDirectory(const char* path) {
+    return ::rmdir(path);
+}
+
+int replaceFile(const char* from, const char* to) {
+    return std::rename(from, to);
+}
+
+std::optional<std::string> resolvedDirectory(const std::string& path) {
+    char* const resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        return std::nullopt;
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+std::FILE* createNewFile(const char* path) {
+    const int descriptor = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (descriptor < 0)
+        return nullptr;
+    std::FILE* const file = ::fdopen(descriptor, "wb");
+    if (file == nullptr)
+        ::close(descriptor);
+    return file;
+}
+
+int syncFile(std::FILE* file) {
+    return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0 ? 0 : -1;
+}
+
+int syncDirectory(const char* path) {
+    const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return -1;
+    const int result = ::fsync(descriptor);
+    ::close(descriptor);
+    return result;
+}
+
+std::optional<FileStatus> fileStatus(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    constexpr std::int64_t nanosecondsPerSecond = 1'000'000'000;
+    return FileStatus{static_cast<std::uint64_t>(info.st_size),
+                      static_cast<std::int64_t>(info.st_mtim.tv_sec) * nanosecondsPerSecond +
+                          info.st_mtim.tv_nsec};
+}
+
+struct FileLock {
+    int descriptor;
+};
+
+FileLock* lockFile(const std::string& path) {
+    // A lock file that this user may not write still locks through a descriptor for reading.
+    int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (descriptor < 0)
+        descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return nullptr;
+    // flock, not fcntl: its lock belongs to this descriptor alone, so no other opening of the
+    // file in this process can release it by closing.
+    int locked = 0;
+    while ((locked = ::flock(descriptor, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    return new FileLock{descriptor};
+}
+
+void unlockFile(FileLock* lock) {
+    if (lock == nullptr)
+        return;
+    ::close(lock->descriptor);  // releases the lock
+    delete lock;
+}
+
+struct MappedFile {
+    void* bytes;
+    std::size_t size;
+};
+
+MappedFile* mapFile(const std::string& path, std::size_t size) {
+    // Only the regular file itself: never a link's target, never a FIFO that would wait.
+    const int descriptor = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return nullptr;
+    struct stat status {};
+    void* bytes = MAP_FAILED;
+    if (size > 0 && ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+        static_cast<std::size_t>(status.st_size) >= size)
+        bytes = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
+    ::close(descriptor);  // the mapping keeps the file
+    if (bytes == MAP_FAILED)
+        return nullptr;
+    return new MappedFile{bytes, size};
+}
+
+char* mappedBytes(MappedFile* file) {
+    return static_cast<char*>(file->bytes);
+}
+
+int syncMappedFile(MappedFile* file) {
+    // The record is written in place, its size never changes: its data is all there is to sync.
+    return ::msync(file->bytes, file->size, MS_SYNC);
+}
+
+void unmapFile(MappedFile* file) {
+    if (file == nullptr)
+        return;
+    ::munmap(file->bytes, file->size);
+    delete file;
+}
+
+// Files are never locked against other readers and writers here.
+std::FILE* openSharedForReading(const std::string& path) {
+    // Opened without blocking, so that a FIFO in the file's place cannot hold the start, and
+    // then taken only when it is a regular file: a device or a directory reads as missing.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return nullptr;
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        ::fcntl(descriptor, F_SETFL, 0) != 0) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    std::FILE* const file = ::fdopen(descriptor, "rb");
+    if (file == nullptr)
+        ::close(descriptor);
+    return file;
+}
+
+std::FILE* openFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+char directorySeparator() {
+    return '/';
+}
+
+char pathListSeparator() {
+    return ':';
+}
+
+}  // namespace platform

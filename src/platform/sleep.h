@@ -1,7 +1,0 @@
-#pragma once
-
-namespace platform {
-
-void sleepMilliseconds(unsigned milliseconds);
-
-}  // namespace platform

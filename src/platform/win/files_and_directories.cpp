@@ -1,0 +1,284 @@
+// Windows only: the files and directories of files_and_directories.h.
+
+#include <windows.h>
+// After windows.h, whose types some of these need.
+#include <direct.h>
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/files_and_directories.h"
+#include "platform/win/win_internal.h"
+
+namespace platform {
+
+bool setCurrentDirectory(const std::string& path) {
+    return SetCurrentDirectoryA(path.c_str()) != 0;
+}
+
+// The listing over the directory-reading interface of dirent_win.
+struct DirectoryListing {
+    win::DIR* stream;
+};
+
+DirectoryListing* openDirectory(const char* path) {
+    win::DIR* stream = win::opendir(path);
+    if (stream == nullptr)
+        return nullptr;
+    return new DirectoryListing{stream};
+}
+
+bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
+    const win::dirent* record = win::readdir(listing->stream);
+    if (record == nullptr)
+        return false;
+    entry.name = std::string_view(record->d_name, record->d_namlen);
+    switch (record->d_type) {
+        case win::direntRegularFile:
+            entry.type = EntryType::RegularFile;
+            break;
+        case win::direntUndetermined:
+            entry.type = EntryType::Undetermined;
+            break;
+        default:
+            entry.type = EntryType::Other;
+            break;
+    }
+    return true;
+}
+
+void closeDirectory(DirectoryListing* listing) {
+    if (listing == nullptr)
+        return;
+    win::closedir(listing->stream);
+    delete listing;
+}
+
+bool pathExists(const char* path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+int removeFile(const char* path) {
+    // Beyond the narrow calls' limit (the launcher's own files beside a long installation
+    // folder) through the wide call; otherwise the C library's, as ever.
+    if (std::strlen(path) < MAX_PATH)
+        return std::remove(path);
+    const std::wstring widePath = win::widePathForLongNames(path);
+    return widePath.empty() ? std::remove(path) : _wremove(widePath.c_str());
+}
+
+int renameFile(const char* from, const char* to) {
+    return std::rename(from, to);
+}
+
+int removeDirectory(const char* path) {
+    return _rmdir(path);
+}
+
+int replaceFile(const char* from, const char* to) {
+    const std::wstring wideFrom = win::widePathForLongNames(from);
+    const std::wstring wideTo = win::widePathForLongNames(to);
+    if (wideFrom.empty() || wideTo.empty())
+        return -1;
+    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : -1;
+}
+
+std::optional<std::string> resolvedDirectory(const std::string& path) {
+    // Opening the directory itself follows its links and junctions; the handle then names
+    // where it really is.
+    const HANDLE handle =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string resolved(MAX_PATH, '\0');
+    DWORD length =
+        GetFinalPathNameByHandleA(handle, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
+    if (length >= resolved.size()) {
+        resolved.resize(length);
+        length = GetFinalPathNameByHandleA(handle, resolved.data(),
+                                           static_cast<DWORD>(resolved.size()), 0);
+    }
+    CloseHandle(handle);
+    if (length == 0 || length >= resolved.size())
+        return std::nullopt;
+    resolved.resize(length);
+    return resolved;
+}
+
+std::FILE* createNewFile(const char* path) {
+    // CREATE_NEW fails on anything already there, a symbolic link or junction included.
+    // Through the wide call where the path is beyond the narrow calls' limit.
+    const std::wstring widePath = win::widePathForLongNames(path);
+    const HANDLE handle = widePath.empty()
+                              ? CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)
+                              : CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* const file = _fdopen(descriptor, "wb");
+    if (file == nullptr)
+        _close(descriptor);
+    return file;
+}
+
+int syncFile(std::FILE* file) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    return std::fflush(file) == 0 && FlushFileBuffers(handle) ? 0 : -1;
+}
+
+int syncDirectory(const char* path) {
+    const HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return -1;
+    const bool flushed = FlushFileBuffers(handle);
+    CloseHandle(handle);
+    return flushed ? 0 : -1;
+}
+
+std::optional<FileStatus> fileStatus(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    const auto combine = [](DWORD high, DWORD low) {
+        return (static_cast<std::uint64_t>(high) << 32) | low;
+    };
+    return FileStatus{combine(data.nFileSizeHigh, data.nFileSizeLow),
+                      static_cast<std::int64_t>(combine(data.ftLastWriteTime.dwHighDateTime,
+                                                        data.ftLastWriteTime.dwLowDateTime))};
+}
+
+struct FileLock {
+    HANDLE file;
+};
+
+namespace {
+
+constexpr DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The first byte is the lock; nobody reads the file, so what the lock covers matters to no one.
+constexpr DWORD lockedBytes = 1;
+
+}  // namespace
+
+FileLock* lockFile(const std::string& path) {
+    // No security attributes: the handle is not inherited by processes started later. A lock
+    // file that this user may not write still locks through a handle for reading.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        file = CreateFileA(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    OVERLAPPED start{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, lockedBytes, 0, &start)) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    return new FileLock{file};
+}
+
+void unlockFile(FileLock* lock) {
+    if (lock == nullptr)
+        return;
+    // Released explicitly: the system frees the locks of a closed handle only in its own time.
+    OVERLAPPED start{};
+    UnlockFileEx(lock->file, 0, lockedBytes, 0, &start);
+    CloseHandle(lock->file);
+    delete lock;
+}
+
+struct MappedFile {
+    HANDLE file;
+    HANDLE mapping;
+    void* bytes;
+};
+
+MappedFile* mapFile(const std::string& path, std::size_t size) {
+    const std::wstring widePath = win::widePathForLongNames(path);
+    if (widePath.empty())
+        return nullptr;
+    const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    LARGE_INTEGER length{};
+    HANDLE mapping = nullptr;
+    if (size > 0 && GetFileSizeEx(file, &length) &&
+        static_cast<unsigned long long>(length.QuadPart) >= size)
+        mapping = CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, 0, nullptr);
+    void* bytes = mapping == nullptr ? nullptr : MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, size);
+    if (bytes == nullptr) {
+        if (mapping != nullptr)
+            CloseHandle(mapping);
+        CloseHandle(file);
+        return nullptr;
+    }
+    return new MappedFile{file, mapping, bytes};
+}
+
+char* mappedBytes(MappedFile* file) {
+    return static_cast<char*>(file->bytes);
+}
+
+int syncMappedFile(MappedFile* file) {
+    return FlushViewOfFile(file->bytes, 0) && FlushFileBuffers(file->file) ? 0 : -1;
+}
+
+void unmapFile(MappedFile* file) {
+    if (file == nullptr)
+        return;
+    UnmapViewOfFile(file->bytes);
+    CloseHandle(file->mapping);
+    CloseHandle(file->file);
+    delete file;
+}
+
+std::FILE* openSharedForReading(const std::string& path) {
+    const std::wstring widePath = win::widePathForLongNames(path);
+    std::FILE* const file = widePath.empty() ? _fsopen(path.c_str(), "rb", _SH_DENYNO)
+                                             : _wfsopen(widePath.c_str(), L"rb", _SH_DENYNO);
+    if (file == nullptr)
+        return nullptr;
+    // Only a file on a disk is read: a device (NUL, CON, COM1) or a pipe reads as missing.
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
+}
+
+std::FILE* openFile(const std::string& path, const char* mode) {
+    const std::wstring widePath = win::widePathForLongNames(path);
+    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    if (widePath.empty())
+        return std::fopen(path.c_str(), mode);
+    return _wfopen(widePath.c_str(), wideMode.c_str());
+}
+
+char directorySeparator() {
+    return '\\';
+}
+
+char pathListSeparator() {
+    return ';';
+}
+
+}  // namespace platform

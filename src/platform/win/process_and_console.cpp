@@ -1,0 +1,126 @@
+// Windows only: the process and console services of process_and_console.h.
+
+#include <windows.h>
+// After windows.h, whose types some of these need.
+#include <io.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/files_and_directories.h"
+#include "platform/process_and_console.h"
+#include "platform/win/win_internal.h"
+
+namespace platform {
+
+// The process command line as CommandLineToArgvW splits it.
+void recordProcessArguments(int /*argc*/, char** /*argv*/) {}
+
+std::vector<std::u16string> processArguments() {
+    int count = 0;
+    LPWSTR* values = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::u16string> arguments;
+    if (values == nullptr)
+        return arguments;
+    arguments.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        arguments.emplace_back(reinterpret_cast<const char16_t*>(values[i]));
+    }
+    LocalFree(values);
+    return arguments;
+}
+
+namespace win {
+
+std::wstring shortPathOf(const std::wstring& path) {
+    const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (needed == 0)
+        return {};
+    std::wstring shortPath(needed, L'\0');
+    const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), needed);
+    if (length == 0 || length >= needed)
+        return {};
+    shortPath.resize(length);
+    return shortPath;
+}
+
+std::optional<std::string> narrowModulePath(const std::wstring& modulePath, unsigned codePage,
+                                            ShortPathQuery shortPath) {
+    return chooseNarrowPath(wideToCodePage(modulePath, codePage),
+                            [&]() -> std::optional<std::string> {
+                                const std::wstring shortForm = shortPath(modulePath);
+                                if (shortForm.empty())
+                                    return std::nullopt;
+                                return wideToCodePage(shortForm, codePage);
+                            });
+}
+
+}  // namespace win
+
+std::optional<std::string> executablePath() {
+    // MAX_PATH first; a longer path (long-path aware systems, \\?\ installs) gets a larger
+    // buffer rather than a cut one.
+    std::vector<wchar_t> buffer(MAX_PATH);
+    DWORD length = 0;
+    for (;;) {
+        length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return std::string();
+        if (length < buffer.size())
+            break;
+        if (buffer.size() >= 32768)
+            break;
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.back() = L'\0';
+    const std::wstring modulePath(buffer.data());
+    return win::narrowModulePath(modulePath, win::ansiCodePage(), win::shortPathOf);
+}
+
+namespace {
+
+// A stream is usable when the C runtime holds an operating-system handle for it whose type is
+// known: a console, a file or a pipe. A GUI program started from a console without
+// redirection has none, so its output would be lost without reopening.
+bool hasUsableHandle(std::FILE* stream) {
+    const int descriptor = _fileno(stream);
+    if (descriptor < 0)
+        return false;
+    const intptr_t osHandle = _get_osfhandle(descriptor);
+    if (osHandle == -1 || osHandle == -2)
+        return false;
+    const auto handle = reinterpret_cast<HANDLE>(osHandle);
+    return GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+}  // namespace
+
+void attachParentConsole() {
+    AttachConsole(ATTACH_PARENT_PROCESS);
+}
+
+void reopenStandardStreamsOnConsole() {
+    if (!hasUsableHandle(stderr))
+        std::freopen("CONOUT$", "w", stderr);
+    if (!hasUsableHandle(stdout))
+        std::freopen("CONOUT$", "w", stdout);
+}
+
+// Windows has no signal for a broken pipe: a write to it just fails.
+void ignoreBrokenPipes() {}
+
+void restoreBrokenPipes() {}
+
+// A box is a window of its own here, never a line on a stream.
+void endPartialLineBeforeBox() {}
+
+void showMessageBox(const std::string& text, const std::string& caption) {
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+}
+
+void sleepMilliseconds(unsigned milliseconds) {
+    Sleep(milliseconds);
+}
+
+}  // namespace platform

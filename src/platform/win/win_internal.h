@@ -1,0 +1,76 @@
+// Windows only: what the Windows implementation files share with each other and with the tests of
+// the Windows build (ANSI text, the executable's narrow path, the directory stream).
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform::win {
+
+// Windows only: conversions between UTF-16 and the system's ANSI code page, and the wide forms
+// of narrow paths.
+// Converts length wide characters (or up to the NUL when length is -1) with CP_ACP. With a
+// defaultChar, unrepresentable characters become it; otherwise the code page's own default.
+std::string wideToAnsi(const wchar_t* text, int length, const char* defaultChar);
+
+// The ANSI code page in effect (GetACP).
+unsigned ansiCodePage();
+
+// text in codePage without loss: nothing when a character has no form there (no best-fit
+// look-alikes, no default character). UTF-8 takes no default-character arguments: with them
+// the conversion fails outright.
+std::optional<std::string> wideToCodePage(std::wstring_view text, unsigned codePage);
+
+// text read in codePage; nothing when it holds a byte sequence that codePage does not define.
+std::optional<std::wstring> codePageToWide(std::string_view text, unsigned codePage);
+
+// The wide form of a narrow path (ANSI code page) that the wide file calls take whatever its
+// length: as it is when it fits the narrow calls' limit, otherwise its full path with the
+// long-path prefix. Empty when it does not convert.
+std::wstring widePathForLongNames(const std::string& path);
+
+// Windows only: the narrow form of the executable's path, with what decides it as parameters.
+// The short (8.3) form of path as GetShortPathNameW gives it; empty when there is none.
+using ShortPathQuery = std::wstring (*)(const std::wstring& path);
+std::wstring shortPathOf(const std::wstring& path);
+
+// The form of modulePath that narrow calls in codePage can use (see executablePath).
+std::optional<std::string> narrowModulePath(const std::wstring& modulePath, unsigned codePage,
+                                            ShortPathQuery shortPath);
+
+// Windows only: the POSIX directory-reading interface over FindFirstFileW/FindNextFileW.
+// Entry types, coded with the file-mode type bits.
+constexpr int direntUndetermined = 0;
+constexpr int direntCharacterDevice = 0x2000;
+constexpr int direntDirectory = 0x4000;
+constexpr int direntRegularFile = 0x8000;
+
+// The longest path, terminator included, that the interface handles (MAX_PATH).
+constexpr std::size_t direntPathCapacity = 260;
+
+struct WideSearch;
+
+// Belongs to its stream; the next readdir on that stream overwrites it.
+struct dirent {
+    std::size_t d_namlen;  // bytes of d_name without its terminator
+    int d_type;            // one of the dirent* types above
+    char d_name[direntPathCapacity];
+};
+
+struct DIR {
+    dirent entry;
+    WideSearch* search;
+};
+
+// Null, with errno set (ENOENT, or the conversion's error), when path can't be listed.
+DIR* opendir(const char* path);
+
+// The next entry, or null once the listing is exhausted (for good) or a search error ends it.
+dirent* readdir(DIR* stream);
+
+// 0, or -1 with errno EBADF when there is no stream or no search.
+int closedir(DIR* stream);
+
+}  // namespace platform::win
