@@ -74,6 +74,7 @@ WineRun WineInstallation::runWine(const std::vector<std::string>& wineArguments,
     options.environment.emplace_back("WINEDEBUG", "-all,+relay");
     options.unsetEnvironment = {"DISPLAY", "WAYLAND_DISPLAY"};
     options.timeout = runLimit;
+    options.outputClosed = runOptions.outputClosed;
 
     const testing_support::ProcessResult result = testing_support::runProcess(options);
     WineRun run;

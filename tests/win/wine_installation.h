@@ -29,6 +29,7 @@ struct RunOptions {
     // Empty: the relay trace comes through a pipe. Otherwise it is written to this file while
     // the launcher runs, so that another process can follow it.
     std::filesystem::path traceFile;
+    bool outputClosed = false;  // standard output not open at all, as a desktop start has it
 };
 
 // A temporary installation directory, named with a blank ("Brantlo Client" unless named
