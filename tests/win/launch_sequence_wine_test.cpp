@@ -299,15 +299,15 @@ TEST_F(LaunchUnderWine, ExecutablePathKeepsEveryCharacterOrTakesItsShortForm) {
     }
 }
 
-// Standard output closed, as a start from the desktop has it: the launcher's own lines go to
-// launcher.log after a line marking each start, the client's writes do not.
+// A start from the desktop has no standard output: the launcher's own lines go to launcher.log
+// after a line marking each start, the client's writes do not.
 TEST_F(LaunchUnderWine, StartWithoutStandardOutputLogsItsOwnLinesOnly) {
     WineInstallation installation(setup());
     installStubClient(installation);
     RunOptions options = stubRun(installation, "main-writes");
     EXPECT_EQ(installation.run({"a"}, options).lines().back(), "client output");
     EXPECT_FALSE(installation.exists("launcher.log"));
-    options.outputClosed = true;
+    options.fromDesktop = true;
     ASSERT_EQ(installation.run({"a"}, options).exitCode, 0);
     std::filesystem::remove(installation.path("lib/util.jar"));
     ASSERT_EQ(installation.run({}, options).exitCode, 1);

@@ -29,7 +29,8 @@ struct RunOptions {
     // Empty: the relay trace comes through a pipe. Otherwise it is written to this file while
     // the launcher runs, so that another process can follow it.
     std::filesystem::path traceFile;
-    bool outputClosed = false;  // standard output not open at all, as a desktop start has it
+    // Started as from the desktop (through command_line_runner): no console, no standard output.
+    bool fromDesktop = false;
 };
 
 // A temporary installation directory, named with a blank ("Brantlo Client" unless named
