@@ -1,5 +1,6 @@
 #include "launcher/launch_sequence.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "jvm/jvm_options.h"
 #include "jvm/main_class_invoker.h"
 #include "launcher/exit_code.h"
+#include "launcher/start_log.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 
@@ -43,11 +45,17 @@ int runLaunch(void* instance) {
     // Until the JVM takes over its signals, a reader that has gone must not end the launch.
     platform::ignoreBrokenPipes();
     platform::attachParentConsole();
+    // Asked before the deferred run, whose lines come before the console step.
+    const bool outputHasDestination = platform::standardOutputHasDestination();
     if (!initExePaths()) {
         platform::reopenStandardStreamsOnConsole();
         return fail(ExitCode::optionsNotBuilt, unwritableFolderMessage);
     }
     platform::setCurrentDirectory(exeDir);
+    if (!outputHasDestination) {
+        const std::size_t argumentCount = platform::processArguments().size();
+        openStartLog(exeDir, exePath, argumentCount > 0 ? argumentCount - 1 : 0);
+    }
 
     // The list runs before the configuration is read, so an update may replace it.
     loadAndRunDeferredOperations();

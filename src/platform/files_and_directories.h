@@ -110,7 +110,7 @@ void unmapFile(MappedFile* file);
 std::FILE* openSharedForReading(const std::string& path);
 
 // The C library's fopen, for paths of any length (on Windows also beyond the narrow calls'
-// limit).
+// limit). The file is kept from child processes (the client's), which would hold it open.
 std::FILE* openFile(const std::string& path, const char* mode);
 
 // The separator between directories that the removal of emptied directories walks up by.

@@ -46,6 +46,17 @@ void writeOutput(std::string_view text);
 // result is not examined: without a parent console the call simply fails.
 void attachParentConsole();
 
+// Whether standard output leads anywhere once the console step has run: a file, a pipe, a
+// terminal, or (Windows) the console it is about to be reopened on. False for a start from the
+// desktop (Windows: no console to attach to, no redirection; POSIX: descriptor 1 closed). Asked
+// after attachParentConsole.
+bool standardOutputHasDestination();
+
+// Gives each closed standard descriptor the null device (POSIX), so that no file opened
+// afterwards takes its number and the client's writes to it never reach that file. Nothing
+// elsewhere: files opened there never become standard handles.
+void fillClosedStandardDescriptors();
+
 // Reopens standard error, then standard output, on the console, each only when that stream has
 // no usable handle of its own (a redirected stream keeps its file or pipe).
 void reopenStandardStreamsOnConsole();

@@ -33,6 +33,8 @@
 //   main-missing         GetStaticMethodID returns null
 //   main-throws          main ends with a pending exception
 //   args-fail            NewObjectArray fails with a pending exception (out of memory)
+//   main-writes          Windows only: main writes "client output" and a line end to the
+//                        standard output handle, as System.out does
 // Unset or empty: everything succeeds.
 // jni.h's own switch for exporting the entry points.
 #define _JNI_IMPLEMENTATION_  // NOLINT(bugprone-reserved-identifier)
@@ -220,6 +222,11 @@ void JNICALL callStaticVoidMethodV(JNIEnv*, jclass, jmethodID, va_list arguments
                (element == nullptr ? std::string("\\null") : escapeUtf16(element->text)));
     if (playing("main-throws"))
         exceptionPending = true;
+#ifdef _WIN32
+    DWORD written = 0;
+    if (playing("main-writes"))
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "client output\n", 14, &written, nullptr);
+#endif
 }
 
 jstring JNICALL newString(JNIEnv*, const jchar* units, jsize length) {

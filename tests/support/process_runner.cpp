@@ -26,6 +26,8 @@ void closeBoth(int fds[2]) {
     closeBoth(in);
     closeBoth(out);
     closeBoth(err);
+    if (options.outputClosed)
+        ::close(1);
     // The test process ignores SIGPIPE; a shell would start the child with the default.
     ::signal(SIGPIPE, SIG_DFL);
     if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0) {

@@ -17,6 +17,7 @@ struct ProcessOptions {
     std::string standardInput;          // written to the child, then closed
     std::chrono::seconds timeout{120};  // the child is killed after it
     bool outputReaderGone = false;      // standard output: a pipe whose reader closed it ("| true")
+    bool outputClosed = false;          // standard output: no descriptor at all ("1>&-")
 };
 
 struct ProcessResult {

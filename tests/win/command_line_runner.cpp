@@ -2,10 +2,11 @@
 // byte, so that a test controls exactly what CommandLineToArgvW receives (Wine's own loader
 // rewrites the first element into a full path and converts the others by the locale).
 //
-//   command_line_runner <program> <file holding the command line in UTF-8>
+//   command_line_runner <program> <file holding the command line in UTF-8> [--desktop]
 //
 // The child shares the runner's standard handles; the runner exits with the child's status,
-// or with 120 and above when the child could not be started.
+// or with 120 and above when the child could not be started. With --desktop the child starts
+// as from the desktop: no console to attach to and no standard output handle.
 #include <windows.h>
 
 #include <string>
@@ -35,8 +36,11 @@ std::wstring readUtf8File(const wchar_t* path) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3)
+    const bool desktop = argc == 4 && std::wstring(argv[3]) == L"--desktop";
+    if (argc != 3 && !desktop)
         return 120;
+    if (desktop)
+        FreeConsole();
     std::wstring commandLine = readUtf8File(argv[2]);
     if (commandLine.empty())
         return 121;
@@ -47,11 +51,11 @@ int wmain(int argc, wchar_t** argv) {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdOutput = desktop ? nullptr : GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(argv[1], writable.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessW(argv[1], writable.data(), nullptr, nullptr, TRUE,
+                        desktop ? DETACHED_PROCESS : 0, nullptr, nullptr, &startup, &process)) {
         return 122;
     }
     WaitForSingleObject(process.hProcess, INFINITE);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "support/files.h"
 #include "support/process_runner.h"
@@ -296,6 +297,28 @@ TEST_F(LaunchUnderWine, ExecutablePathKeepsEveryCharacterOrTakesItsShortForm) {
         EXPECT_EQ(result.out, c.narrow == "none" ? c.narrow : hex(c.narrow))
             << c.codePage << " " << c.path;
     }
+}
+
+// A start from the desktop has no standard output: the launcher's own lines go to launcher.log
+// after a line marking each start, the client's writes do not.
+TEST_F(LaunchUnderWine, StartWithoutStandardOutputLogsItsOwnLinesOnly) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    RunOptions options = stubRun(installation, "main-writes");
+    EXPECT_EQ(installation.run({"a"}, options).lines().back(), "client output");
+    EXPECT_FALSE(installation.exists("launcher.log"));
+    options.fromDesktop = true;
+    ASSERT_EQ(installation.run({"a"}, options).exitCode, 0);
+    std::filesystem::remove(installation.path("lib/util.jar"));
+    ASSERT_EQ(installation.run({}, options).exitCode, 1);
+    Lines log = outputLines(installation.read("launcher.log"));
+    const std::regex start(R"(--- \d{4}-\d\d-\d\d \d\d:\d\d:\d\d .*\\launcher\.exe, arguments: )");
+    for (std::string& line : log)
+        line = std::regex_replace(line, start, "START ");
+    EXPECT_EQ(log, (Lines{"START 1", "Size operation not found.", "Brantlo Client version: 2.1.0",
+                          "classpath: lib/client__V2.1.0.jar;lib/util.jar", "START 0",
+                          "Size operation not found.", "Brantlo Client version: 2.1.0",
+                          "Failed to build classpath. lib/util.jar is missed."}));
 }
 
 }  // namespace

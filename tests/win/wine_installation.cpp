@@ -41,6 +41,12 @@ void WineInstallation::copyStubJvm(const std::string& relative) const {
 
 WineRun WineInstallation::run(const std::vector<std::string>& arguments,
                               const RunOptions& options) const {
+    if (options.fromDesktop) {
+        std::string commandLine = "\"" + exePath() + "\"";
+        for (const std::string& argument : arguments)
+            commandLine += " " + argument;
+        return runWithCommandLine(commandLine, options);
+    }
     std::vector<std::string> wineArguments{path("launcher.exe").string()};
     wineArguments.insert(wineArguments.end(), arguments.begin(), arguments.end());
     return runWine(wineArguments, options);
@@ -50,9 +56,11 @@ WineRun WineInstallation::runWithCommandLine(const std::string& commandLine,
                                              const RunOptions& options) const {
     const auto commandLineFile = scratch("command_line.txt");
     testing_support::writeFile(commandLineFile, commandLine);
-    return runWine(
-        {setup_.helper("command_line_runner").string(), exePath(), windowsPath(commandLineFile)},
-        options);
+    std::vector<std::string> wineArguments{setup_.helper("command_line_runner").string(), exePath(),
+                                           windowsPath(commandLineFile)};
+    if (options.fromDesktop)
+        wineArguments.emplace_back("--desktop");
+    return runWine(wineArguments, options);
 }
 
 WineRun WineInstallation::runWine(const std::vector<std::string>& wineArguments,

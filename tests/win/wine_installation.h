@@ -29,6 +29,8 @@ struct RunOptions {
     // Empty: the relay trace comes through a pipe. Otherwise it is written to this file while
     // the launcher runs, so that another process can follow it.
     std::filesystem::path traceFile;
+    // Started as from the desktop (through command_line_runner): no console, no standard output.
+    bool fromDesktop = false;
 };
 
 // A temporary installation directory, named with a blank ("Brantlo Client" unless named

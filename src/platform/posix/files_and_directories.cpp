@@ -230,7 +230,7 @@ std::FILE* openSharedForReading(const std::string& path) {
 }
 
 std::FILE* openFile(const std::string& path, const char* mode) {
-    return std::fopen(path.c_str(), mode);
+    return std::fopen(path.c_str(), (std::string(mode) + "e").c_str());
 }
 
 char directorySeparator() {

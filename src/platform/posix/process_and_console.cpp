@@ -1,5 +1,6 @@
 // POSIX only: the process and console services of process_and_console.h.
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,6 +70,22 @@ bool sameTerminal(int first, int second) {
 void attachParentConsole() {}
 
 void reopenStandardStreamsOnConsole() {}
+
+bool standardOutputHasDestination() {
+    return fcntl(STDOUT_FILENO, F_GETFD) != -1;
+}
+
+void fillClosedStandardDescriptors() {
+    for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
+        if (fcntl(descriptor, F_GETFD) != -1)
+            continue;
+        const int opened = open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != descriptor) {
+            dup2(opened, descriptor);
+            close(opened);
+        }
+    }
+}
 
 void ignoreBrokenPipes() {
     struct sigaction ignore {};

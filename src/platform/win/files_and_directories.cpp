@@ -267,9 +267,10 @@ std::FILE* openSharedForReading(const std::string& path) {
 
 std::FILE* openFile(const std::string& path, const char* mode) {
     const std::wstring widePath = win::widePathForLongNames(path);
-    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    const std::string narrowMode = std::string(mode) + "N";
+    const std::wstring wideMode(narrowMode.begin(), narrowMode.end());
     if (widePath.empty())
-        return std::fopen(path.c_str(), mode);
+        return std::fopen(path.c_str(), narrowMode.c_str());
     return _wfopen(widePath.c_str(), wideMode.c_str());
 }
 

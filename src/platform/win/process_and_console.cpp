@@ -100,6 +100,21 @@ void attachParentConsole() {
     AttachConsole(ATTACH_PARENT_PROCESS);
 }
 
+bool standardOutputHasDestination() {
+    if (hasUsableHandle(stdout))
+        return true;
+    // What the console step's freopen would open.
+    const HANDLE console =
+        CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+    if (console == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(console);
+    return true;
+}
+
+void fillClosedStandardDescriptors() {}
+
 void reopenStandardStreamsOnConsole() {
     if (!hasUsableHandle(stderr))
         std::freopen("CONOUT$", "w", stderr);

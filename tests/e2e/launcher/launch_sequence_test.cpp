@@ -81,4 +81,38 @@ TEST(LaunchSequence, FindsItsDirectoryWhenThePathIsLongerThanMaxPath) {
     expectProbeFound(runFrom(dir.path(), (deep / "launcher").string()));
 }
 
+// Standard output closed: a log past 256 KiB keeps its newer half from a line's start; one that
+// cannot be written (a full disk) or opened (a directory in its place) changes nothing.
+TEST(LaunchSequence, StartWithoutStandardOutputCutsItsLogOrBearsAnUnwritableOne) {
+    Installation installation;
+    writeProbeInstallation(installation.root());
+    std::string old;
+    while (old.size() <= 300 * 1024)
+        old += "old line " + std::to_string(old.size()) + "\n";
+    installation.write("launcher.log", old);
+    ProcessOptions options = installation.launchOptions();
+    options.outputClosed = true;
+    const ProcessResult logged = testing_support::runProcess(options);
+    EXPECT_EQ(logged.exitCode, 2);
+    const std::string log = installation.read("launcher.log");
+    const std::size_t start = log.find("--- ");
+    ASSERT_TRUE(start > 100 * 1024 && start <= 128 * 1024) << start;
+    EXPECT_EQ(old.substr(old.size() - start - 1), "\n" + log.substr(0, start));
+    EXPECT_NE(log.find("\nclasspath: lib/probe.jar\nCannot load JVM library", start), log.npos);
+    // The next start line begins a line of its own after the message without a line end.
+    testing_support::runProcess(options);
+    EXPECT_EQ(installation.read("launcher.log").find("Cannot load JVM library\n--- "),
+              log.size() - 23);
+    for (const bool full : {true, false}) {
+        fs::remove(installation.path("launcher.log"));
+        if (full)
+            fs::create_symlink("/dev/full", installation.path("launcher.log"));
+        else
+            fs::create_directory(installation.path("launcher.log"));
+        const ProcessResult result = testing_support::runProcess(options);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.err, logged.err);
+    }
+}
+
 }  // namespace

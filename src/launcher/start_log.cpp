@@ -1,0 +1,63 @@
+#include "launcher/start_log.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "platform/files_and_directories.h"
+#include "platform/process_and_console.h"
+
+namespace launcher {
+
+namespace {
+
+// Keeps the newer half of a log past the limit, from the first line that begins in it, so that
+// a client started thousands of times never fills a disk. True when the log ends inside a line
+// (a failed step's message has no line end of its own).
+bool cutPastLimit(const std::string& path) {
+    std::FILE* const in = platform::openSharedForReading(path);
+    if (in == nullptr)
+        return false;
+    long size = -1;
+    if (std::fseek(in, 0, SEEK_END) == 0)
+        size = std::ftell(in);
+    int last = '\n';
+    if (size > 0 && std::fseek(in, size - 1, SEEK_SET) == 0)
+        last = std::fgetc(in);
+    std::string kept;
+    if (size > startLogLimit && std::fseek(in, size - startLogLimit / 2, SEEK_SET) == 0) {
+        kept.resize(startLogLimit / 2);
+        kept.resize(std::fread(kept.data(), 1, kept.size(), in));
+    }
+    std::fclose(in);
+    if (kept.empty())
+        return last != '\n';
+    const std::size_t lineEnd = kept.find('\n');
+    kept.erase(0, lineEnd == std::string::npos ? 0 : lineEnd + 1);
+    if (std::FILE* const out = platform::openFile(path, "wb")) {
+        std::fwrite(kept.data(), 1, kept.size(), out);
+        std::fclose(out);
+    }
+    return last != '\n';
+}
+
+}  // namespace
+
+void openStartLog(const std::string& directory, const std::string& executable,
+                  std::size_t argumentCount) {
+    const std::string path = directory + "launcher.log";
+    const bool endsInsideALine = cutPastLimit(path);
+    platform::fillClosedStandardDescriptors();
+    // Text mode: the same bytes as standard output redirected to a file.
+    std::FILE* const log = platform::openFile(path, "a");
+    if (log == nullptr)
+        return;
+    platform::setOwnOutput(log);
+    char when[32] = "";
+    const std::time_t now = std::time(nullptr);
+    if (const std::tm* local = std::localtime(&now))
+        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", local);
+    platform::printOutput("%s--- %s %s, arguments: %lu\n", endsInsideALine ? "\n" : "", when,
+                          executable.c_str(), static_cast<unsigned long>(argumentCount));
+}
+
+}  // namespace launcher

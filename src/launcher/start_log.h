@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace launcher {
+
+// Past this size at a start, the log keeps only its newer half.
+constexpr long startLogLimit = 256 * 1024;
+
+// For a start whose standard output leads nowhere (a start from the desktop): sends the
+// launcher's own lines to launcher.log in directory from now on, after a line that marks this
+// start (local date and time, the executable's path, the count of its arguments). A log that
+// cannot be opened leaves the output as it was; one that cannot be written loses its lines.
+void openStartLog(const std::string& directory, const std::string& executable,
+                  std::size_t argumentCount);
+
+}  // namespace launcher
