@@ -304,7 +304,15 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
     // Recorded before the first operation too, so that a start after a run stopped anywhere
     // knows that it resumes; a list with nothing left to do needs no record.
     std::optional<ProgressRecorder> progress;
-    if (loadedList && firstPending < count) {
+    // A list that changed while it was read can't be told from one written later, so no record
+    // can be bound to it: it is held back like one whose record can't be written.
+    if (!loadedList) {
+        const std::string message = "Cannot record the progress of the deferred operations in '" +
+                                    progressPath + "'. They are left for the next start.";
+        platform::writeOutput(message + '\n');
+        return {false, message};
+    }
+    if (firstPending < count) {
         const std::optional<int> recordedCount =
             recorded ? std::optional<int>(firstPending) : std::nullopt;
         progress.emplace(progressPath, *loadedList, recordedCount, firstPending);

@@ -92,6 +92,9 @@ class DeferredRun : public ::testing::Test {
         return ::testing::internal::GetCapturedStdout();
     }
 
+    const std::optional<launcher::ListIdentity>& loadedList() const { return loadedList_; }
+    void forgetListIdentity() const { loadedList_.reset(); }
+
   private:
     mutable std::optional<launcher::ListIdentity> loadedList_;
     testing_support::TempDir install_;
@@ -326,6 +329,16 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
     EXPECT_TRUE(fs::exists(at("a.jar")));
     EXPECT_TRUE(fs::exists(at("deferred_operations")));
     EXPECT_FALSE(fs::exists(at("deferred_operations.progress.tmp")));
+
+    // Nor is one that changed while it was read: nothing tells it from a list written later.
+    fs::remove(at("deferred_operations.progress"));
+    forgetListIdentity();
+    EXPECT_EQ(run(), "Cannot record the progress of the deferred operations in '" +
+                         at("deferred_operations.progress").string() +
+                         "'. They are left for the next start.\n");
+    EXPECT_TRUE(fs::exists(at("a.jar")));
+    EXPECT_TRUE(fs::exists(at("deferred_operations")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
 }
 
 TEST_F(DeferredRun, RecordWithoutItsListIsRemoved) {
