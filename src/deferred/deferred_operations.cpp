@@ -27,6 +27,11 @@ namespace {
 
 std::function<bool(const std::string&)> kept;
 
+constexpr const char* listFileName = "deferred_operations";
+constexpr const char* progressFileName = "deferred_operations.progress";
+// Where a new record is written before it is renamed into place.
+constexpr const char* progressTemporaryFileName = "deferred_operations.progress.tmp";
+
 std::string parentDirectory(const std::string& path) {
     return parentPath(path, platform::directorySeparator());
 }
@@ -68,9 +73,6 @@ void removeEmptyDirectories(std::string dir) {
 void keepDirectories(std::function<bool(const std::string& dir)> keptDirectory) {
     kept = std::move(keptDirectory);
 }
-
-constexpr const char* listFileName = "deferred_operations";
-constexpr const char* progressFileName = "deferred_operations.progress";
 
 // One budget for every retry of a start bounds the delay whatever the list holds.
 constexpr int retryBudgetPerRunMs = 10000;
@@ -166,6 +168,21 @@ bool resolvesOutside(const std::string& path) {
     return outside;
 }
 
+// Whether path, spelt as the system compares names, is one of the files that keep the list
+// and its progress: acting on them would undo the list's own bookkeeping.
+bool namesOwnFile(const std::string& path) {
+    const char separator = platform::directorySeparator();
+    std::string name = comparableDirectory(path, separator);
+    // Windows drops trailing dots and spaces from a name.
+    if (separator == '\\')
+        while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+            name.pop_back();
+    for (const char* own : {listFileName, progressFileName, progressTemporaryFileName})
+        if (name == comparableDirectory(own, separator))
+            return true;
+    return false;
+}
+
 // Why an operation must not be carried out at all, or null. Only deletions and renames act on
 // files, so only they are refused.
 const char* refusalReason(const std::string& path) {
@@ -178,6 +195,8 @@ const char* refusalReason(const std::string& path) {
         return "it names a device";
     if (resolvesOutside(path))
         return "it leads outside the launcher directory";
+    if (namesOwnFile(path))
+        return "it is a file of the launcher itself";
     return nullptr;
 }
 
@@ -364,6 +383,13 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
     if (progress)
         progress->close();
 
+    // A list that an updater put in place during the run is another list: it stays for the
+    // next start, and the record, bound to this one, goes.
+    PropertyMap reread;
+    if (loadList(listPath, reread) != loadedList) {
+        platform::systemCalls().removeFile(progressPath.c_str());
+        return {};
+    }
     // A list that can't be deleted runs again at the next start; its record, kept, then lets
     // none of its operations be repeated.
     if (platform::systemCalls().removeFile(listPath.c_str()) == 0)

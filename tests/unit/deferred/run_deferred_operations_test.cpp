@@ -241,6 +241,41 @@ TEST_F(DeferredRun, HugeSizeEndsAfterTheUndescribedIndicesAndDeletesTheList) {
     EXPECT_FALSE(fs::exists(at("deferred_operations")));
 }
 
+// The list's own files are never acted on, and a list put in place during the run (by an
+// updater that renamed a new one over it) stays for the next start.
+TEST_F(DeferredRun, ListLeavesItsOwnFilesAndAListPutInPlaceDuringTheRun) {
+    create({"a.jar", "b.jar"});
+    writeList(
+        "size=4\noperation.0=delete\noperation.0.file=./deferred_operations\n"
+        "operation.1=rename\noperation.1.file=a.jar\noperation.1.destination=deferred_operations\n"
+        "operation.2=delete\noperation.2.file=lib/../deferred_operations.progress.tmp\n"
+        "operation.3=rename\noperation.3.file=deferred_operations.progress\n"
+        "operation.3.destination=b.jar\n");
+    EXPECT_EQ(run(),
+              "Refuse delete file './deferred_operations' - it is a file of the launcher itself\n"
+              "Refuse rename file 'a.jar' to 'deferred_operations' - it is a file of the launcher "
+              "itself\n"
+              "Refuse delete file 'lib/../deferred_operations.progress.tmp' - it is a file of the "
+              "launcher itself\n"
+              "Refuse rename file 'deferred_operations.progress' to 'b.jar' - it is a file of the "
+              "launcher itself\n");
+    EXPECT_EQ(readFile(at("a.jar")), "x");
+    EXPECT_EQ(readFile(at("b.jar")), "x");
+    EXPECT_FALSE(fs::exists(at("deferred_operations")));
+
+    create({"c.jar"});
+    writeList("size=1\noperation.0=delete\noperation.0.file=c.jar\n");
+    platform::systemCalls().removeFile = [](const char* path) {
+        if (fs::path(path).filename() == "c.jar")
+            writeFile(launcher::exeDir + "deferred_operations", "size=0\n");
+        return platform::realSystemCalls().removeFile(path);
+    };
+    EXPECT_EQ(run(), "");
+    EXPECT_FALSE(fs::exists(at("c.jar")));
+    EXPECT_EQ(readFile(at("deferred_operations")), "size=0\n");
+    EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
+}
+
 }  // namespace
 
 namespace {
