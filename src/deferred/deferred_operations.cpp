@@ -84,13 +84,25 @@ std::string operationKey(int index, std::string_view suffix) {
     return key;
 }
 
+// The record that each attempt at operation attemptIndex is marked in, or null.
+ProgressRecorder* attemptRecorder = nullptr;
+int attemptIndex = 0;
+
 // Repeats attempt until it returns 0, pausing after each failure and reporting it by its number
 // (counted per operation); each failure takes one pause from the budget of the whole run.
 // False when the budget is spent.
 template <typename Attempt, typename ReportRetry>
 bool retryWithinBudget(int& retryBudgetMs, Attempt attempt, ReportRetry reportRetry) {
     int attemptNumber = 0;
-    while (attempt() != 0) {
+    for (;;) {
+        // Marked only around a real attempt: a resumed run takes a marked operation for one
+        // that may have emptied directories, which a refused, missing or failed one never did.
+        if (attemptRecorder != nullptr)
+            attemptRecorder->recordCarryingOut(attemptIndex);
+        if (attempt() == 0)
+            return true;
+        if (attemptRecorder != nullptr)
+            attemptRecorder->recordNotCarriedOut(attemptIndex);
         platform::systemCalls().sleepMilliseconds(retryPauseMs);
         retryBudgetMs -= retryPauseMs;
         ++attemptNumber;
@@ -98,7 +110,6 @@ bool retryWithinBudget(int& retryBudgetMs, Attempt attempt, ReportRetry reportRe
         if (retryBudgetMs < 0)
             return false;
     }
-    return true;
 }
 
 bool deleteWithRetries(const std::string& path, int& retryBudgetMs) {
@@ -358,14 +369,12 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
     std::string boxText;
     for (int index = firstPending; index < count; ++index) {
         current = index;
-        if (progress)
-            progress->recordCarryingOut(index);
+        attemptRecorder = progress ? &*progress : nullptr;
+        attemptIndex = index;
         changedDirectories.clear();
         if (!carryOut(index, retryBudgetMs, firstWasBegun && index == firstPending,
                       changedDirectories, boxText)) {
-            // Given up: the next start must not take the operation for one cut off midway.
-            if (progress)
-                progress->recordNotCarriedOut(index);
+            attemptRecorder = nullptr;
             keepDirectories(nullptr);
             // The list and its progress record stay in place for the next start.
             return {true, boxText};
@@ -379,6 +388,7 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
             progress->recordFinished(index + 1);
         }
     }
+    attemptRecorder = nullptr;
     keepDirectories(nullptr);
     if (progress)
         progress->close();

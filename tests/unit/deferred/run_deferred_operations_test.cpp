@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -303,17 +304,48 @@ TEST_F(DeferredRun, ResumedRunRemovesTheDirectoriesItsFirstOperationLeftEmpty) {
     EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
 }
 
-// A run that gave up on an operation never carried it out: after the path is removed by hand,
-// the next start leaves alone the directories that the list never emptied.
-TEST_F(DeferredRun, RunAfterGivingUpLeavesTheDirectoriesOfTheFailedOperationAlone) {
-    create({"plugins/empty/f/x"});
-    writeList("size=1\noperation.0=delete\noperation.0.file=plugins/empty/f\n");
-    runGivingUp("");
-    fs::remove_all(at("plugins/empty/f"));
+// A run that gave up on an operation, or was stopped before it removed anything, never carried
+// it out: after the path is removed by hand, the next start leaves alone the directories that
+// the list never emptied.
+TEST_F(DeferredRun, RunAfterAnUnfinishedAttemptLeavesTheDirectoriesOfItsOperationAlone) {
+    const std::string list = "size=1\noperation.0=delete\noperation.0.file=plugins/empty/f\n";
+    const auto expectDirectoryKept = [&](const char* ending) {
+        fs::remove_all(at("plugins/empty/f"));
+        EXPECT_EQ(run(), "Skip delete file 'plugins/empty/f' - it doesn't exist\n") << ending;
+        EXPECT_TRUE(fs::is_directory(at("plugins/empty"))) << ending;
+        EXPECT_FALSE(fs::exists(at("deferred_operations"))) << ending;
+    };
 
-    EXPECT_EQ(run(), "Skip delete file 'plugins/empty/f' - it doesn't exist\n");
-    EXPECT_TRUE(fs::is_directory(at("plugins/empty")));
-    EXPECT_FALSE(fs::exists(at("deferred_operations")));
+    create({"plugins/empty/f/x"});
+    writeList(list);
+    runGivingUp("");
+    expectDirectoryKept("given up");
+
+    // Killed during the pause between two attempts (Ctrl+C on the retry lines).
+    create({"plugins/empty/f/x"});
+    writeList(list);
+    duringPause = [](int pause) {
+        if (pause == 2)
+            std::raise(SIGKILL);
+    };
+    EXPECT_EXIT(launcher::runDeferredOperations(loadedList()), ::testing::KilledBySignal(SIGKILL),
+                "");
+    duringPause = nullptr;
+    expectDirectoryKept("killed between attempts");
+
+    // Killed while looking whether the path exists.
+    fs::create_directories(at("plugins/empty"));
+    writeList(list);
+    EXPECT_EXIT(
+        {
+            platform::systemCalls().pathExists = [](const char*) -> bool {
+                std::raise(SIGKILL);
+                return false;
+            };
+            launcher::runDeferredOperations(loadedList());
+        },
+        ::testing::KilledBySignal(SIGKILL), "");
+    expectDirectoryKept("killed while looking");
 }
 
 // What a power cut must find on the disk: the record, its name in the directory, before the
