@@ -365,9 +365,23 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
             return found != moveInto.end() && found->second > current;
         });
 
+    // Past a bounded number of Skip lines for undescribed indices, the run goes straight to
+    // the next described one: a damaged size with one key near its end would otherwise walk
+    // two thousand million indices.
+    const std::vector<int> described = describedIndices(count, deferredOps);
+    int undescribedLeft = undescribedIndicesWalked;
     std::vector<std::string> changedDirectories;
     std::string boxText;
     for (int index = firstPending; index < count; ++index) {
+        if (!std::binary_search(described.begin(), described.end(), index) &&
+            undescribedLeft-- <= 0) {
+            const auto next = std::lower_bound(described.begin(), described.end(), index);
+            index = next == described.end() ? count : *next;
+            if (progress)
+                progress->recordFinished(index);
+            if (index == count)
+                break;
+        }
         current = index;
         attemptRecorder = progress ? &*progress : nullptr;
         attemptIndex = index;

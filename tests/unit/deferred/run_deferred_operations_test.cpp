@@ -240,6 +240,15 @@ TEST_F(DeferredRun, HugeSizeEndsAfterTheUndescribedIndicesAndDeletesTheList) {
     EXPECT_EQ(output, skips);
     EXPECT_FALSE(fs::exists(at("a.jar")));
     EXPECT_FALSE(fs::exists(at("deferred_operations")));
+
+    // One key far out: its operation is kept, the indices before it are passed over silently
+    // once the Skip lines are spent.
+    platform::systemCalls().syncMappedFile = [](platform::MappedFile*) { return 0; };
+    create({"far.jar"});
+    writeList("size=2147483647\noperation.100000=delete\noperation.100000.file=far.jar\n");
+    EXPECT_EQ(run(), skips);
+    EXPECT_FALSE(fs::exists(at("far.jar")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations")));
 }
 
 // The list's own files are never acted on, and a list put in place during the run (by an
