@@ -27,6 +27,11 @@ namespace {
 
 std::function<bool(const std::string&)> kept;
 
+constexpr const char* listFileName = "deferred_operations";
+constexpr const char* progressFileName = "deferred_operations.progress";
+// Where a new record is written before it is renamed into place.
+constexpr const char* progressTemporaryFileName = "deferred_operations.progress.tmp";
+
 std::string parentDirectory(const std::string& path) {
     return parentPath(path, platform::directorySeparator());
 }
@@ -69,9 +74,6 @@ void keepDirectories(std::function<bool(const std::string& dir)> keptDirectory) 
     kept = std::move(keptDirectory);
 }
 
-constexpr const char* listFileName = "deferred_operations";
-constexpr const char* progressFileName = "deferred_operations.progress";
-
 // One budget for every retry of a start bounds the delay whatever the list holds.
 constexpr int retryBudgetPerRunMs = 10000;
 constexpr int retryPauseMs = 250;
@@ -82,13 +84,25 @@ std::string operationKey(int index, std::string_view suffix) {
     return key;
 }
 
+// The record that each attempt at operation attemptIndex is marked in, or null.
+ProgressRecorder* attemptRecorder = nullptr;
+int attemptIndex = 0;
+
 // Repeats attempt until it returns 0, pausing after each failure and reporting it by its number
 // (counted per operation); each failure takes one pause from the budget of the whole run.
 // False when the budget is spent.
 template <typename Attempt, typename ReportRetry>
 bool retryWithinBudget(int& retryBudgetMs, Attempt attempt, ReportRetry reportRetry) {
     int attemptNumber = 0;
-    while (attempt() != 0) {
+    for (;;) {
+        // Marked only around a real attempt: a resumed run takes a marked operation for one
+        // that may have emptied directories, which a refused, missing or failed one never did.
+        if (attemptRecorder != nullptr)
+            attemptRecorder->recordCarryingOut(attemptIndex);
+        if (attempt() == 0)
+            return true;
+        if (attemptRecorder != nullptr)
+            attemptRecorder->recordNotCarriedOut(attemptIndex);
         platform::systemCalls().sleepMilliseconds(retryPauseMs);
         retryBudgetMs -= retryPauseMs;
         ++attemptNumber;
@@ -96,7 +110,6 @@ bool retryWithinBudget(int& retryBudgetMs, Attempt attempt, ReportRetry reportRe
         if (retryBudgetMs < 0)
             return false;
     }
-    return true;
 }
 
 bool deleteWithRetries(const std::string& path, int& retryBudgetMs) {
@@ -166,6 +179,21 @@ bool resolvesOutside(const std::string& path) {
     return outside;
 }
 
+// Whether path, spelt as the system compares names, is one of the files that keep the list
+// and its progress: acting on them would undo the list's own bookkeeping.
+bool namesOwnFile(const std::string& path) {
+    const char separator = platform::directorySeparator();
+    std::string name = comparableDirectory(path, separator);
+    // Windows drops trailing dots and spaces from a name.
+    if (separator == '\\')
+        while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+            name.pop_back();
+    for (const char* own : {listFileName, progressFileName, progressTemporaryFileName})
+        if (name == comparableDirectory(own, separator))
+            return true;
+    return false;
+}
+
 // Why an operation must not be carried out at all, or null. Only deletions and renames act on
 // files, so only they are refused.
 const char* refusalReason(const std::string& path) {
@@ -178,6 +206,8 @@ const char* refusalReason(const std::string& path) {
         return "it names a device";
     if (resolvesOutside(path))
         return "it leads outside the launcher directory";
+    if (namesOwnFile(path))
+        return "it is a file of the launcher itself";
     return nullptr;
 }
 
@@ -304,7 +334,15 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
     // Recorded before the first operation too, so that a start after a run stopped anywhere
     // knows that it resumes; a list with nothing left to do needs no record.
     std::optional<ProgressRecorder> progress;
-    if (loadedList && firstPending < count) {
+    // A list that changed while it was read can't be told from one written later, so no record
+    // can be bound to it: it is held back like one whose record can't be written.
+    if (!loadedList) {
+        const std::string message = "Cannot record the progress of the deferred operations in '" +
+                                    progressPath + "'. They are left for the next start.";
+        platform::writeOutput(message + '\n');
+        return {false, message};
+    }
+    if (firstPending < count) {
         const std::optional<int> recordedCount =
             recorded ? std::optional<int>(firstPending) : std::nullopt;
         progress.emplace(progressPath, *loadedList, recordedCount, firstPending);
@@ -327,18 +365,30 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
             return found != moveInto.end() && found->second > current;
         });
 
+    // Past a bounded number of Skip lines for undescribed indices, the run goes straight to
+    // the next described one: a damaged size with one key near its end would otherwise walk
+    // two thousand million indices.
+    const std::vector<int> described = describedIndices(count, deferredOps);
+    int undescribedLeft = undescribedIndicesWalked;
     std::vector<std::string> changedDirectories;
     std::string boxText;
     for (int index = firstPending; index < count; ++index) {
+        if (!std::binary_search(described.begin(), described.end(), index) &&
+            undescribedLeft-- <= 0) {
+            const auto next = std::lower_bound(described.begin(), described.end(), index);
+            index = next == described.end() ? count : *next;
+            if (progress)
+                progress->recordFinished(index);
+            if (index == count)
+                break;
+        }
         current = index;
-        if (progress)
-            progress->recordCarryingOut(index);
+        attemptRecorder = progress ? &*progress : nullptr;
+        attemptIndex = index;
         changedDirectories.clear();
         if (!carryOut(index, retryBudgetMs, firstWasBegun && index == firstPending,
                       changedDirectories, boxText)) {
-            // Given up: the next start must not take the operation for one cut off midway.
-            if (progress)
-                progress->recordNotCarriedOut(index);
+            attemptRecorder = nullptr;
             keepDirectories(nullptr);
             // The list and its progress record stay in place for the next start.
             return {true, boxText};
@@ -352,10 +402,18 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
             progress->recordFinished(index + 1);
         }
     }
+    attemptRecorder = nullptr;
     keepDirectories(nullptr);
     if (progress)
         progress->close();
 
+    // A list that an updater put in place during the run is another list: it stays for the
+    // next start, and the record, bound to this one, goes.
+    PropertyMap reread;
+    if (loadList(listPath, reread) != loadedList) {
+        platform::systemCalls().removeFile(progressPath.c_str());
+        return {};
+    }
     // A list that can't be deleted runs again at the next start; its record, kept, then lets
     // none of its operations be repeated.
     if (platform::systemCalls().removeFile(listPath.c_str()) == 0)

@@ -24,7 +24,9 @@ struct DeferredRunEnd {
 // a shared budget, emptied directories removed, then the list file deleted. When an operation
 // fails for good, the list stays in place and the end says so; progress kept beside it
 // (deferred_operations.progress) lets the next start with the same list go on after the
-// operations already finished. A list whose progress can't be recorded is not carried out.
+// operations already finished. A list whose progress can't be recorded, or that was not
+// identified, is not carried out. The list's own files are never acted on, and a list put in
+// place during the run stays for the next start.
 DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedList);
 
 // Shows the box of end, if any, then ends the process with exit status 1 if the run gave up.

@@ -1,5 +1,6 @@
 #include "deferred/operation_count.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -42,6 +43,20 @@ int boundedOperationCount(int count, const PropertyMap& list) {
     }
     const std::int64_t limit = highest + 1 + undescribedIndicesWalked;
     return count < limit ? count : static_cast<int>(limit);
+}
+
+std::vector<int> describedIndices(int count, const PropertyMap& list) {
+    constexpr std::string_view prefix = "operation.";
+    std::vector<int> indices;
+    for (auto it = list.lower_bound(prefix); it != list.end() && it->first.starts_with(prefix);
+         ++it) {
+        const std::int64_t index = describedIndex(it->first);
+        if (index >= 0 && index < count)
+            indices.push_back(static_cast<int>(index));
+    }
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    return indices;
 }
 
 }  // namespace launcher

@@ -1,18 +1,22 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "config/property_map.h"
 
 namespace launcher {
 
-// How many undescribed indices past the last described operation are still walked (and
-// reported by their Skip lines).
+// How many undescribed indices a run still walks (and reports by their Skip lines); past them,
+// a run goes straight from one described index to the next.
 constexpr int undescribedIndicesWalked = 1000;
 
 // The count bounded to the indices the list can mean: every index up to the highest one below
 // count that any "operation." key names, and undescribedIndicesWalked more. A damaged "size" far
 // beyond the list would otherwise keep every start busy printing Skip lines for hours.
 int boundedOperationCount(int count, const PropertyMap& list);
+
+// The indices below count that an "operation." key of list names, in ascending order.
+std::vector<int> describedIndices(int count, const PropertyMap& list);
 
 }  // namespace launcher

@@ -75,17 +75,17 @@ struct FileStatus {
 // Size and last modification time of the file at path, or nothing when it can't be read.
 std::optional<FileStatus> fileStatus(const std::string& path);
 
-// An exclusive lock on a file, held by one process at a time and released by the system when
-// the process ends, however it ends: a file left behind holds no lock. The lock is not passed
-// on to programs the process starts.
-struct FileLock;
+// The exclusion of one installation directory: held by one process at a time and released by
+// the system when the process ends, however it ends. It needs no file (nothing is left behind
+// and nothing can be put in its place) and is not passed on to programs the process starts.
+struct DirectoryLock;
 
-// Waits until this process holds the lock on the file at path, which is created when missing.
-// Null, at once, when the file can neither be opened nor locked.
-FileLock* lockFile(const std::string& path);
+// Waits until this process holds the exclusion of the directory dir. Null, at once, when it
+// can't be had at all.
+DirectoryLock* lockDirectory(const std::string& dir);
 
-// Releases the lock and closes the file, which stays. Accepts null.
-void unlockFile(FileLock* lock);
+// Releases the exclusion. Accepts null.
+void unlockDirectory(DirectoryLock* lock);
 
 // The bytes of an existing file mapped into memory for reading and writing. What is stored in
 // them reaches the file through the system's cache without a call per store, and stays there

@@ -134,12 +134,16 @@ TEST_F(DeferredUnderWine, ForwardSlashPathsLeaveTheirDirectories) {
 }
 
 // Two starts at once: one carries the list out, the other waits for it and then finds no list.
+// No lock file is made, and none put in the way (a directory) lets the two run at once.
 TEST_F(DeferredUnderWine, TwoStartsAtOnceCarryOutTheListOnce) {
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         WineInstallation installation(setup());
         installStubClient(installation);
         testing_support::layOutPairedUpdate(installation.root(), 300);
+        const std::filesystem::path lockFile = installation.path("deferred_operations.lock");
+        if (round == 1)
+            std::filesystem::create_directory(lockFile);
         const auto run = testing_support::runTwiceAtOnce(
             {setup().wine, installation.path("launcher.exe").string()},
             stubRun(installation).environment);
@@ -149,6 +153,9 @@ TEST_F(DeferredUnderWine, TwoStartsAtOnceCarryOutTheListOnce) {
         EXPECT_EQ(std::count(lines.begin(), lines.end(), "Size operation not found."), 1);
         EXPECT_EQ(run.out.find("Skip "), std::string::npos);
         EXPECT_EQ(testing_support::pairedUpdateLeftovers(installation.root(), 300), 0);
+        if (round != 1) {
+            EXPECT_FALSE(std::filesystem::exists(lockFile));
+        }
     }
 }
 

@@ -143,19 +143,27 @@ std::optional<FileStatus> fileStatus(const std::string& path) {
                           info.st_mtim.tv_nsec};
 }
 
-struct FileLock {
+struct DirectoryLock {
     int descriptor;
 };
 
-FileLock* lockFile(const std::string& path) {
-    // A lock file that this user may not write still locks through a descriptor for reading.
-    int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (descriptor < 0)
-        descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+DirectoryLock* lockDirectory(const std::string& dir) {
+    // The directory itself is locked (Linux allows flock on a directory's descriptor): no lock
+    // file, so nothing is left behind, nothing can be put in its place and no link is followed.
+    int descriptor = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
         return nullptr;
+    // Where a standard stream was closed, the descriptor would take its number, and a later
+    // opening of that stream would release the lock by closing it.
+    if (descriptor <= STDERR_FILENO) {
+        const int high = ::fcntl(descriptor, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        ::close(descriptor);
+        if (high < 0)
+            return nullptr;
+        descriptor = high;
+    }
     // flock, not fcntl: its lock belongs to this descriptor alone, so no other opening of the
-    // file in this process can release it by closing.
+    // directory in this process can release it by closing.
     int locked = 0;
     while ((locked = ::flock(descriptor, LOCK_EX)) != 0 && errno == EINTR) {
     }
@@ -163,10 +171,10 @@ FileLock* lockFile(const std::string& path) {
         ::close(descriptor);
         return nullptr;
     }
-    return new FileLock{descriptor};
+    return new DirectoryLock{descriptor};
 }
 
-void unlockFile(FileLock* lock) {
+void unlockDirectory(DirectoryLock* lock) {
     if (lock == nullptr)
         return;
     ::close(lock->descriptor);  // releases the lock

@@ -7,8 +7,10 @@
 #include <io.h>
 #include <share.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/files_and_directories.h"
 #include "platform/win/win_internal.h"
@@ -162,44 +164,70 @@ std::optional<FileStatus> fileStatus(const std::string& path) {
                                                         data.ftLastWriteTime.dwLowDateTime))};
 }
 
-struct FileLock {
-    HANDLE file;
+struct DirectoryLock {
+    HANDLE mutex;
 };
 
 namespace {
 
-constexpr DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-// The first byte is the lock; nobody reads the file, so what the lock covers matters to no one.
-constexpr DWORD lockedBytes = 1;
+// A named mutex created, or opened, under name; null when refused.
+HANDLE createNamedMutex(const std::wstring& name) {
+    // No security attributes: the handle is not inherited by processes started later.
+    return CreateMutexW(nullptr, FALSE, name.c_str());
+}
 
 }  // namespace
 
-FileLock* lockFile(const std::string& path) {
-    // No security attributes: the handle is not inherited by processes started later. A lock
-    // file that this user may not write still locks through a handle for reading.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        file = CreateFileA(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+DirectoryLock* lockDirectory(const std::string& dir) {
+    // A named mutex, not a lock file: nothing is left behind, nothing (a directory, a file held
+    // by a scanner) can be put in its place. Its name comes from the full path in upper case,
+    // as the system compares names, so every spelling of the directory meets the same one.
+    std::wstring path = win::widePathForLongNames(dir);
+    if (path.empty())
         return nullptr;
-    OVERLAPPED start{};
-    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, lockedBytes, 0, &start)) {
-        CloseHandle(file);
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed != 0) {
+        std::wstring full(needed, L'\0');
+        const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+        if (length != 0 && length < needed)
+            path.assign(full.data(), length);
+    }
+    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/'))
+        path.pop_back();
+    if (path.empty())
+        return nullptr;
+    CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const wchar_t c : path) {
+        hash ^= static_cast<std::uint16_t>(c);
+        hash *= 0x100000001b3ULL;
+    }
+    wchar_t hex[17];
+    for (int i = 15; i >= 0; --i, hash >>= 4)
+        hex[i] = L"0123456789abcdef"[hash & 0xf];
+    hex[16] = L'\0';
+    const std::wstring name = std::wstring(L"deferred-operations-") + hex;
+    // Global, so that the starts of every session meet; where that is refused (no right to
+    // create global objects), at least those of this session.
+    HANDLE mutex = createNamedMutex(L"Global\\" + name);
+    if (mutex == nullptr)
+        mutex = createNamedMutex(L"Local\\" + name);
+    if (mutex == nullptr)
+        return nullptr;
+    // Abandoned by a process that ended while holding it: the mutex is ours all the same.
+    const DWORD waited = WaitForSingleObject(mutex, INFINITE);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        CloseHandle(mutex);
         return nullptr;
     }
-    return new FileLock{file};
+    return new DirectoryLock{mutex};
 }
 
-void unlockFile(FileLock* lock) {
+void unlockDirectory(DirectoryLock* lock) {
     if (lock == nullptr)
         return;
-    // Released explicitly: the system frees the locks of a closed handle only in its own time.
-    OVERLAPPED start{};
-    UnlockFileEx(lock->file, 0, lockedBytes, 0, &start);
-    CloseHandle(lock->file);
+    ReleaseMutex(lock->mutex);
+    CloseHandle(lock->mutex);
     delete lock;
 }
 

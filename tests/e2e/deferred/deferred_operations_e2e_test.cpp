@@ -2,6 +2,7 @@
 // installation.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 #include <utility>
 #include <vector>
@@ -155,12 +156,16 @@ TEST(DeferredRecovery, GivesUpAfterTheBudgetAndResumesAtTheNextStart) {
 }
 
 // A double-click that seems to do nothing, then another: one start carries the list out, the
-// other waits for it and then finds no list.
+// other waits for it and then finds no list. No lock file is made, and none put in the way (a
+// link that leads nowhere) lets the two run at once.
 TEST(DeferredLaunch, TwoStartsAtOnceCarryOutTheListOnce) {
     for (int round = 0; round < 5; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const Installation install;
         testing_support::layOutPairedUpdate(install.root(), 300);
+        const std::filesystem::path lockFile = install.path("deferred_operations.lock");
+        if (round % 2 == 1)
+            std::filesystem::create_symlink("missing/lock", lockFile);
         std::string out = testing_support::runTwiceAtOnce({install.launcherPath()}, {}).out;
 
         const std::string noList = "Size operation not found.\n";
@@ -170,6 +175,9 @@ TEST(DeferredLaunch, TwoStartsAtOnceCarryOutTheListOnce) {
             holdsDeferredMessage(at == std::string::npos ? out : out.erase(at, noList.size())))
             << out;
         EXPECT_EQ(testing_support::pairedUpdateLeftovers(install.root(), 300), 0);
+        if (round % 2 == 0) {
+            EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(lockFile)));
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -91,6 +92,9 @@ class DeferredRun : public ::testing::Test {
         launcher::finishDeferredRun(launcher::runDeferredOperations(loadedList_));
         return ::testing::internal::GetCapturedStdout();
     }
+
+    const std::optional<launcher::ListIdentity>& loadedList() const { return loadedList_; }
+    void forgetListIdentity() const { loadedList_.reset(); }
 
   private:
     mutable std::optional<launcher::ListIdentity> loadedList_;
@@ -236,6 +240,50 @@ TEST_F(DeferredRun, HugeSizeEndsAfterTheUndescribedIndicesAndDeletesTheList) {
     EXPECT_EQ(output, skips);
     EXPECT_FALSE(fs::exists(at("a.jar")));
     EXPECT_FALSE(fs::exists(at("deferred_operations")));
+
+    // One key far out: its operation is kept, the indices before it are passed over silently
+    // once the Skip lines are spent.
+    platform::systemCalls().syncMappedFile = [](platform::MappedFile*) { return 0; };
+    create({"far.jar"});
+    writeList("size=2147483647\noperation.100000=delete\noperation.100000.file=far.jar\n");
+    EXPECT_EQ(run(), skips);
+    EXPECT_FALSE(fs::exists(at("far.jar")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations")));
+}
+
+// The list's own files are never acted on, and a list put in place during the run (by an
+// updater that renamed a new one over it) stays for the next start.
+TEST_F(DeferredRun, ListLeavesItsOwnFilesAndAListPutInPlaceDuringTheRun) {
+    create({"a.jar", "b.jar"});
+    writeList(
+        "size=4\noperation.0=delete\noperation.0.file=./deferred_operations\n"
+        "operation.1=rename\noperation.1.file=a.jar\noperation.1.destination=deferred_operations\n"
+        "operation.2=delete\noperation.2.file=lib/../deferred_operations.progress.tmp\n"
+        "operation.3=rename\noperation.3.file=deferred_operations.progress\n"
+        "operation.3.destination=b.jar\n");
+    EXPECT_EQ(run(),
+              "Refuse delete file './deferred_operations' - it is a file of the launcher itself\n"
+              "Refuse rename file 'a.jar' to 'deferred_operations' - it is a file of the launcher "
+              "itself\n"
+              "Refuse delete file 'lib/../deferred_operations.progress.tmp' - it is a file of the "
+              "launcher itself\n"
+              "Refuse rename file 'deferred_operations.progress' to 'b.jar' - it is a file of the "
+              "launcher itself\n");
+    EXPECT_EQ(readFile(at("a.jar")), "x");
+    EXPECT_EQ(readFile(at("b.jar")), "x");
+    EXPECT_FALSE(fs::exists(at("deferred_operations")));
+
+    create({"c.jar"});
+    writeList("size=1\noperation.0=delete\noperation.0.file=c.jar\n");
+    platform::systemCalls().removeFile = [](const char* path) {
+        if (fs::path(path).filename() == "c.jar")
+            writeFile(launcher::exeDir + "deferred_operations", "size=0\n");
+        return platform::realSystemCalls().removeFile(path);
+    };
+    EXPECT_EQ(run(), "");
+    EXPECT_FALSE(fs::exists(at("c.jar")));
+    EXPECT_EQ(readFile(at("deferred_operations")), "size=0\n");
+    EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
 }
 
 }  // namespace
@@ -265,17 +313,48 @@ TEST_F(DeferredRun, ResumedRunRemovesTheDirectoriesItsFirstOperationLeftEmpty) {
     EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
 }
 
-// A run that gave up on an operation never carried it out: after the path is removed by hand,
-// the next start leaves alone the directories that the list never emptied.
-TEST_F(DeferredRun, RunAfterGivingUpLeavesTheDirectoriesOfTheFailedOperationAlone) {
-    create({"plugins/empty/f/x"});
-    writeList("size=1\noperation.0=delete\noperation.0.file=plugins/empty/f\n");
-    runGivingUp("");
-    fs::remove_all(at("plugins/empty/f"));
+// A run that gave up on an operation, or was stopped before it removed anything, never carried
+// it out: after the path is removed by hand, the next start leaves alone the directories that
+// the list never emptied.
+TEST_F(DeferredRun, RunAfterAnUnfinishedAttemptLeavesTheDirectoriesOfItsOperationAlone) {
+    const std::string list = "size=1\noperation.0=delete\noperation.0.file=plugins/empty/f\n";
+    const auto expectDirectoryKept = [&](const char* ending) {
+        fs::remove_all(at("plugins/empty/f"));
+        EXPECT_EQ(run(), "Skip delete file 'plugins/empty/f' - it doesn't exist\n") << ending;
+        EXPECT_TRUE(fs::is_directory(at("plugins/empty"))) << ending;
+        EXPECT_FALSE(fs::exists(at("deferred_operations"))) << ending;
+    };
 
-    EXPECT_EQ(run(), "Skip delete file 'plugins/empty/f' - it doesn't exist\n");
-    EXPECT_TRUE(fs::is_directory(at("plugins/empty")));
-    EXPECT_FALSE(fs::exists(at("deferred_operations")));
+    create({"plugins/empty/f/x"});
+    writeList(list);
+    runGivingUp("");
+    expectDirectoryKept("given up");
+
+    // Killed during the pause between two attempts (Ctrl+C on the retry lines).
+    create({"plugins/empty/f/x"});
+    writeList(list);
+    duringPause = [](int pause) {
+        if (pause == 2)
+            std::raise(SIGKILL);
+    };
+    EXPECT_EXIT(launcher::runDeferredOperations(loadedList()), ::testing::KilledBySignal(SIGKILL),
+                "");
+    duringPause = nullptr;
+    expectDirectoryKept("killed between attempts");
+
+    // Killed while looking whether the path exists.
+    fs::create_directories(at("plugins/empty"));
+    writeList(list);
+    EXPECT_EXIT(
+        {
+            platform::systemCalls().pathExists = [](const char*) -> bool {
+                std::raise(SIGKILL);
+                return false;
+            };
+            launcher::runDeferredOperations(loadedList());
+        },
+        ::testing::KilledBySignal(SIGKILL), "");
+    expectDirectoryKept("killed while looking");
 }
 
 // What a power cut must find on the disk: the record, its name in the directory, before the
@@ -326,6 +405,16 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
     EXPECT_TRUE(fs::exists(at("a.jar")));
     EXPECT_TRUE(fs::exists(at("deferred_operations")));
     EXPECT_FALSE(fs::exists(at("deferred_operations.progress.tmp")));
+
+    // Nor is one that changed while it was read: nothing tells it from a list written later.
+    fs::remove(at("deferred_operations.progress"));
+    forgetListIdentity();
+    EXPECT_EQ(run(), "Cannot record the progress of the deferred operations in '" +
+                         at("deferred_operations.progress").string() +
+                         "'. They are left for the next start.\n");
+    EXPECT_TRUE(fs::exists(at("a.jar")));
+    EXPECT_TRUE(fs::exists(at("deferred_operations")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
 }
 
 TEST_F(DeferredRun, RecordWithoutItsListIsRemoved) {
