@@ -304,6 +304,21 @@ std::map<std::string, int> lastMoveInto(int count) {
     return last;
 }
 
+// What one run shares with the attempts and removals it makes. Reset when the run ends,
+// however it ends (an exception out of a pause included), so that nothing outlives the run
+// it points into.
+struct RunScope {
+    RunScope() = default;
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+    ~RunScope() {
+        kept = nullptr;
+        attemptRecorder = nullptr;
+        resolvedLauncherDirectory.reset();
+        outsideByDirectory.clear();
+    }
+};
+
 }  // namespace
 
 std::optional<ListIdentity> loadDeferredOperations() {
@@ -317,6 +332,7 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
         platform::systemCalls().removeFile((exeDir + progressFileName).c_str());
         return {};
     }
+    const RunScope scope;
     int retryBudgetMs = retryBudgetPerRunMs;
     resolvedLauncherDirectory.reset();
     outsideByDirectory.clear();
