@@ -69,12 +69,15 @@ class Tracee {
                 variables.emplace_back(*variable);
         }
         std::vector<char*> environment;
+        environment.reserve(variables.size() + 1);
         for (std::string& variable : variables)
             environment.push_back(variable.data());
         environment.push_back(nullptr);
 
+        // NOLINTNEXTLINE(clang-analyzer-security.insecureAPI.vfork): chosen, see above
         const pid_t pid = ::vfork();
         if (pid == 0)
+            // NOLINTNEXTLINE(clang-analyzer-unix.Vfork): runChild ends in exec or _exit
             runChild(program.program.c_str(), program.workingDirectory.c_str(), argv.data(),
                      environment.data(), filter);
         if (pid < 0)
