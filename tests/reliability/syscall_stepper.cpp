@@ -74,13 +74,12 @@ class Tracee {
             environment.push_back(variable.data());
         environment.push_back(nullptr);
 
-        // The child only sets up tracing and its filter, then execs or _exits.
-        // NOLINTBEGIN(clang-analyzer-security.insecureAPI.vfork,clang-analyzer-unix.Vfork)
+        // NOLINTNEXTLINE(clang-analyzer-security.insecureAPI.vfork): chosen, see above
         const pid_t pid = ::vfork();
         if (pid == 0)
+            // NOLINTNEXTLINE(clang-analyzer-unix.Vfork): runChild ends in exec or _exit
             runChild(program.program.c_str(), program.workingDirectory.c_str(), argv.data(),
                      environment.data(), filter);
-        // NOLINTEND(clang-analyzer-security.insecureAPI.vfork,clang-analyzer-unix.Vfork)
         if (pid < 0)
             return;
         pid_ = pid;
