@@ -87,6 +87,12 @@ jobjectArray JNICALL newObjectArray(JNIEnv*, jsize, jclass, jobject) {
 }
 void JNICALL setObjectArrayElement(JNIEnv*, jobjectArray, jsize, jobject) {}
 
+void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
+
+jint JNICALL detachCurrentThread(JavaVM*) {
+    return JNI_OK;
+}
+
 jint JNICALL destroyJavaVM(JavaVM*) {
     marks.destroyed = now();
     return JNI_OK;
@@ -158,6 +164,8 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     nativeInterface.NewString = newString;
     nativeInterface.NewObjectArray = newObjectArray;
     nativeInterface.SetObjectArrayElement = setObjectArrayElement;
+    nativeInterface.DeleteLocalRef = deleteLocalRef;
+    invokeInterface.DetachCurrentThread = detachCurrentThread;
     invokeInterface.DestroyJavaVM = destroyJavaVM;
     environment.functions = &nativeInterface;
     virtualMachine.functions = &invokeInterface;
