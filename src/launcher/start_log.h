@@ -6,7 +6,7 @@
 namespace launcher {
 
 // Past this size at a start, the log keeps only its newer half.
-constexpr long startLogLimit = 256 * 1024;
+constexpr long startLogLimit = 256L * 1024;
 
 // For a start whose standard output leads nowhere (a start from the desktop): sends the
 // launcher's own lines to launcher.log in directory from now on, after a line that marks this

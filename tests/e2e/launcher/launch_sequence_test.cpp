@@ -87,7 +87,7 @@ TEST(LaunchSequence, StartWithoutStandardOutputCutsItsLogOrBearsAnUnwritableOne)
     Installation installation;
     writeProbeInstallation(installation.root());
     std::string old;
-    while (old.size() <= 300 * 1024)
+    while (old.size() <= std::size_t{300} * 1024)
         old += "old line " + std::to_string(old.size()) + "\n";
     installation.write("launcher.log", old);
     ProcessOptions options = installation.launchOptions();
@@ -96,7 +96,7 @@ TEST(LaunchSequence, StartWithoutStandardOutputCutsItsLogOrBearsAnUnwritableOne)
     EXPECT_EQ(logged.exitCode, 2);
     const std::string log = installation.read("launcher.log");
     const std::size_t start = log.find("--- ");
-    ASSERT_TRUE(start > 100 * 1024 && start <= 128 * 1024) << start;
+    ASSERT_TRUE(start > std::size_t{100} * 1024 && start <= std::size_t{128} * 1024) << start;
     EXPECT_EQ(old.substr(old.size() - start - 1), "\n" + log.substr(0, start));
     EXPECT_NE(log.find("\nclasspath: lib/probe.jar\nCannot load JVM library", start), log.npos);
     // The next start line begins a line of its own after the message without a line end.
