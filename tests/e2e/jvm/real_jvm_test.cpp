@@ -131,7 +131,7 @@ TEST(RealJvm, AMainThatThrowsShowsTheStackTraceAndExits5) {
     EXPECT_FALSE(contains(result.err, "Error: ")) << describe(result);
 }
 
-// Where the specification is silent, the client meets what the JDK's own launcher gives it.
+// Where the launcher has no rule of its own, the client meets what the JDK's own launcher gives it.
 class HostedLikeJava : public ::testing::Test {
   protected:
     HostedLikeJava() { jvm_e2e::installClientForRealJvm(installation, "e2e/LikeJava"); }
