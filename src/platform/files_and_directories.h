@@ -75,6 +75,20 @@ struct FileStatus {
 // Size and last modification time of the file at path, or nothing when it can't be read.
 std::optional<FileStatus> fileStatus(const std::string& path);
 
+// What the file system knows a file by, whatever path reaches it: on POSIX the device and the
+// inode, on Windows the volume serial number and the file index. Two paths name the same file
+// exactly when their identities are equal (8.3 aliases, links, case and drive letters alike).
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of what is at path, a link at its end itself (never what it leads to); nothing
+// when nothing is there or it can't be read.
+std::optional<FileIdentity> fileIdentity(const std::string& path);
+
 // The exclusion of one installation directory: held by one process at a time and released by
 // the system when the process ends, however it ends. It needs no file (nothing is left behind
 // and nothing can be put in its place) and is not passed on to programs the process starts.

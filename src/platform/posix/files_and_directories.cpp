@@ -143,6 +143,14 @@ std::optional<FileStatus> fileStatus(const std::string& path) {
                           info.st_mtim.tv_nsec};
 }
 
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino)};
+}
+
 struct DirectoryLock {
     int descriptor;
 };

@@ -164,6 +164,26 @@ std::optional<FileStatus> fileStatus(const std::string& path) {
                                                         data.ftLastWriteTime.dwLowDateTime))};
 }
 
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    const std::wstring widePath = win::widePathForLongNames(path);
+    if (widePath.empty())
+        return std::nullopt;
+    // No access asked: only the attributes are read, whoever holds the file and however.
+    HANDLE handle = CreateFileW(
+        widePath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool read = GetFileInformationByHandle(handle, &information);
+    CloseHandle(handle);
+    if (!read)
+        return std::nullopt;
+    return FileIdentity{
+        information.dwVolumeSerialNumber,
+        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
 struct DirectoryLock {
     HANDLE mutex;
 };
