@@ -10,7 +10,7 @@
 
 namespace launcher {
 
-std::optional<std::string> loadJvmLibrary() {
+StepResult loadJvmLibrary() {
     const std::string binPath = getProperty(launchProps, "jvm.bin.path");
     const std::string dllPath = getProperty(launchProps, "jvm.dll.path");
 
@@ -23,11 +23,11 @@ std::optional<std::string> loadJvmLibrary() {
             platform::findSymbol(jvmLibrary, "JNI_CreateJavaVM"));
     }
     if (createJavaVMEntry == nullptr)
-        return "Failed to load VM DLL " + dllPath;
-    return std::nullopt;
+        return StepResult::failed("Failed to load VM DLL " + dllPath);
+    return StepResult::done();
 }
 
-std::optional<std::string> createJvm() {
+StepResult createJvm() {
     JavaVMInitArgs args;
     args.version = JNI_VERSION_1_2;
     args.nOptions = vmOptionCount;
@@ -39,9 +39,10 @@ std::optional<std::string> createJvm() {
     releaseVmOptions();
     if (result != JNI_OK) {
         platform::ignoreBrokenPipes();
-        return "Failed to create VM: error code " + std::to_string(result) + ".\n";
+        return StepResult::failed("Failed to create VM: error code " + std::to_string(result) +
+                                  ".\n");
     }
-    return std::nullopt;
+    return StepResult::done();
 }
 
 void detachMainThread() {

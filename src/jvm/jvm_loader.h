@@ -1,18 +1,33 @@
 #pragma once
 
-#include <optional>
 #include <string>
+#include <utility>
 
 namespace launcher {
 
+// What a hosting step gives back: done, or failed with the text of the box that says why, for
+// the launch sequence to show.
+class [[nodiscard]] StepResult {
+  public:
+    static StepResult done() { return StepResult(false, {}); }
+    static StepResult failed(std::string boxText) { return StepResult(true, std::move(boxText)); }
+
+    bool failed() const { return failed_; }
+    const std::string& boxText() const { return boxText_; }
+
+  private:
+    StepResult(bool failed, std::string boxText) : failed_(failed), boxText_(std::move(boxText)) {}
+
+    bool failed_;
+    std::string boxText_;
+};
+
 // Loads the library named by jvm.dll.path with jvm.bin.path as the current directory and finds
-// its JNI_CreateJavaVM. When either fails: the text of the box that says why, for the launch
-// sequence to show.
-std::optional<std::string> loadJvmLibrary();
+// its JNI_CreateJavaVM.
+StepResult loadJvmLibrary();
 
 // Creates the virtual machine from vmOptions and releases the options whatever the result.
-// When creation fails: the text of the box that says why, for the launch sequence to show.
-std::optional<std::string> createJvm();
+StepResult createJvm();
 
 // Detaches the thread that created the virtual machine, as the JDK's own launcher does once
 // main is over: the Java thread "main" ends (whatever joins it goes on), and an exception

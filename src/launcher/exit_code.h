@@ -7,6 +7,8 @@ enum class ExitCode : int {
     success = 0,
     // The JVM options could not be built; a deferred operation or the class path build gave up.
     optionsNotBuilt = 1,
+    // The installation folder's name can't be used by the launcher's file calls.
+    folderUnusable = 1,
     libraryNotLoaded = 2,
     creationFailed = 3,
     mainNotFound = 4,

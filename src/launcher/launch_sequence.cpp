@@ -49,7 +49,7 @@ int runLaunch(void* instance) {
     const bool outputHasDestination = platform::standardOutputHasDestination();
     if (!initExePaths()) {
         platform::reopenStandardStreamsOnConsole();
-        return fail(ExitCode::optionsNotBuilt, unwritableFolderMessage);
+        return fail(ExitCode::folderUnusable, unwritableFolderMessage);
     }
     platform::setCurrentDirectory(exeDir);
     if (!outputHasDestination) {
@@ -66,12 +66,12 @@ int runLaunch(void* instance) {
 
     if (!buildJvmOptions())
         return fail(ExitCode::optionsNotBuilt, "Cannot load JVM options");
-    if (const std::optional<std::string> why = loadJvmLibrary()) {
-        showStepBox(*why);
+    if (const StepResult library = loadJvmLibrary(); library.failed()) {
+        showStepBox(library.boxText());
         return fail(ExitCode::libraryNotLoaded, "Cannot load JVM library");
     }
-    if (const std::optional<std::string> why = createJvm()) {
-        showStepBox(*why);
+    if (const StepResult creation = createJvm(); creation.failed()) {
+        showStepBox(creation.boxText());
         return fail(ExitCode::creationFailed, "Cannot create JVM");
     }
     const MainInvocation invocation = invokeMainClass();
