@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -120,6 +121,37 @@ class WindowsExecutable : public ::testing::Test {
         return {};
     }
 
+    // The text values of the version resource by name: a tree of blocks, each a length, a
+    // value length, a type (1: text), a NUL-terminated UTF-16 key, its value and its children,
+    // the parts aligned to 4 bytes.
+    static void versionStrings(const std::string& block, std::size_t at, std::size_t end,
+                               std::map<std::u16string, std::u16string>& strings) {
+        auto unitAt = [&](std::size_t offset) {
+            return static_cast<char16_t>(static_cast<unsigned char>(block[offset]) |
+                                         static_cast<unsigned char>(block[offset + 1]) << 8);
+        };
+        auto align = [](std::size_t offset) { return (offset + 3) & ~std::size_t{3}; };
+        while (at + 6 <= end) {
+            const std::size_t length = unitAt(at), valueLength = unitAt(at + 2);
+            if (length < 6 || at + length > end)
+                return;
+            std::u16string key;
+            std::size_t position = at + 6;
+            for (; position + 2 <= at + length && unitAt(position) != 0; position += 2)
+                key += unitAt(position);
+            position = align(position + 2);
+            if (unitAt(at + 4) == 1 && valueLength > 0) {
+                std::u16string value;
+                for (std::size_t i = 0; i + 1 < valueLength; ++i)
+                    value += unitAt(position + 2 * i);
+                strings[key] = value;
+            } else {
+                versionStrings(block, align(position + valueLength), at + length, strings);
+            }
+            at = align(at + length);
+        }
+    }
+
     std::string exe_;
     std::string objdump_;
     std::string privateHeaders_;
@@ -159,11 +191,52 @@ TEST_F(WindowsExecutable, HoldsIconGroup107) {
     EXPECT_GE(group[4], 1) << "at least one image";
 }
 
-TEST_F(WindowsExecutable, ManifestAsksToRunAsInvoker) {
+TEST_F(WindowsExecutable, ManifestDeclaresWhatTheJdksJavaExeDeclares) {
     const auto manifest = findLeaf(24, 1);
     ASSERT_TRUE(manifest.has_value());
     const std::string text = leafBytes(*manifest);
-    EXPECT_NE(text.find(R"(requestedExecutionLevel level="asInvoker")"), std::string::npos) << text;
+    for (const char* declaration : {
+             R"(requestedExecutionLevel level="asInvoker")",
+             "<dpiAware>true/pm</dpiAware>",
+             "<dpiAwareness>PerMonitorV2, PerMonitor</dpiAwareness>",
+             R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")",
+             "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+             "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+             "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+         }) {
+        EXPECT_NE(text.find(declaration), std::string::npos) << declaration;
+    }
+}
+
+TEST_F(WindowsExecutable, VersionResourceCarriesTheVendorsFields) {
+    const auto version = findLeaf(16, 1);
+    ASSERT_TRUE(version.has_value());
+    EXPECT_EQ(version->language, 1033u);
+    const std::string block = leafBytes(*version);
+    // The fixed part follows the key "VS_VERSION_INFO": its signature, then the file version.
+    const std::size_t fixed = block.find(std::string("\xbd\x04\xef\xfe", 4));
+    ASSERT_NE(fixed, std::string::npos);
+    const unsigned char* numbers = reinterpret_cast<const unsigned char*>(block.data() + fixed + 8);
+    auto half = [&](std::size_t at) { return unsigned{numbers[at]} | unsigned{numbers[at + 1]} << 8; };
+    const std::string fileVersion = std::to_string(half(2)) + "." + std::to_string(half(0)) + "." +
+                                    std::to_string(half(6)) + "." + std::to_string(half(4));
+    EXPECT_EQ(fileVersion.rfind(LAUNCHER_FILE_VERSION_TEXT, 0), 0u) << fileVersion;
+
+    std::map<std::u16string, std::u16string> strings;
+    versionStrings(block, 0, block.size(), strings);
+    const std::map<std::u16string, std::u16string> expected = {
+        {u"CompanyName", u"" LAUNCHER_COMPANY_U16},
+        {u"FileDescription", u"" LAUNCHER_FILE_DESCRIPTION_U16},
+        {u"FileVersion", u"" LAUNCHER_FILE_VERSION_U16},
+        {u"InternalName", u"" LAUNCHER_ORIGINAL_FILENAME_U16},
+        {u"LegalCopyright", u"" LAUNCHER_COPYRIGHT_U16},
+        {u"OriginalFilename", u"" LAUNCHER_ORIGINAL_FILENAME_U16},
+        {u"ProductName", u"" LAUNCHER_PRODUCT_NAME_U16},
+        {u"ProductVersion", u"" LAUNCHER_PRODUCT_VERSION_U16},
+    };
+    EXPECT_EQ(strings, expected);
 }
 
 }  // namespace
