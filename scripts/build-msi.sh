@@ -58,6 +58,7 @@ emit_directory() {
     [ -z "$dir" ] && id=INSTALLDIR
     name="$(basename "${dir:-$product}")"
     echo "$indent<Directory Id=\"$id\" Name=\"$(xml "$name")\">"
+    echo "$indent<!-- folder $id ${dir:-.} -->"
     local component="c$counter"
     components+=("$component")
     # Per-user components keep their key path in the user's registry; the folder and whatever
@@ -122,10 +123,37 @@ EOF
 output="$(cd "$(dirname "$output")" && pwd)/$(basename "$output")"
 (cd "$folder" && wixl --arch x64 -o "$output" "$wxs")
 
-# wixl knows RemoveFolder but not RemoveFile: the rows that empty each folder on uninstall
-# (Name "*": every file in it) go into the table it made for RemoveFolder.
+# wixl knows RemoveFolder but not RemoveFile: the rows that empty each folder on uninstall go
+# into the table it made for RemoveFolder. Windows Installer takes the name "*" for every file
+# in the folder; Wine's does not, so the files the launcher writes and those the package's own
+# pending updates bring (a ".new" name renamed into place) are named as well.
+declare -A folder_ids
+while read -r id dir; do
+    folder_ids["$dir"]="$id"
+done < <(sed -n 's/^ *<!-- folder \([^ ]*\) \(.*\) -->$/\1 \2/p' "$wxs")
+sql_text() { printf "'%s'" "${1//\'/\'\'}"; }
 queries=()
+rows=0
+remove_row() {
+    local component="$1" name="$2" directory="$3"
+    rows=$((rows + 1))
+    queries+=(-q "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('rf$rows', '$component', $(sql_text "$name"), '$directory', 2)")
+}
 while read -r component directory; do
-    queries+=(-q "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('all$component', '$component', '*', '$directory', 2)")
+    remove_row "$component" "*" "$directory"
 done < <(msiinfo export "$output" RemoveFile | awk -F'\t' 'NR > 3 { print $2, $4 }')
+for name in launcher.log deferred_operations deferred_operations.progress \
+    deferred_operations.progress.tmp; do
+    remove_row c1 "$name" INSTALLDIR
+done
+while read -r path; do
+    dir="$(dirname "$path")"
+    id="${folder_ids[$dir]:-}"
+    [ -n "$id" ] || continue
+    component="c${id#d}"
+    [ "$id" = INSTALLDIR ] && component=c1
+    remove_row "$component" "$(basename "$path")" "$id"
+    [[ $path == *.new ]] && remove_row "$component" "$(basename "${path%.new}")" "$id"
+done < <(cd "$folder" && find updates -mindepth 2 -type f ! -name deferred_operations 2>/dev/null |
+    cut -d/ -f3- | sort -u)
 msibuild "$output" "${queries[@]}"

@@ -9,7 +9,7 @@
 #   tests/packaging/check-packages.sh [PACKAGE_DIR]     default: build/packages
 set -uo pipefail
 
-packages="${1:-build/packages}"
+packages="$(cd "${1:-build/packages}" && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -234,8 +234,7 @@ check_signature() {
                 -nokeys -clcerts -out "$work/signer.pem"
         result="$(osslsigncode verify -CAfile "$work/signer.pem" -in "$file" 2>&1)" ||
             fail "$file: the signature does not verify:$(sed 's/^/\n    /' <<<"$result")"
-    elif osslsigncode verify -in "$file" >/dev/null 2>&1 ||
-        ! osslsigncode verify -in "$file" 2>&1 | grep -qi "no signature"; then
+    elif result="$(osslsigncode verify -in "$file" 2>&1)" || ! grep -qi "no signature" <<<"$result"; then
         fail "$file is signed though no certificate was given"
     fi
 }
@@ -284,7 +283,7 @@ check_msi() {
             "$install/launch.properties"
 
         # Started with no standard output, as from the Start menu: it writes launcher.log.
-        (cd "$install" && wine launcher.exe one >&- 2>&- </dev/null)
+        (cd "$install" && wine start /wait /unix "$install/launcher.exe" one >&- 2>&- </dev/null)
         expect_status "first start of the installed launcher" 0 $?
         expect_lines "$install/launcher.log" "Brantlo Client version: 2.1.0" \
             "classpath: lib/client__V2.1.0.jar;ext/greeting__V2.1.4.jar"
@@ -300,16 +299,24 @@ check_msi() {
         # A file the launcher leaves only when a list stopped halfway.
         echo leftover >"$install/deferred_operations.progress"
 
-        # A newer MSI replaces the older one: uninstalling the older afterwards finds nothing
-        # (1605: not installed).
+        # A newer MSI replaces the older one: one product stays registered, the newer.
         newer="$work/newer.msi"
         "$(dirname "$0")/../../scripts/build-msi.sh" "$(echo "$work/windows/"*/)" "$newer" \
             "$product" Brantlo 99.0.0 >/dev/null
         wine_run msiexec /i "$(winepath -w "$newer")" /qn
         expect_status "msiexec /i of a newer version" 0 $?
-        wine_run msiexec /x "$(winepath -w "$msi")" /qn
-        expect_status "msiexec /x of the replaced version" 1605 $?
+        wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s \
+            >"$work/products" 2>/dev/null </dev/null
+        wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s \
+            >>"$work/products" 2>/dev/null </dev/null
+        [ "$(grep -c "DisplayName.*REG_SZ *$product\s*$" "$work/products")" = 1 ] &&
+            grep -q "DisplayVersion.*REG_SZ *99.0.0" "$work/products" ||
+            fail "after the newer MSI, not one product of version 99.0.0:$(sed 's/^/\n    /' "$work/products")"
         [ -f "$install/launcher.exe" ] || fail "the upgrade left no launcher.exe"
+        # The launcher's own files again, for the uninstall to find.
+        (cd "$install" && wine start /wait /unix "$install/launcher.exe" >&- 2>&- </dev/null)
+        echo leftover >"$install/deferred_operations.progress"
+        cp "$install/lib/client__V2.1.0.jar" "$install/lib/client__V2.2.0.jar"
 
         wine_run msiexec /x "$(winepath -w "$newer")" /qn
         expect_status "msiexec /x" 0 $?

@@ -11,7 +11,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
 openssl req -x509 -newkey rsa:2048 -sha256 -days 2 -nodes -subj "/CN=Throwaway Test Vendor" \
-    -addext "extendedKeyUsage=codeSigning" -addext "keyUsage=digitalSignature" \
+    -addext "extendedKeyUsage=codeSigning" \
     -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
 openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -passout pass:throwaway \
     -out "$work/vendor.p12"

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -121,37 +120,6 @@ class WindowsExecutable : public ::testing::Test {
         return {};
     }
 
-    // The text values of the version resource by name: a tree of blocks, each a length, a
-    // value length, a type (1: text), a NUL-terminated UTF-16 key, its value and its children,
-    // the parts aligned to 4 bytes.
-    static void versionStrings(const std::string& block, std::size_t at, std::size_t end,
-                               std::map<std::u16string, std::u16string>& strings) {
-        auto unitAt = [&](std::size_t offset) {
-            return static_cast<char16_t>(static_cast<unsigned char>(block[offset]) |
-                                         static_cast<unsigned char>(block[offset + 1]) << 8);
-        };
-        auto align = [](std::size_t offset) { return (offset + 3) & ~std::size_t{3}; };
-        while (at + 6 <= end) {
-            const std::size_t length = unitAt(at), valueLength = unitAt(at + 2);
-            if (length < 6 || at + length > end)
-                return;
-            std::u16string key;
-            std::size_t position = at + 6;
-            for (; position + 2 <= at + length && unitAt(position) != 0; position += 2)
-                key += unitAt(position);
-            position = align(position + 2);
-            if (unitAt(at + 4) == 1 && valueLength > 0) {
-                std::u16string value;
-                for (std::size_t i = 0; i + 1 < valueLength; ++i)
-                    value += unitAt(position + 2 * i);
-                strings[key] = value;
-            } else {
-                versionStrings(block, align(position + valueLength), at + length, strings);
-            }
-            at = align(at + length);
-        }
-    }
-
     std::string exe_;
     std::string objdump_;
     std::string privateHeaders_;
@@ -196,8 +164,7 @@ TEST_F(WindowsExecutable, ManifestDeclaresWhatTheJdksJavaExeDeclares) {
     ASSERT_TRUE(manifest.has_value());
     const std::string text = leafBytes(*manifest);
     for (const char* declaration : {
-             R"(requestedExecutionLevel level="asInvoker")",
-             "<dpiAware>true/pm</dpiAware>",
+             R"(requestedExecutionLevel level="asInvoker")", "<dpiAware>true/pm</dpiAware>",
              "<dpiAwareness>PerMonitorV2, PerMonitor</dpiAwareness>",
              R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")",
              "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
@@ -215,28 +182,26 @@ TEST_F(WindowsExecutable, VersionResourceCarriesTheVendorsFields) {
     ASSERT_TRUE(version.has_value());
     EXPECT_EQ(version->language, 1033u);
     const std::string block = leafBytes(*version);
-    // The fixed part follows the key "VS_VERSION_INFO": its signature, then the file version.
-    const std::size_t fixed = block.find(std::string("\xbd\x04\xef\xfe", 4));
-    ASSERT_NE(fixed, std::string::npos);
-    const unsigned char* numbers = reinterpret_cast<const unsigned char*>(block.data() + fixed + 8);
-    auto half = [&](std::size_t at) { return unsigned{numbers[at]} | unsigned{numbers[at + 1]} << 8; };
-    const std::string fileVersion = std::to_string(half(2)) + "." + std::to_string(half(0)) + "." +
-                                    std::to_string(half(6)) + "." + std::to_string(half(4));
-    EXPECT_EQ(fileVersion.rfind(LAUNCHER_FILE_VERSION_TEXT, 0), 0u) << fileVersion;
-
-    std::map<std::u16string, std::u16string> strings;
-    versionStrings(block, 0, block.size(), strings);
-    const std::map<std::u16string, std::u16string> expected = {
-        {u"CompanyName", u"" LAUNCHER_COMPANY_U16},
-        {u"FileDescription", u"" LAUNCHER_FILE_DESCRIPTION_U16},
-        {u"FileVersion", u"" LAUNCHER_FILE_VERSION_U16},
-        {u"InternalName", u"" LAUNCHER_ORIGINAL_FILENAME_U16},
-        {u"LegalCopyright", u"" LAUNCHER_COPYRIGHT_U16},
-        {u"OriginalFilename", u"" LAUNCHER_ORIGINAL_FILENAME_U16},
-        {u"ProductName", u"" LAUNCHER_PRODUCT_NAME_U16},
-        {u"ProductVersion", u"" LAUNCHER_PRODUCT_VERSION_U16},
-    };
-    EXPECT_EQ(strings, expected);
+    std::u16string text(block.size() / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char16_t>(static_cast<unsigned char>(block[2 * i]) |
+                                        static_cast<unsigned char>(block[2 * i + 1]) << 8);
+    // Each string is its key, a NUL, padding NULs to a 4-byte boundary, the value and a NUL.
+    for (const auto& [key, value] : std::vector<std::pair<std::u16string, std::u16string>>{
+             {u"CompanyName", u"" LAUNCHER_COMPANY_U16},
+             {u"FileDescription", u"" LAUNCHER_FILE_DESCRIPTION_U16},
+             {u"FileVersion", u"" LAUNCHER_FILE_VERSION_U16},
+             {u"InternalName", u"" LAUNCHER_ORIGINAL_FILENAME_U16},
+             {u"LegalCopyright", u"" LAUNCHER_COPYRIGHT_U16},
+             {u"OriginalFilename", u"" LAUNCHER_ORIGINAL_FILENAME_U16},
+             {u"ProductName", u"" LAUNCHER_PRODUCT_NAME_U16},
+             {u"ProductVersion", u"" LAUNCHER_PRODUCT_VERSION_U16}}) {
+        const std::size_t at = text.find(key + u'\0');
+        ASSERT_NE(at, std::u16string::npos) << "no " << std::string(key.begin(), key.end());
+        const std::size_t start = text.find_first_not_of(u'\0', at + key.size());
+        EXPECT_EQ(text.substr(start, text.find(u'\0', start) - start), value)
+            << std::string(key.begin(), key.end());
+    }
 }
 
 }  // namespace
