@@ -8,7 +8,8 @@
 # Uninstalling removes every file of every folder the package installed, including what the
 # launcher and the client's updates wrote there (launcher.log, deferred_operations.progress,
 # renamed jars), and the folders themselves. Folders the package does not hold (a "jre" copied
-# in by hand) stay, and with them the installation folder.
+# in by hand) stay, and with them the installation folder. A newer version (same product name,
+# higher version) replaces an older one.
 set -euo pipefail
 
 if [ $# -ne 5 ]; then
