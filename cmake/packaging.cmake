@@ -1,6 +1,6 @@
-# Release packages: the launcher with a sample installation around it, as a tar.gz for Linux
-# and a zip for Windows (whichever platform this build is for). scripts/package.sh builds
-# both and leaves them in build/packages/.
+# Release packages: the launcher with a sample installation and the guide around it, as a
+# tar.gz for Linux and a zip for Windows (whichever platform this build is for).
+# scripts/package.sh builds both, and the MSI from the zip, and leaves them in build/packages/.
 add_subdirectory(examples)
 
 # The package holds only the launcher and the sample: installing must not build the tests.
@@ -16,6 +16,8 @@ install(FILES "${LAUNCHER_SAMPLE_JAR_DIR}/greeting__V1.9.jar"
               "${LAUNCHER_SAMPLE_JAR_DIR}/greeting__V2.1.4.jar"
         DESTINATION ext)
 install(FILES "${LAUNCHER_SAMPLE_JAR_DIR}/client__V2.2.0.jar.new" DESTINATION updates/2.2.0/lib)
+# The guide travels with the launcher.
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/docs/" DESTINATION doc)
 
 set(CPACK_PACKAGE_NAME "brantlo-launcher")
 set(CPACK_PACKAGE_VENDOR "Brantlo")

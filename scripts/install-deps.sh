@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, when missing.
 #   scripts/install-deps.sh          what building and running the demo needs
-#   scripts/install-deps.sh --packages  what scripts/package.sh needs (adds the cross compiler)
+#   scripts/install-deps.sh --packages  what scripts/package.sh needs (adds the cross compiler,
+#                                       the MSI tools, the signing tools and Wine, which the
+#                                       check of the MSI runs)
 #   scripts/install-deps.sh --all    everything the whole test suite needs as well
 set -euo pipefail
 
 core=(cmake ninja-build g++ make libgtest-dev libgmock-dev openjdk-17-jdk-headless)
-all=("${core[@]}" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-     clang clang-tidy libclang-rt-14-dev valgrind libbenchmark-dev hyperfine python3)
+packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wixl msitools osslsigncode openssl
+          wine wine64)
+all=("${core[@]}" "${packages[@]}" clang clang-tidy libclang-rt-14-dev valgrind libbenchmark-dev
+     hyperfine python3)
 
 wanted=("${core[@]}")
 [ "${1:-}" = "--all" ] && wanted=("${all[@]}")
-[ "${1:-}" = "--packages" ] && wanted=("${core[@]}" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
+[ "${1:-}" = "--packages" ] && wanted=("${core[@]}" "${packages[@]}")
 
 missing=()
 for package in "${wanted[@]}"; do

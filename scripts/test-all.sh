@@ -19,6 +19,10 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
+step "release build, every target (GCC at -O3 warns where the debug build does not)"
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs"
+
 step "clang-tidy over the sources and the tests"
 scripts/clang-tidy.sh
 
@@ -33,8 +37,11 @@ scripts/valgrind-check.sh
 step "Windows executable under Wine"
 scripts/wine-tests.sh
 
-step "release packages: built, unpacked, started and updated"
+step "release packages: built, unpacked, started and updated; the MSI installed under Wine"
 scripts/package.sh
+
+step "release packages signed with a throwaway certificate, signatures verified"
+tests/packaging/check-signing.sh
 
 step "fuzz targets, each for a bounded time"
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Checks the release packages as a user meets them: unpacks each archive into a temporary
-# directory; starts the Linux sample for real on the installed JDK, applies its pending update
-# as an updater would and starts it again; checks the contents of the Windows zip (running
-# launcher.exe belongs to the Wine suite).
+# directory; starts the Linux sample for real on the installed JDK, with no JAVA_TOOL_OPTIONS,
+# applies its pending update as an updater would and starts it again; checks the contents of
+# the Windows zip and the signatures of launcher.exe and the MSI (signed when
+# LAUNCHER_SIGN_PKCS12 is set, unsigned otherwise); installs the MSI under Wine in a prefix of
+# its own, starts the installed launcher on the stub JVM (LAUNCHER_STUB_JVM_DLL), applies the
+# update, installs a newer MSI over it and uninstalls, leaving nothing.
 #   tests/packaging/check-packages.sh [PACKAGE_DIR]     default: build/packages
 set -uo pipefail
 
-packages="${1:-build/packages}"
+packages="$(cd "${1:-build/packages}" && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -24,6 +27,9 @@ sample_files=(
     updates/README.txt updates/2.2.0/deferred_operations updates/2.2.0/update/version
     updates/2.2.0/lib/client__V2.2.0.jar.new
 )
+# The guide travels with the packages.
+mapfile -t doc_files < <(cd "$(dirname "$0")/../../docs" && find . -type f | sed 's|^\./|doc/|')
+sample_files+=("${doc_files[@]}")
 text_files=(
     README.txt launch.properties settings.properties version
     updates/README.txt updates/2.2.0/deferred_operations updates/2.2.0/update/version
@@ -125,7 +131,9 @@ expect_status() {
 start_launcher() {
     local install="$1"
     shift
-    (cd "$work" && JAVA_TOOL_OPTIONS=-XX:+IgnoreUnrecognizedVMOptions \
+    # The packages are built with options every current JVM accepts: nothing in the
+    # environment helps.
+    (cd "$work" && env -u JAVA_TOOL_OPTIONS -u JDK_JAVA_OPTIONS \
         "$install/launcher" "$@" >"$work/out" 2>"$work/err")
 }
 
@@ -216,11 +224,111 @@ check_windows_package() {
     fi
 }
 
+# Signed by the vendor's certificate when package.sh was given one, else not signed at all.
+check_signature() {
+    local file="$1" result
+    if [ -n "${LAUNCHER_SIGN_PKCS12:-}" ]; then
+        openssl pkcs12 -in "$LAUNCHER_SIGN_PKCS12" -passin "pass:$LAUNCHER_SIGN_PASSWORD" \
+            -nokeys -clcerts -out "$work/signer.pem" 2>/dev/null ||
+            openssl pkcs12 -legacy -in "$LAUNCHER_SIGN_PKCS12" -passin "pass:$LAUNCHER_SIGN_PASSWORD" \
+                -nokeys -clcerts -out "$work/signer.pem"
+        result="$(osslsigncode verify -CAfile "$work/signer.pem" -in "$file" 2>&1)" ||
+            fail "$file: the signature does not verify:$(sed 's/^/\n    /' <<<"$result")"
+    elif result="$(osslsigncode verify -in "$file" 2>&1)" || ! grep -qi "no signature" <<<"$result"; then
+        fail "$file is signed though no certificate was given"
+    fi
+}
+
+# Runs a Windows program of the prefix; its output in out and err, its exit code returned.
+wine_run() {
+    wine "$@" >"$work/out" 2>"$work/err" </dev/null
+}
+
+check_msi() {
+    local msi install appdata newer product root before
+    msi="$(find_archive '*-windows-*.msi')" || { failures=$((failures + 1)); return; }
+    echo "Windows installer: $(basename "$msi")"
+    check_signature "$msi"
+    if [ ! -f "${LAUNCHER_STUB_JVM_DLL:-}" ] || ! command -v wine >/dev/null; then
+        fail "the MSI needs wine and the stub JVM (LAUNCHER_STUB_JVM_DLL) to be checked"
+        return
+    fi
+    before="$failures"
+    (
+        export WINEPREFIX="$work/wine" TMPDIR="$work/wine-tmp" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+        unset DISPLAY WAYLAND_DISPLAY
+        mkdir -p "$WINEPREFIX" "$TMPDIR"
+        trap 'wineserver -k 2>/dev/null; wineserver -w 2>/dev/null' EXIT
+        wineboot -i >/dev/null 2>&1 </dev/null
+        appdata="$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null </dev/null | tr -d '\r')"
+        wine_run msiexec /i "$(winepath -w "$msi")" /qn
+        expect_status "msiexec /i (per user, no elevation)" 0 $?
+        install=("$(winepath -u "$appdata\\Programs" 2>/dev/null)"/*)
+        if [ ${#install[@]} -ne 1 ] || [ ! -d "${install[0]}" ]; then
+            fail "the MSI did not install one folder into $appdata\\Programs: ${install[*]}"
+            exit $((failures - before))
+        fi
+        install="${install[0]}"
+        product="$(basename "$install")"
+        check_file_list "$install" launcher.exe
+        cmp -s "$install/launcher.exe" "$work/windows/"*/launcher.exe ||
+            fail "the installed launcher.exe differs from the zip's"
+        [ -n "$(find "$WINEPREFIX/drive_c/users" -path "*Start Menu/Programs/$product.lnk")" ] ||
+            fail "no Start menu shortcut"
+
+        # A newer MSI replaces this one: one product stays registered, the newer.
+        newer="$work/newer.msi"
+        "$(dirname "$0")/../../scripts/build-msi.sh" "$(echo "$work/windows/"*/)" "$newer" \
+            "$product" Brantlo 99.0.0 >/dev/null
+        wine_run msiexec /i "$(winepath -w "$newer")" /qn
+        expect_status "msiexec /i of a newer version" 0 $?
+        for root in HKLM HKCU; do
+            wine reg query "$root\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" /s 2>/dev/null </dev/null
+        done >"$work/products"
+        [ "$(grep -c "DisplayName.*REG_SZ *$product\s*$" "$work/products")" = 1 ] &&
+            grep -q "DisplayVersion.*REG_SZ *99.0.0" "$work/products" ||
+            fail "after the newer MSI, not one product of version 99.0.0:$(sed 's/^/\n    /' "$work/products")"
+
+        # The JVM: the stub, named by an absolute path outside the installation.
+        mkdir -p "$work/jvm/server"
+        cp "$LAUNCHER_STUB_JVM_DLL" "$work/jvm/server/jvm.dll"
+        sed -i "s|^jvm.bin.path=.*|jvm.bin.path=$(winepath -w "$work/jvm" | sed 's/\\/\\\\/g')\r|" \
+            "$install/launch.properties"
+        # Started with no standard output, as from the Start menu: it writes launcher.log.
+        (cd "$install" && wine start /wait /unix "$install/launcher.exe" one >&- 2>&- </dev/null)
+        expect_status "first start of the installed launcher" 0 $?
+        expect_lines "$install/launcher.log" "Brantlo Client version: 2.1.0" \
+            "classpath: lib/client__V2.1.0.jar;ext/greeting__V2.1.4.jar"
+
+        (cd "$install/updates/2.2.0" && find . -type f ! -name deferred_operations -print0 |
+            xargs -0 -I{} cp --parents {} "$install/")
+        cp "$install/updates/2.2.0/deferred_operations" "$install/deferred_operations"
+        (cd "$install" && wine_run launcher.exe)
+        expect_status "start with the pending update" 0 $?
+        expect_lines "$work/out" "Brantlo Client version: 2.2.0" \
+            "classpath: lib/client__V2.2.0.jar;ext/greeting__V2.1.4.jar"
+        # A file the launcher leaves only when a list stopped halfway.
+        echo leftover >"$install/deferred_operations.progress"
+
+        wine_run msiexec /x "$(winepath -w "$newer")" /qn
+        expect_status "msiexec /x" 0 $?
+        if [ -e "$install" ]; then
+            fail "uninstalling left $install behind:$(cd "$install" && find . | sed 's/^/\n    /')"
+        fi
+        [ -z "$(find "$WINEPREFIX/drive_c/users" -name "$product.lnk")" ] ||
+            fail "uninstalling left the Start menu shortcut"
+        exit $((failures - before))
+    )
+    failures=$((failures + $?))
+}
+
 check_linux_package
 check_windows_package
+check_signature "$(echo "$work/windows/"*/launcher.exe)"
+check_msi
 
 if [ "$failures" -ne 0 ]; then
     echo "check-packages: $failures failure(s)" >&2
     exit 1
 fi
-echo "check-packages: both packages passed"
+echo "check-packages: every package passed"

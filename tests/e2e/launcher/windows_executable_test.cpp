@@ -159,11 +159,49 @@ TEST_F(WindowsExecutable, HoldsIconGroup107) {
     EXPECT_GE(group[4], 1) << "at least one image";
 }
 
-TEST_F(WindowsExecutable, ManifestAsksToRunAsInvoker) {
+TEST_F(WindowsExecutable, ManifestDeclaresWhatTheJdksJavaExeDeclares) {
     const auto manifest = findLeaf(24, 1);
     ASSERT_TRUE(manifest.has_value());
     const std::string text = leafBytes(*manifest);
-    EXPECT_NE(text.find(R"(requestedExecutionLevel level="asInvoker")"), std::string::npos) << text;
+    for (const char* declaration : {
+             R"(requestedExecutionLevel level="asInvoker")", "<dpiAware>true/pm</dpiAware>",
+             "<dpiAwareness>PerMonitorV2, PerMonitor</dpiAwareness>",
+             R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")",
+             "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+             "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+             "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+         }) {
+        EXPECT_NE(text.find(declaration), std::string::npos) << declaration;
+    }
+}
+
+TEST_F(WindowsExecutable, VersionResourceCarriesTheVendorsFields) {
+    const auto version = findLeaf(16, 1);
+    ASSERT_TRUE(version.has_value());
+    EXPECT_EQ(version->language, 1033u);
+    const std::string block = leafBytes(*version);
+    std::u16string text(block.size() / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char16_t>(static_cast<unsigned char>(block[2 * i]) |
+                                        static_cast<unsigned char>(block[2 * i + 1]) << 8);
+    // Each string is its key, a NUL, padding NULs to a 4-byte boundary, the value and a NUL.
+    for (const auto& [key, value] : std::vector<std::pair<std::u16string, std::u16string>>{
+             {u"CompanyName", u"" LAUNCHER_COMPANY_U16},
+             {u"FileDescription", u"" LAUNCHER_FILE_DESCRIPTION_U16},
+             {u"FileVersion", u"" LAUNCHER_FILE_VERSION_U16},
+             {u"InternalName", u"" LAUNCHER_ORIGINAL_FILENAME_U16},
+             {u"LegalCopyright", u"" LAUNCHER_COPYRIGHT_U16},
+             {u"OriginalFilename", u"" LAUNCHER_ORIGINAL_FILENAME_U16},
+             {u"ProductName", u"" LAUNCHER_PRODUCT_NAME_U16},
+             {u"ProductVersion", u"" LAUNCHER_PRODUCT_VERSION_U16}}) {
+        const std::size_t at = text.find(key + u'\0');
+        ASSERT_NE(at, std::u16string::npos) << "no " << std::string(key.begin(), key.end());
+        const std::size_t start = text.find_first_not_of(u'\0', at + key.size());
+        EXPECT_EQ(text.substr(start, text.find(u'\0', start) - start), value)
+            << std::string(key.begin(), key.end());
+    }
 }
 
 }  // namespace
