@@ -52,10 +52,13 @@ void reopenStartLog() {
         return;
     // A list that deleted the log took it away, with the lines written after the deletion
     // (the list asked for that); from here on the lines go to a new one.
-    std::FILE* const log = platform::openFile(startLogPath, "a");
-    platform::setOwnOutput(log);
+    // Closed first: on Windows a deleted file that is still open keeps its name, and no new
+    // one can be made there until it is closed.
+    platform::setOwnOutput(nullptr);
     std::fclose(startLog);
-    startLog = log;
+    startLog = platform::openFile(startLogPath, "a");
+    if (startLog != nullptr)
+        platform::setOwnOutput(startLog);
 }
 
 void openStartLog(const std::string& directory, const std::string& executable,
