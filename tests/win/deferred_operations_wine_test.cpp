@@ -485,7 +485,7 @@ TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
     const WineRun first = installation.run({}, desktop);
     EXPECT_EQ(first.exitCode, 0) << installation.read("launcher.log");
     EXPECT_TRUE(first.boxes.empty());
-    EXPECT_EQ(installation.read("launcher.exe"), newLauncher);
+    EXPECT_TRUE(installation.read("launcher.exe") == newLauncher);
     EXPECT_TRUE(installation.exists("launcher.exe.old"));
     EXPECT_EQ(installation.read("\xC3\xBC"
                                 "ber/a.jar"),
@@ -499,6 +499,60 @@ TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
     EXPECT_NE(installation.read("launcher.log").find("launcher.exe, arguments: 0"),
               std::string::npos)
         << installation.read("launcher.log");
+}
+
+// Under code page 932 the second byte of 表 (0x95 0x5C) and of ソ (0x83 0x5C) is the byte of '\':
+// paths are read by characters, so none of these leaves the installation, and devices are
+// refused however they are written.
+TEST_F(DeferredUnderWine, DoubleByteCodePagePathsStayInside) {
+    const char* locales = std::getenv("LAUNCHER_JAPANESE_LOCPATH");
+    if (locales == nullptr || *locales == '\0')
+        GTEST_SKIP() << "no Japanese locale (LAUNCHER_JAPANESE_LOCPATH)";
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    const std::filesystem::path parent = installation.root().parent_path();
+    const std::filesystem::path outside = installation.scratch("outside");
+    testing_support::writeFile(parent / "\xE8\xA1\xA8.txt", "outside");  // 表.txt
+    testing_support::writeFile(outside / "\xE8\xA1\xA8.jar", "outside");
+    std::filesystem::create_directory_symlink(outside, installation.path("ext"));
+    installation.write("\xE8\xA1\xA8x/a.bat", "inside");  // 表x\a.bat
+    const std::string table = "\x95\\", so = "\x83\\";    // in code page 932
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {table + "x\\..\\..\\" + table + ".txt", "it leads outside the launcher directory"},
+        {"ext\\" + table + ".jar", "it leads outside the launcher directory"},
+        {"nul:", "it names a device"},
+        {"lib\\aux:x", "it names a device"},
+        {"CONIN$", "it names a device"},
+        {"lib\\CONOUT$", "it names a device"}};
+    std::string list = "size=" + std::to_string(refused.size() + 1) + "\r\n";
+    for (std::size_t i = 0; i < refused.size(); ++i)
+        list += "operation." + std::to_string(i) + "=delete\r\noperation." + std::to_string(i) +
+                ".file=" + refused[i].first + "\r\n";
+    const std::string bat = table + "x\\a.bat", outsideBat = table + "x\\..\\..\\" + so + ".bat";
+    const std::string last = "operation." + std::to_string(refused.size());
+    list += last + "=rename\r\n" + last + ".file=" + bat + "\r\n" + last +
+            ".destination=" + outsideBat + "\r\n";
+    installation.write("deferred_operations", list);
+    RunOptions options = stubRun(installation);
+    options.environment.emplace_back("LOCPATH", locales);
+    options.environment.emplace_back("LC_ALL", "ja_JP.UTF-8");
+
+    const WineRun run = installation.run({}, options);
+
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    Lines expected;
+    for (const auto& [path, reason] : refused)
+        expected.push_back("Refuse delete file '" + path + "' - " + reason);
+    expected.push_back("Refuse rename file '" + bat + "' to '" + outsideBat +
+                       "' - it leads outside the launcher directory");
+    const Lines lines = run.lines();
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + std::min(lines.size(), expected.size())),
+              expected);
+    EXPECT_EQ(testing_support::readFile(parent / "\xE8\xA1\xA8.txt"), "outside");
+    EXPECT_EQ(testing_support::readFile(outside / "\xE8\xA1\xA8.jar"), "outside");
+    EXPECT_EQ(installation.read("\xE8\xA1\xA8x/a.bat"), "inside");
+    EXPECT_FALSE(std::filesystem::exists(parent / "\xE3\x82\xBD.bat"));  // ソ.bat
+    EXPECT_FALSE(installation.exists("deferred_operations"));
 }
 
 }  // namespace
