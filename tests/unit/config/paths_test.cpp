@@ -86,34 +86,26 @@ TEST(LauncherDirectoryPaths, ComparedInOneSpellingAndWithinTheResolvedRoot) {
 
 namespace {
 
-// Code page 932: a lead byte takes the next byte with it, and that byte may be '\\' (0x95 0x5C
-// is one character, and so is 0x83 0x5C).
-bool shiftJisLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+// Code page 932: a lead byte takes the next byte with it, which may be the byte of a backslash
+// (0x95 0x5C is 表, 0x83 0x5C is ソ). Code page 1252 as the file system compares it: accented
+// letters fold too (0xFC ü, 0xDC Ü).
+bool shiftJisLead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
-
-// Code page 1252 compared as the file system compares it: the accented small letters too.
-std::string windows1252UpperCase(std::string_view name) {
+std::string upper1252(std::string_view name) {
     std::string upper(name);
-    for (char& c : upper) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7))
-            c = static_cast<char>(byte - 0x20);
-    }
+    for (char& c : upper)
+        if ((c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0xE0)
+            c = static_cast<char>(c - 0x20);
     return upper;
 }
-
-const launcher::PathStyle bytes('\\');
-const launcher::PathStyle shiftJis('\\', shiftJisLeadByte);
-const launcher::PathStyle fileSystemCase('\\', nullptr, windows1252UpperCase);
+const launcher::PathStyle bytes('\\'), sjis('\\', shiftJisLead), fsCase('\\', nullptr, upper1252);
 
 struct StyleCase {
     std::string path;
     launcher::PathStyle style;
-    bool leaves;
-    bool namesDevice;
-    std::string directory;   // directoryOf
-    std::string comparable;  // comparableDirectory
+    bool leaves, device;
+    std::string directory, comparable;
 };
 
 class PathRulesByCharacters : public ::testing::TestWithParam<StyleCase> {};
@@ -121,61 +113,34 @@ class PathRulesByCharacters : public ::testing::TestWithParam<StyleCase> {};
 TEST_P(PathRulesByCharacters, InTheCodePageAndCaseOfTheirStyle) {
     const StyleCase& c = GetParam();
     EXPECT_EQ(launcher::leavesLauncherDirectory(c.path, c.style), c.leaves) << c.path;
-    EXPECT_EQ(launcher::namesDevice(c.path, c.style), c.namesDevice) << c.path;
+    EXPECT_EQ(launcher::namesDevice(c.path, c.style), c.device) << c.path;
     EXPECT_EQ(launcher::directoryOf(c.path, c.style), c.directory) << c.path;
     EXPECT_EQ(launcher::comparableDirectory(c.path, c.style), c.comparable) << c.path;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, PathRulesByCharacters,
-    ::testing::Values(
-        // "表x\..\..\表.txt" climbs out; read byte by byte it seems to stay.
-        StyleCase{"\x95\\x\\..\\..\\\x95\\.txt", shiftJis, true, false, "\x95\\x\\..\\..\\",
-                  "\x95\\.TXT"},
-        StyleCase{"\x95\\x\\..\\..\\\x95\\.txt", bytes, false, false, "\x95\\x\\..\\..\\\x95\\",
-                  "\x95/.TXT"},
-        // "ext\表.jar" lies in ext, not in "ext\<half a character>".
-        StyleCase{"ext\\\x95\\.jar", shiftJis, false, false, "ext\\", "EXT/\x95\\.JAR"},
-        // "ソnul" is a name; read byte by byte it ends in a device.
-        StyleCase{"\x83\\nul", shiftJis, false, false, "", "\x83\\NUL"},
-        StyleCase{"\x83\\nul", bytes, false, true, "\x83\\", "\x83/NUL"},
-        // A second byte that is a letter keeps its case: 0x83 0x61 is not 0x83 0x41.
-        StyleCase{"\x83"
-                  "a\\b",
-                  shiftJis, false, false,
-                  "\x83"
-                  "a\\",
-                  "\x83"
-                  "a/B"},
-        // Devices however they are written.
-        StyleCase{"nul:", bytes, false, true, "", "NUL:"},
-        StyleCase{"lib\\aux:x", bytes, false, true, "lib\\", "LIB/AUX:X"},
-        StyleCase{"CONIN$", bytes, false, true, "", "CONIN$"},
-        StyleCase{"lib\\CONOUT$", shiftJis, false, true, "lib\\", "LIB/CONOUT$"},
-        StyleCase{"lib\\CONIN", bytes, false, false, "lib\\", "LIB/CONIN"},
-        // "über" and "Über" are one directory for the file system, two in ASCII.
-        StyleCase{"\xFC"
-                  "ber\\a.jar",
-                  fileSystemCase, false, false,
-                  "\xFC"
-                  "ber\\",
-                  "\xDC"
-                  "BER/A.JAR"},
-        StyleCase{"\xFC"
-                  "ber\\a.jar",
-                  bytes, false, false,
-                  "\xFC"
-                  "ber\\",
-                  "\xFC"
-                  "BER/A.JAR"},
-        // An 8.3 alias is another spelling: only the file's identity tells it from others.
-        StyleCase{"DEFE~PNA", fileSystemCase, false, false, "", "DEFE~PNA"}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Paths, PathRulesByCharacters, ::testing::Values(
+    StyleCase{"\225\\x\\..\\..\\\225\\.txt", sjis, true, false, "\225\\x\\..\\..\\", "\225\\.TXT"},
+    StyleCase{"\225\\x\\..\\..\\\225\\.txt", bytes, false, false, "\225\\x\\..\\..\\\225\\", "\225/.TXT"},
+    StyleCase{"ext\\\225\\.jar", sjis, false, false, "ext\\", "EXT/\225\\.JAR"},
+    StyleCase{"\203\\nul", sjis, false, false, "", "\203\\NUL"},
+    StyleCase{"\203\\nul", bytes, false, true, "\203\\", "\203/NUL"},
+    StyleCase{"\203a\\b", sjis, false, false, "\203a\\", "\203a/B"},  // 0x83 0x61 is no 'a'
+    StyleCase{"nul:", bytes, false, true, "", "NUL:"},
+    StyleCase{"lib\\aux:x", bytes, false, true, "lib\\", "LIB/AUX:X"},
+    StyleCase{"CONIN$", bytes, false, true, "", "CONIN$"},
+    StyleCase{"lib\\CONOUT$", sjis, false, true, "lib\\", "LIB/CONOUT$"},
+    StyleCase{"lib\\CONIN", bytes, false, false, "lib\\", "LIB/CONIN"},
+    StyleCase{"\374ber\\a.jar", fsCase, false, false, "\374ber\\", "\334BER/A.JAR"},
+    StyleCase{"\374ber\\a.jar", bytes, false, false, "\374ber\\", "\374BER/A.JAR"},
+    // An 8.3 alias is another spelling: only the file's identity tells.
+    StyleCase{"DEFE~PNA", fsCase, false, false, "", "DEFE~PNA"}));
+// clang-format on
 
 TEST(LauncherDirectoryPaths, WithinARootEndingInASecondByte) {
-    // The root "C:\表" ends in 0x5C, which is no separator there.
-    EXPECT_FALSE(launcher::isWithin("C:\\\x95\\x", "C:\\\x95\\", shiftJis));
-    EXPECT_TRUE(launcher::isWithin("C:\\\x95\\\\x", "C:\\\x95\\", shiftJis));
-    EXPECT_TRUE(launcher::isWithin("C:\\\x95\\x", "C:\\\x95\\", bytes));
+    EXPECT_FALSE(launcher::isWithin("C:\\\225\\x", "C:\\\225\\", sjis));  // C:\表x, C:\表
+    EXPECT_TRUE(launcher::isWithin("C:\\\225\\\\x", "C:\\\225\\", sjis));
+    EXPECT_TRUE(launcher::isWithin("C:\\\225\\x", "C:\\\225\\", bytes));
 }
 
 }  // namespace
