@@ -6,7 +6,7 @@
 set -euo pipefail
 
 core=(cmake ninja-build g++ make libgtest-dev libgmock-dev openjdk-17-jdk-headless)
-all=("${core[@]}" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 locales
+all=("${core[@]}" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
      clang clang-tidy libclang-rt-14-dev valgrind libbenchmark-dev hyperfine python3)
 
 wanted=("${core[@]}")

@@ -68,21 +68,11 @@ wineboot -i >/dev/null 2>&1 </dev/null
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
     /d 'user32.MessageBoxA;msvcrt._wremove;KERNEL32.CreateMutexW' /f >/dev/null 2>&1 </dev/null
 echo "Wine prefix ready in $(($(date +%s) - started)) s" >&2
-# A Japanese locale of its own (code page 932 under Wine), for the tests of double-byte paths;
-# none is installed system-wide.
-japanese=""
-if command -v localedef >/dev/null &&
-    mkdir -p "$work/locale" && localedef -i ja_JP -f UTF-8 "$work/locale/ja_JP.UTF-8" >/dev/null 2>&1; then
-    japanese=$work/locale
-else
-    echo "No Japanese locale (the locales package): its tests are skipped" >&2
-fi
 
 status=0
 LAUNCHER_WINE=$(command -v wine) \
 LAUNCHER_WINDOWS_BUILD=$windows_build \
 LAUNCHER_WINDOWS_NO_CAPTION_BUILD=$no_caption_build \
-LAUNCHER_JAPANESE_LOCPATH=$japanese \
     "$native_build/tests/win/wine_launcher_tests" "$@" || status=$?
 echo "Wine suite finished in $(($(date +%s) - started)) s with status $status" >&2
 exit $status
