@@ -331,7 +331,7 @@ TEST_F(LaunchUnderWine, LogPastFourGibibytesKeepsItsNewestLines) {
     for (const std::uintmax_t gibibytes : {3u, 4u}) {
         const std::filesystem::path log = installation.path("launcher.log");
         testing_support::writeFile(log, "oldest line\n");
-        std::filesystem::resize_file(log, (gibibytes << 30) + 300 * 1024);
+        std::filesystem::resize_file(log, (gibibytes << 30) + std::uintmax_t{300} * 1024);
         std::ofstream(log, std::ios::binary | std::ios::app) << "\nnewest line\n";
         ASSERT_EQ(installation.run({}, options).exitCode, 0);
         const std::string kept = installation.read("launcher.log");
