@@ -110,9 +110,8 @@ int replaceFile(const char* from, const char* to) {
 
 std::optional<std::string> resolvedDirectory(const std::string& path) {
     // Opening the directory itself follows its links and junctions; the handle then names
-    // where it really is.
-    // The wide final path, written in UTF-8: every character has a form there, and no byte of
-    // one is taken for a separator.
+    // where it really is. Written in UTF-8: every character has a form there, and no byte of one
+    // is taken for a separator.
     const std::wstring widePath = win::widePathForLongNames(path);
     if (widePath.empty())
         return std::nullopt;
