@@ -64,9 +64,9 @@ started=$(date +%s)
 wineserver -p
 wineboot -i >/dev/null 2>&1 </dev/null
 # The relay trace shows only the calls the tests read: the message boxes, and the file
-# deletions that the file holder follows.
+# deletions and the creation of the exclusion's mutex that the file holder follows.
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
-    /d 'user32.MessageBoxA;msvcrt.remove' /f >/dev/null 2>&1 </dev/null
+    /d 'user32.MessageBoxA;msvcrt._wremove;KERNEL32.CreateMutexW' /f >/dev/null 2>&1 </dev/null
 echo "Wine prefix ready in $(($(date +%s) - started)) s" >&2
 
 status=0

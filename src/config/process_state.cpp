@@ -19,7 +19,7 @@ bool initExePaths() {
     if (!path)
         return false;
     exePath = *path;
-    exeDir = directoryOf(exePath, platform::directorySeparator());
+    exeDir = directoryOf(exePath, systemPathStyle());
     return true;
 }
 

@@ -33,7 +33,7 @@ constexpr const char* progressFileName = "deferred_operations.progress";
 constexpr const char* progressTemporaryFileName = "deferred_operations.progress.tmp";
 
 std::string parentDirectory(const std::string& path) {
-    return parentPath(path, platform::directorySeparator());
+    return parentPath(path, systemPathStyle());
 }
 
 void removeEmptyDirectories(std::string dir);
@@ -144,9 +144,9 @@ bool renameWithRetries(const std::string& from, const std::string& to, int& retr
 // The upward removal after an operation that an earlier run carried out but was stopped in:
 // the directories it already removed are passed over.
 void finishRemovalOfEmptiedDirectories(const std::string& path) {
-    std::string dir = parentPath(path, platform::directorySeparator());
+    std::string dir = parentPath(path, systemPathStyle());
     while (!dir.empty() && !platform::systemCalls().pathExists((exeDir + dir).c_str()))
-        dir = parentPath(dir, platform::directorySeparator());
+        dir = parentPath(dir, systemPathStyle());
     removeEmptyDirectories(dir);
 }
 
@@ -163,8 +163,8 @@ std::map<std::string, bool> outsideByDirectory;
 // directory. A directory that can't be resolved leads nowhere: the operation then finds no
 // file, or fails, as it would anyway.
 bool resolvesOutside(const std::string& path) {
-    const char separator = platform::directorySeparator();
-    const std::size_t last = lastSeparator(path, separator);
+    const PathStyle style = systemPathStyle();
+    const std::size_t last = lastSeparator(path, style);
     if (last == std::string::npos)
         return false;  // directly in the launcher directory
     const std::string text = path.substr(0, last + 1);
@@ -173,8 +173,10 @@ bool resolvesOutside(const std::string& path) {
     const std::optional<std::string> dir = platform::resolvedDirectory(exeDir + text);
     if (dir && !resolvedLauncherDirectory)
         resolvedLauncherDirectory = platform::resolvedDirectory(exeDir).value_or("");
+    // Resolved paths are spelt for comparison alone (UTF-8 on Windows): no code page of the
+    // list's to read them by.
     const bool outside = dir && !resolvedLauncherDirectory->empty() &&
-                         !isWithin(*dir, *resolvedLauncherDirectory, separator);
+                         !isWithin(*dir, *resolvedLauncherDirectory, style.separator);
     outsideByDirectory.emplace(text, outside);
     return outside;
 }
@@ -182,14 +184,14 @@ bool resolvesOutside(const std::string& path) {
 // Whether path, spelt as the system compares names, is one of the files that keep the list
 // and its progress: acting on them would undo the list's own bookkeeping.
 bool namesOwnFile(const std::string& path) {
-    const char separator = platform::directorySeparator();
-    std::string name = comparableDirectory(path, separator);
+    const PathStyle style = systemPathStyle();
+    std::string name = comparableDirectory(path, style);
     // Windows drops trailing dots and spaces from a name.
-    if (separator == '\\')
+    if (style.separator == '\\')
         while (!name.empty() && (name.back() == '.' || name.back() == ' '))
             name.pop_back();
     for (const char* own : {listFileName, progressFileName, progressTemporaryFileName})
-        if (name == comparableDirectory(own, separator))
+        if (name == comparableDirectory(own, style))
             return true;
     return false;
 }
@@ -197,12 +199,12 @@ bool namesOwnFile(const std::string& path) {
 // Why an operation must not be carried out at all, or null. Only deletions and renames act on
 // files, so only they are refused.
 const char* refusalReason(const std::string& path) {
-    const char separator = platform::directorySeparator();
+    const PathStyle style = systemPathStyle();
     if (path.find('\0') != std::string::npos)
         return "it holds a NUL character";
-    if (leavesLauncherDirectory(path, separator) || cannotBeJoined(path, separator))
+    if (leavesLauncherDirectory(path, style) || cannotBeJoined(path, style))
         return "it leads outside the launcher directory";
-    if (namesDevice(path, separator))
+    if (namesDevice(path, style))
         return "it names a device";
     if (resolvesOutside(path))
         return "it leads outside the launcher directory";
@@ -237,7 +239,7 @@ bool refused(const std::string& name, const std::string& path, int index) {
 
 // The directory whose entries an operation on path changes, as a full path.
 std::string directoryHolding(const std::string& path) {
-    const std::size_t last = lastSeparator(path, platform::directorySeparator());
+    const std::size_t last = lastSeparator(path, systemPathStyle());
     return last == std::string::npos ? exeDir : exeDir + path.substr(0, last + 1);
 }
 
@@ -280,7 +282,7 @@ bool carryOut(int index, int& retryBudgetMs, bool finishCleanup,
 // take away the directory that the new file goes to.
 std::map<std::string, int> lastMoveInto(int count) {
     std::map<std::string, int> last;
-    const char separator = platform::directorySeparator();
+    const PathStyle style = systemPathStyle();
     constexpr std::string_view prefix = "operation.";
     constexpr std::string_view suffix = ".destination";
     for (auto it = deferredOps.lower_bound(prefix);
@@ -296,7 +298,7 @@ std::map<std::string, int> lastMoveInto(int count) {
             operationKey(index, suffix) != key ||
             getProperty(deferredOps, operationKey(index, "")) != "rename")
             continue;
-        for (const std::string& dir : enclosingDirectories(it->second, separator)) {
+        for (const std::string& dir : enclosingDirectories(it->second, style)) {
             int& lastIndex = last[dir];
             lastIndex = std::max(lastIndex, index);
         }
@@ -376,8 +378,7 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
     int current = firstPending;
     if (!moveInto.empty())
         keepDirectories([&](const std::string& dir) {
-            const auto found =
-                moveInto.find(comparableDirectory(dir, platform::directorySeparator()));
+            const auto found = moveInto.find(comparableDirectory(dir, systemPathStyle()));
             return found != moveInto.end() && found->second > current;
         });
 

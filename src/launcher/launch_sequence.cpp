@@ -59,6 +59,7 @@ int runLaunch(void* instance) {
 
     // The list runs before the configuration is read, so an update may replace it.
     loadAndRunDeferredOperations();
+    reopenStartLog();
     loadPropertyFile(launchProps, "launch.properties");
     loadPropertyFile(settingsProps, "settings.properties");
 

@@ -1,5 +1,6 @@
 #include "launcher/start_log.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 
@@ -17,14 +18,14 @@ bool cutPastLimit(const std::string& path) {
     std::FILE* const in = platform::openSharedForReading(path);
     if (in == nullptr)
         return false;
-    long size = -1;
-    if (std::fseek(in, 0, SEEK_END) == 0)
-        size = std::ftell(in);
+    // In 64 bits: a log past 2 GiB (or 4 GiB) is cut like any other.
+    const std::uint64_t size = platform::openFileSize(in).value_or(0);
+    const auto limit = static_cast<std::uint64_t>(startLogLimit);
     int last = '\n';
-    if (size > 0 && std::fseek(in, size - 1, SEEK_SET) == 0)
+    if (size > 0 && platform::seekFile(in, size - 1) == 0)
         last = std::fgetc(in);
     std::string kept;
-    if (size > startLogLimit && std::fseek(in, size - startLogLimit / 2, SEEK_SET) == 0) {
+    if (size > limit && platform::seekFile(in, size - limit / 2) == 0) {
         kept.resize(startLogLimit / 2);
         kept.resize(std::fread(kept.data(), 1, kept.size(), in));
     }
@@ -40,7 +41,25 @@ bool cutPastLimit(const std::string& path) {
     return last != '\n';
 }
 
+// The log this start writes to, and where; null when it writes to none.
+std::FILE* startLog = nullptr;
+std::string startLogPath;
+
 }  // namespace
+
+void reopenStartLog() {
+    if (startLog == nullptr)
+        return;
+    // A list that deleted the log took it away, with the lines written after the deletion
+    // (the list asked for that); from here on the lines go to a new one.
+    // Closed first: on Windows a deleted file that is still open keeps its name, and no new
+    // one can be made there until it is closed.
+    platform::setOwnOutput(nullptr);
+    std::fclose(startLog);
+    startLog = platform::openFile(startLogPath, "a");
+    if (startLog != nullptr)
+        platform::setOwnOutput(startLog);
+}
 
 void openStartLog(const std::string& directory, const std::string& executable,
                   std::size_t argumentCount) {
@@ -52,6 +71,8 @@ void openStartLog(const std::string& directory, const std::string& executable,
     if (log == nullptr)
         return;
     platform::setOwnOutput(log);
+    startLog = log;
+    startLogPath = path;
     char when[32] = "";
     const std::time_t now = std::time(nullptr);
     if (const std::tm* local = std::localtime(&now))

@@ -15,4 +15,8 @@ constexpr long startLogLimit = 256L * 1024;
 void openStartLog(const std::string& directory, const std::string& executable,
                   std::size_t argumentCount);
 
+// After the deferred list: closes the log and opens it again, so that a list may delete it
+// (the log is opened shared for deletion) and the start's later lines still reach a log.
+void reopenStartLog();
+
 }  // namespace launcher

@@ -49,7 +49,9 @@ int removeDirectory(const char* path);
 int replaceFile(const char* from, const char* to);
 
 // The absolute path of the existing directory at path with every link followed and every "."
-// and ".." resolved; nothing when it can't be resolved.
+// and ".." resolved, in a spelling only for comparing with another of its results (Windows: the
+// final wide path as UTF-8, whatever the code page can write); nothing when it can't be
+// resolved.
 std::optional<std::string> resolvedDirectory(const std::string& path);
 
 // Creates the file at path for writing, only when nothing is there yet, a link included (a
@@ -124,11 +126,29 @@ void unmapFile(MappedFile* file);
 std::FILE* openSharedForReading(const std::string& path);
 
 // The C library's fopen, for paths of any length (on Windows also beyond the narrow calls'
-// limit). The file is kept from child processes (the client's), which would hold it open.
+// limit). The file is kept from child processes (the client's), which would hold it open, and
+// on Windows it is shared for deletion too: a list may delete a file the launcher holds.
 std::FILE* openFile(const std::string& path, const char* mode);
 
 // The separator between directories that the removal of emptied directories walks up by.
 char directorySeparator();
+
+// Whether byte begins a two-byte character in the code page of narrow paths (Windows: the ANSI
+// code page, 932 for Japanese); never on POSIX, whose paths are bytes.
+bool isLeadByte(unsigned char byte);
+
+// A name (narrow) as the file system compares it: on Windows its case folded as the system folds
+// it, beyond ASCII too ("\xFCber" and "\xDCber" alike in code page 1252); on POSIX as it is.
+// Only for comparing with another of its results.
+std::string comparableName(std::string_view name);
+
+// The size of the open file, whatever it is (the C library's ftell stops at 2 GiB on Windows);
+// nothing when it can't be read.
+std::optional<std::uint64_t> openFileSize(std::FILE* file);
+
+// Moves the position of file to offset bytes from its start, whatever the file's size (the C
+// library's fseek stops at 2 GiB on Windows): 0 on success.
+int seekFile(std::FILE* file, std::uint64_t offset);
 
 // The separator between class path elements in the JVM's class path option.
 char pathListSeparator();

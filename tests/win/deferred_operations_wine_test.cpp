@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "support/files.h"
 #include "support/installation.h"
+#include "support/process_runner.h"
 #include "support/temp_dir.h"
 #include "win/background_process.h"
 #include "win/stub_client.h"
@@ -23,15 +27,16 @@ using namespace std::chrono_literals;
 // A Windows process of the test holding a file open without sharing it.
 class FileHolder {
   public:
-    // Holds the file until the launcher's relay trace shows `attempts` deletions of it, or
-    // until release() is called.
+    // Holds the file until the launcher's relay trace (scratch trace.txt) shows `attempts` lines
+    // holding needle (by default deletions of the file), or until release() is called.
     FileHolder(const WineSetup& setup, const WineInstallation& installation,
-               const std::string& relative, int attempts)
+               const std::string& relative, int attempts, const std::string& needle = "")
         : ready_(installation.scratch("holder.ready")),
           process_({setup.wine, setup.helper("file_holder").string(),
                     windowsPath(installation.path(relative)), windowsPath(ready_),
                     windowsPath(installation.scratch("trace.txt")),
-                    std::filesystem::path(relative).filename().string(), std::to_string(attempts)},
+                    needle.empty() ? std::filesystem::path(relative).filename().string() : needle,
+                    std::to_string(attempts)},
                    installation.scratch("holder.log")) {}
 
     bool waitUntilHeld() {
@@ -192,7 +197,7 @@ TEST_F(DeferredUnderWine, HeldFileThatIsNeverReleasedEndsTheStartWithoutABox) {
     Lines expected = numberedRetries(41, "remove file 'plugins\\held.dat'");
     expected.push_back("Cannot remove file 'plugins\\held.dat'");
     EXPECT_EQ(run.lines(), expected);
-    EXPECT_EQ(relayCallCount(run.trace, "msvcrt.remove", "held.dat"), 41);
+    EXPECT_EQ(relayCallCount(run.trace, "msvcrt._wremove", "held.dat"), 41);
     EXPECT_TRUE(run.boxes.empty());
     EXPECT_TRUE(installation.exists("plugins/held.dat"));
     EXPECT_EQ(installation.read("deferred_operations"), list);
@@ -320,6 +325,134 @@ TEST_F(DeferredUnderWine, ListThatIsNoRegularFileReadsAsMissing) {
     const Lines lines = run.lines();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "Size operation not found.");
+}
+
+}  // namespace
+}  // namespace wine_tests
+
+namespace wine_tests {
+namespace {
+
+// An operation held until the test lets go, then "delete the old jar, rename the new one in".
+constexpr const char* heldThenPairedUpdate =
+    "size=3\r\noperation.0=delete\r\noperation.0.file=plugins\\held.dat\r\n"
+    "operation.1=delete\r\noperation.1.file=lib\\core.jar\r\noperation.2=rename\r\n"
+    "operation.2.file=update\\core.jar\r\noperation.2.destination=lib\\core.jar\r\n";
+
+// The 8.3 name that Wine gives the directory dir, as "dir /x" lists it before the long one.
+std::string shortNameOf(const WineSetup& setup, const std::filesystem::path& dir) {
+    testing_support::ProcessOptions options;
+    options.program = setup.wine;
+    options.arguments = {setup.wine, "cmd", "/c", "dir", "/x", windowsPath(dir.parent_path())};
+    const std::regex entry(R"(\s(\S+)\s+)" + dir.filename().string() + "$");
+    std::smatch found;
+    for (const std::string& line : outputLines(testing_support::runProcess(options).out))
+        if (std::regex_search(line, found, entry))
+            return found[1];
+    return {};
+}
+
+// One folder reached by another spelling (a drive letter mapped to it, its 8.3 short form) is
+// one folder: the second start waits for the first instead of carrying out the list beside it.
+TEST_F(DeferredUnderWine, OneFolderUnderTwoSpellingsCarriesOutTheListOnce) {
+    const auto drive = std::filesystem::path(std::getenv("WINEPREFIX")) / "dosdevices" / "m:";
+    for (const bool byDriveLetter : {true, false}) {
+        SCOPED_TRACE(byDriveLetter ? "drive letter" : "short path");
+        WineInstallation installation(setup());
+        installStubClient(installation);
+        installation.write("plugins/held.dat", "held");
+        installation.write("lib/core.jar", "old");
+        installation.write("update/core.jar", "new");
+        installation.write("deferred_operations", heldThenPairedUpdate);
+        std::filesystem::remove(drive);
+        std::filesystem::create_directory_symlink(installation.root(), drive);
+        RunOptions second = stubRun(installation);
+        second.executable =
+            byDriveLetter ? "M:\\launcher.exe"
+                          : windowsPath(installation.root().parent_path() /
+                                        shortNameOf(setup(), installation.root()) / "launcher.exe");
+        // The first start keeps the exclusion while the file is held; the holder lets go once
+        // the second start has asked for the exclusion.
+        second.traceFile = installation.scratch("trace.txt");
+        FileHolder holder(setup(), installation, "plugins/held.dat", 1, "deferred-operations");
+        ASSERT_TRUE(holder.waitUntilHeld());
+        std::vector<std::string> firstStart = {"/usr/bin/env"};
+        for (const auto& [name, value] : stubRun(installation).environment)
+            firstStart.push_back(name + "=" + value);
+        firstStart.insert(firstStart.end(), {setup().wine, installation.exePath()});
+        BackgroundProcess first(firstStart, installation.scratch("first.log"));
+        const auto firstLog = [&] {
+            return testing_support::readFile(installation.scratch("first.log"));
+        };
+        ASSERT_TRUE(
+            waitUntil([&] { return firstLog().find("Re-trying #1 ") != std::string::npos; }, 60s));
+
+        const WineRun run = installation.run({}, second);
+        EXPECT_EQ(holder.wait(), 0);
+        EXPECT_EQ(first.wait(60s), 0) << firstLog();
+        EXPECT_EQ(run.exitCode, 0) << run.out;
+        EXPECT_EQ(run.lines().at(0), "Size operation not found.") << run.out;
+        EXPECT_EQ(installation.read("lib/core.jar"), "new");
+        EXPECT_FALSE(installation.exists("update") || installation.exists("deferred_operations"));
+    }
+    std::filesystem::remove(drive);
+}
+
+// A folder past 260 characters whose parts have no shorter 8.3 form: the list is found and
+// every path is tested and acted on as it is.
+TEST_F(DeferredUnderWine, FolderPastTheNarrowLimitAppliesItsUpdate) {
+    const testing_support::TempDir sameLength;  // temporary directories share one length
+    std::string folder = "APP";
+    while (windowsPath(sameLength.path()).size() + folder.size() < 240)
+        folder += "/ABCDEFGH";
+    WineInstallation installation(setup(), {}, folder);
+    installStubClient(installation);
+    installation.write("lib/core.jar", "old");
+    installation.write("update/core-of-a-long-name.jar", "new");
+    installation.write("deferred_operations",
+                       "size=3\r\noperation.0=delete\r\noperation.0.file=lib\\core.jar\r\n"
+                       "operation.1=rename\r\noperation.1.file=update\\core-of-a-long-name.jar\r\n"
+                       "operation.1.destination=lib\\core.jar\r\n"
+                       "operation.2=delete\r\noperation.2.file=lib\\absent.jar\r\n");
+    const WineRun run = installation.run({}, stubRun(installation));
+    EXPECT_EQ(run.lines().at(0), "Skip delete file 'lib\\absent.jar' - it doesn't exist")
+        << run.out;
+    EXPECT_EQ(installation.read("lib/core.jar"), "new");
+    EXPECT_FALSE(installation.exists("update") || installation.exists("deferred_operations"));
+}
+
+// What an updater writes to replace the launcher itself, started from the desktop (the start
+// holds launcher.log open): the log goes, the running launcher moves aside for the new one, and
+// a directory written in another case beyond ASCII (code page 1252: \374 ü, \334 Ü) stays for
+// the file moved into it.
+TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    const std::string newLauncher = installation.read("launcher.exe") + "new launcher";
+    installation.write("update/launcher.exe", newLauncher);
+    installation.write("launcher.log", "line of an old start\n");
+    installation.write("\303\274ber/a.jar", "old");  // über in UTF-8, the host's names
+    installation.write("staging/a.jar", "new");
+    installation.write("deferred_operations",
+                       "size=5\r\noperation.0=delete\r\noperation.0.file=launcher.log\r\n"
+                       "operation.1=delete\r\noperation.1.file=launcher.exe\r\n"
+                       "operation.2=rename\r\noperation.2.file=update\\launcher.exe\r\n"
+                       "operation.2.destination=launcher.exe\r\n"
+                       "operation.3=delete\r\noperation.3.file=\374ber\\a.jar\r\n"
+                       "operation.4=rename\r\noperation.4.file=staging\\a.jar\r\n"
+                       "operation.4.destination=\334ber\\a.jar\r\n");
+    RunOptions desktop = stubRun(installation);
+    desktop.fromDesktop = true;
+
+    EXPECT_EQ(installation.run({}, desktop).exitCode, 0) << installation.read("launcher.log");
+    EXPECT_TRUE(installation.read("launcher.exe") == newLauncher);
+    EXPECT_TRUE(installation.exists("launcher.exe.old"));
+    EXPECT_EQ(installation.read("\303\274ber/a.jar"), "new");
+    EXPECT_FALSE(installation.exists("deferred_operations"));
+    EXPECT_EQ(installation.read("launcher.log").find("old start"), std::string::npos);
+    // The next start runs the new launcher and removes the old one.
+    EXPECT_EQ(installation.run({}, desktop).exitCode, 0) << installation.read("launcher.log");
+    EXPECT_FALSE(installation.exists("launcher.exe.old"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 
 #include "support/files.h"
@@ -319,6 +320,24 @@ TEST_F(LaunchUnderWine, StartWithoutStandardOutputLogsItsOwnLinesOnly) {
                           "classpath: lib/client__V2.1.0.jar;lib/util.jar", "START 0",
                           "Size operation not found.", "Brantlo Client version: 2.1.0",
                           "Failed to build classpath. lib/util.jar is missed."}));
+}
+
+// A log past 2 GiB and past 4 GiB (sparse: no disk is used) is cut to its newest lines.
+TEST_F(LaunchUnderWine, LogPastFourGibibytesKeepsItsNewestLines) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    RunOptions options = stubRun(installation);
+    options.fromDesktop = true;
+    for (const std::uintmax_t gibibytes : {3u, 4u}) {
+        const std::filesystem::path log = installation.path("launcher.log");
+        testing_support::writeFile(log, "oldest line\n");
+        std::filesystem::resize_file(log, (gibibytes << 30) + std::uintmax_t{300} * 1024);
+        std::ofstream(log, std::ios::binary | std::ios::app) << "\nnewest line\n";
+        ASSERT_EQ(installation.run({}, options).exitCode, 0);
+        const std::string kept = installation.read("launcher.log");
+        EXPECT_LT(kept.size(), 256u * 1024) << gibibytes;
+        EXPECT_TRUE(kept.starts_with("newest line\n---")) << gibibytes;
+    }
 }
 
 }  // namespace

@@ -47,7 +47,8 @@ WineRun WineInstallation::run(const std::vector<std::string>& arguments,
             commandLine += " " + argument;
         return runWithCommandLine(commandLine, options);
     }
-    std::vector<std::string> wineArguments{path("launcher.exe").string()};
+    std::vector<std::string> wineArguments{
+        options.executable.empty() ? path("launcher.exe").string() : options.executable};
     wineArguments.insert(wineArguments.end(), arguments.begin(), arguments.end());
     return runWine(wineArguments, options);
 }

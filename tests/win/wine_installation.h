@@ -31,6 +31,9 @@ struct RunOptions {
     std::filesystem::path traceFile;
     // Started as from the desktop (through command_line_runner): no console, no standard output.
     bool fromDesktop = false;
+    // The Windows path the launcher is started by (another spelling of launcher.exe); empty:
+    // the installation's own.
+    std::string executable;
 };
 
 // A temporary installation directory, named with a blank ("Brantlo Client" unless named

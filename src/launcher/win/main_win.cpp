@@ -2,9 +2,17 @@
 // GetCommandLineW, not through this function's argument.
 #include <windows.h>
 
+#include <string>
+
 #include "launcher/launch_sequence.h"
+#include "platform/win/win_internal.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int /*showCommand*/) {
+    // An executable that a list replaced was moved aside; once the process that ran from it has
+    // ended, it can go. While that process still runs, this fails and a later start tries again.
+    const std::wstring movedAside = platform::win::movedAsideExecutablePath();
+    if (!movedAside.empty())
+        DeleteFileW(movedAside.c_str());
     return launcher::runLaunch(instance);
 }

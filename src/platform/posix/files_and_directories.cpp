@@ -253,6 +253,25 @@ char directorySeparator() {
     return '/';
 }
 
+bool isLeadByte(unsigned char /*byte*/) {
+    return false;
+}
+
+std::string comparableName(std::string_view name) {
+    return std::string(name);
+}
+
+std::optional<std::uint64_t> openFileSize(std::FILE* file) {
+    struct stat info {};
+    if (::fstat(::fileno(file), &info) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+int seekFile(std::FILE* file, std::uint64_t offset) {
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET);
+}
+
 char pathListSeparator() {
     return ':';
 }

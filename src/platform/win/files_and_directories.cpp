@@ -7,9 +7,9 @@
 #include <io.h>
 #include <share.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "platform/files_and_directories.h"
@@ -59,25 +59,42 @@ void closeDirectory(DirectoryListing* listing) {
     delete listing;
 }
 
+// Every file call takes the wide form of its path, which has no length limit and reads the
+// code page by characters; a path without one (bytes the code page does not define) goes to
+// the narrow call as it is, which fails or reads it as it always did.
+
 bool pathExists(const char* path) {
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    const std::wstring widePath = win::widePathForLongNames(path);
+    return (widePath.empty() ? GetFileAttributesA(path) : GetFileAttributesW(widePath.c_str())) !=
+           INVALID_FILE_ATTRIBUTES;
 }
 
 int removeFile(const char* path) {
-    // Beyond the narrow calls' limit (the launcher's own files beside a long installation
-    // folder) through the wide call; otherwise the C library's, as ever.
-    if (std::strlen(path) < MAX_PATH)
-        return std::remove(path);
     const std::wstring widePath = win::widePathForLongNames(path);
-    return widePath.empty() ? std::remove(path) : _wremove(widePath.c_str());
+    if (widePath.empty())
+        return std::remove(path);
+    if (_wremove(widePath.c_str()) == 0)
+        return 0;
+    // The running executable can't be deleted, but it can be renamed: a list that replaces
+    // the launcher deletes it and then renames its successor into place.
+    const int error = errno;
+    if (win::moveAsideIfRunning(widePath))
+        return 0;
+    errno = error;
+    return -1;
 }
 
 int renameFile(const char* from, const char* to) {
-    return std::rename(from, to);
+    const std::wstring wideFrom = win::widePathForLongNames(from);
+    const std::wstring wideTo = win::widePathForLongNames(to);
+    if (wideFrom.empty() || wideTo.empty())
+        return std::rename(from, to);
+    return _wrename(wideFrom.c_str(), wideTo.c_str());
 }
 
 int removeDirectory(const char* path) {
-    return _rmdir(path);
+    const std::wstring widePath = win::widePathForLongNames(path);
+    return widePath.empty() ? _rmdir(path) : _wrmdir(widePath.c_str());
 }
 
 int replaceFile(const char* from, const char* to) {
@@ -93,25 +110,29 @@ int replaceFile(const char* from, const char* to) {
 
 std::optional<std::string> resolvedDirectory(const std::string& path) {
     // Opening the directory itself follows its links and junctions; the handle then names
-    // where it really is.
+    // where it really is. Written in UTF-8: every character has a form there, and no byte of one
+    // is taken for a separator.
+    const std::wstring widePath = win::widePathForLongNames(path);
+    if (widePath.empty())
+        return std::nullopt;
     const HANDLE handle =
-        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        CreateFileW(widePath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
-    std::string resolved(MAX_PATH, '\0');
+    std::wstring resolved(MAX_PATH, L'\0');
     DWORD length =
-        GetFinalPathNameByHandleA(handle, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
+        GetFinalPathNameByHandleW(handle, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
     if (length >= resolved.size()) {
         resolved.resize(length);
-        length = GetFinalPathNameByHandleA(handle, resolved.data(),
+        length = GetFinalPathNameByHandleW(handle, resolved.data(),
                                            static_cast<DWORD>(resolved.size()), 0);
     }
     CloseHandle(handle);
     if (length == 0 || length >= resolved.size())
         return std::nullopt;
     resolved.resize(length);
-    return resolved;
+    return win::wideToCodePage(resolved, CP_UTF8);
 }
 
 std::FILE* createNewFile(const char* path) {
@@ -142,7 +163,10 @@ int syncFile(std::FILE* file) {
 }
 
 int syncDirectory(const char* path) {
-    const HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
+    const std::wstring widePath = win::widePathForLongNames(path);
+    if (widePath.empty())
+        return -1;
+    const HANDLE handle = CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
@@ -154,7 +178,8 @@ int syncDirectory(const char* path) {
 
 std::optional<FileStatus> fileStatus(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    const std::wstring widePath = win::widePathForLongNames(path);
+    if (widePath.empty() || !GetFileAttributesExW(widePath.c_str(), GetFileExInfoStandard, &data))
         return std::nullopt;
     const auto combine = [](DWORD high, DWORD low) {
         return (static_cast<std::uint64_t>(high) << 32) | low;
@@ -162,26 +187,6 @@ std::optional<FileStatus> fileStatus(const std::string& path) {
     return FileStatus{combine(data.nFileSizeHigh, data.nFileSizeLow),
                       static_cast<std::int64_t>(combine(data.ftLastWriteTime.dwHighDateTime,
                                                         data.ftLastWriteTime.dwLowDateTime))};
-}
-
-std::optional<FileIdentity> fileIdentity(const std::string& path) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    if (widePath.empty())
-        return std::nullopt;
-    // No access asked: only the attributes are read, whoever holds the file and however.
-    HANDLE handle = CreateFileW(
-        widePath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION information{};
-    const bool read = GetFileInformationByHandle(handle, &information);
-    CloseHandle(handle);
-    if (!read)
-        return std::nullopt;
-    return FileIdentity{
-        information.dwVolumeSerialNumber,
-        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
 }
 
 struct DirectoryLock {
@@ -200,33 +205,21 @@ HANDLE createNamedMutex(const std::wstring& name) {
 
 DirectoryLock* lockDirectory(const std::string& dir) {
     // A named mutex, not a lock file: nothing is left behind, nothing (a directory, a file held
-    // by a scanner) can be put in its place. Its name comes from the full path in upper case,
-    // as the system compares names, so every spelling of the directory meets the same one.
-    std::wstring path = win::widePathForLongNames(dir);
+    // by a scanner) can be put in its place. Its name comes from the directory's identity, links
+    // followed: every spelling of it (a drive letter mapped to it, its short form, any case)
+    // meets the same one.
+    const std::wstring path = win::widePathForLongNames(dir);
     if (path.empty())
         return nullptr;
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed != 0) {
-        std::wstring full(needed, L'\0');
-        const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-        if (length != 0 && length < needed)
-            path.assign(full.data(), length);
-    }
-    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/'))
-        path.pop_back();
-    if (path.empty())
+    const std::optional<FileIdentity> identity = win::identityOf(path, true);
+    if (!identity)
         return nullptr;
-    CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (const wchar_t c : path) {
-        hash ^= static_cast<std::uint16_t>(c);
-        hash *= 0x100000001b3ULL;
+    std::wstring name = L"deferred-operations";
+    for (const std::uint64_t part : {identity->volume, identity->index}) {
+        name += L'-';
+        for (int shift = 60; shift >= 0; shift -= 4)
+            name += L"0123456789abcdef"[(part >> shift) & 0xf];
     }
-    wchar_t hex[17];
-    for (int i = 15; i >= 0; --i, hash >>= 4)
-        hex[i] = L"0123456789abcdef"[hash & 0xf];
-    hex[16] = L'\0';
-    const std::wstring name = std::wstring(L"deferred-operations-") + hex;
     // Global, so that the starts of every session meet; where that is refused (no right to
     // create global objects), at least those of this session.
     HANDLE mutex = createNamedMutex(L"Global\\" + name);
@@ -315,11 +308,58 @@ std::FILE* openSharedForReading(const std::string& path) {
 
 std::FILE* openFile(const std::string& path, const char* mode) {
     const std::wstring widePath = win::widePathForLongNames(path);
-    const std::string narrowMode = std::string(mode) + "N";
-    const std::wstring wideMode(narrowMode.begin(), narrowMode.end());
     if (widePath.empty())
-        return std::fopen(path.c_str(), narrowMode.c_str());
-    return _wfopen(widePath.c_str(), wideMode.c_str());
+        return std::fopen(path.c_str(), (std::string(mode) + "N").c_str());
+    // Opened with every kind of sharing, deletion included (the C library's fopen leaves that
+    // out): a file the launcher holds, its log, never makes a deletion of the list fail. The
+    // handle is not inherited.
+    const std::string_view how(mode);
+    const bool update = how.find('+') != std::string_view::npos;
+    DWORD access = update ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
+    DWORD disposition = OPEN_EXISTING;
+    int flags = update ? _O_RDWR : _O_WRONLY;
+    switch (how.empty() ? '\0' : how.front()) {
+        case 'r':
+            access = update ? access : GENERIC_READ;
+            flags = update ? flags : _O_RDONLY;
+            break;
+        case 'w':
+            disposition = CREATE_ALWAYS;
+            break;
+        case 'a':
+            disposition = OPEN_ALWAYS;
+            flags |= _O_APPEND;
+            break;
+        default:
+            return nullptr;
+    }
+    flags |= how.find('b') != std::string_view::npos ? _O_BINARY : _O_TEXT;
+    const HANDLE handle = CreateFileW(widePath.c_str(), access,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* const file = _fdopen(descriptor, mode);
+    if (file == nullptr)
+        _close(descriptor);
+    return file;
+}
+
+std::optional<std::uint64_t> openFileSize(std::FILE* file) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle, &size))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+int seekFile(std::FILE* file, std::uint64_t offset) {
+    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET);
 }
 
 char directorySeparator() {

@@ -103,27 +103,4 @@ std::optional<std::wstring> codePageToWide(std::string_view text, unsigned codeP
         return std::nullopt;
     return out;
 }
-
-std::wstring widePathForLongNames(const std::string& path) {
-    const std::optional<std::wstring> wide = codePageToWide(path, CP_ACP);
-    if (!wide || wide->find(L'\0') != std::wstring::npos)
-        return {};
-    if (wide->size() < MAX_PATH)
-        return *wide;
-    const DWORD needed = GetFullPathNameW(wide->c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
-        return *wide;
-    std::vector<wchar_t> full(needed);
-    const DWORD length = GetFullPathNameW(wide->c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed)
-        return *wide;
-    const std::wstring_view fullPath(full.data(), length);
-    // Already prefixed, or a device path: as it is.
-    if (fullPath.starts_with(L"\\\\?\\") || fullPath.starts_with(L"\\\\.\\"))
-        return std::wstring(fullPath);
-    if (fullPath.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + std::wstring(fullPath.substr(2));
-    return L"\\\\?\\" + std::wstring(fullPath);
-}
-
 }  // namespace platform::win

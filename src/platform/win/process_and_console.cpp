@@ -59,22 +59,9 @@ std::optional<std::string> narrowModulePath(const std::wstring& modulePath, unsi
 }  // namespace win
 
 std::optional<std::string> executablePath() {
-    // MAX_PATH first; a longer path (long-path aware systems, \\?\ installs) gets a larger
-    // buffer rather than a cut one.
-    std::vector<wchar_t> buffer(MAX_PATH);
-    DWORD length = 0;
-    for (;;) {
-        length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0)
-            return std::string();
-        if (length < buffer.size())
-            break;
-        if (buffer.size() >= 32768)
-            break;
-        buffer.resize(buffer.size() * 2);
-    }
-    buffer.back() = L'\0';
-    const std::wstring modulePath(buffer.data());
+    const std::wstring modulePath = win::modulePath();
+    if (modulePath.empty())
+        return std::string();
     return win::narrowModulePath(modulePath, win::ansiCodePage(), win::shortPathOf);
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files_and_directories.h"
+
 namespace platform::win {
 
 // Windows only: conversions between UTF-16 and the system's ANSI code page, and the wide forms
@@ -30,6 +32,24 @@ std::optional<std::wstring> codePageToWide(std::string_view text, unsigned codeP
 // length: as it is when it fits the narrow calls' limit, otherwise its full path with the
 // long-path prefix. Empty when it does not convert.
 std::wstring widePathForLongNames(const std::string& path);
+
+// The same for a wide path.
+std::wstring longPathForm(const std::wstring& path);
+
+// The identity of what is at the wide path: with followLinks that of what a link at its end
+// leads to, otherwise of the link itself.
+std::optional<FileIdentity> identityOf(const std::wstring& path, bool followLinks);
+
+// The running executable's path as the system gives it; empty when it can't be had.
+std::wstring modulePath();
+
+// Where the running executable is moved aside when a list deletes it (the list then renames its
+// successor into place): beside it, ".old" appended. Removed by a later start.
+std::wstring movedAsideExecutablePath();
+
+// Moves the file at path aside when it is the running executable, which Windows does not let
+// anyone delete but lets be renamed: true when it was moved.
+bool moveAsideIfRunning(const std::wstring& path);
 
 // Windows only: the narrow form of the executable's path, with what decides it as parameters.
 // The short (8.3) form of path as GetShortPathNameW gives it; empty when there is none.

@@ -83,3 +83,64 @@ TEST(LauncherDirectoryPaths, ComparedInOneSpellingAndWithinTheResolvedRoot) {
 }
 
 }  // namespace
+
+namespace {
+
+// Code page 932: a lead byte takes the next byte with it, which may be the byte of a backslash
+// (0x95 0x5C is 表, 0x83 0x5C is ソ). Code page 1252 as the file system compares it: accented
+// letters fold too (0xFC ü, 0xDC Ü).
+bool shiftJisLead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+std::string upper1252(std::string_view name) {
+    std::string upper(name);
+    for (char& c : upper)
+        if ((c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0xE0)
+            c = static_cast<char>(c - 0x20);
+    return upper;
+}
+const launcher::PathStyle bytes('\\'), sjis('\\', shiftJisLead), fsCase('\\', nullptr, upper1252);
+
+struct StyleCase {
+    std::string path;
+    launcher::PathStyle style;
+    bool leaves, device;
+    std::string directory, comparable;
+};
+
+class PathRulesByCharacters : public ::testing::TestWithParam<StyleCase> {};
+
+TEST_P(PathRulesByCharacters, InTheCodePageAndCaseOfTheirStyle) {
+    const StyleCase& c = GetParam();
+    EXPECT_EQ(launcher::leavesLauncherDirectory(c.path, c.style), c.leaves) << c.path;
+    EXPECT_EQ(launcher::namesDevice(c.path, c.style), c.device) << c.path;
+    EXPECT_EQ(launcher::directoryOf(c.path, c.style), c.directory) << c.path;
+    EXPECT_EQ(launcher::comparableDirectory(c.path, c.style), c.comparable) << c.path;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Paths, PathRulesByCharacters, ::testing::Values(
+    StyleCase{"\225\\x\\..\\..\\\225\\.txt", sjis, true, false, "\225\\x\\..\\..\\", "\225\\.TXT"},
+    StyleCase{"\225\\x\\..\\..\\\225\\.txt", bytes, false, false, "\225\\x\\..\\..\\\225\\", "\225/.TXT"},
+    StyleCase{"ext\\\225\\.jar", sjis, false, false, "ext\\", "EXT/\225\\.JAR"},
+    StyleCase{"\203\\nul", sjis, false, false, "", "\203\\NUL"},
+    StyleCase{"\203\\nul", bytes, false, true, "\203\\", "\203/NUL"},
+    StyleCase{"\203a\\b", sjis, false, false, "\203a\\", "\203a/B"},  // 0x83 0x61 is no 'a'
+    StyleCase{"nul:", bytes, false, true, "", "NUL:"},
+    StyleCase{"lib\\aux:x", bytes, false, true, "lib\\", "LIB/AUX:X"},
+    StyleCase{"CONIN$", bytes, false, true, "", "CONIN$"},
+    StyleCase{"lib\\CONOUT$", sjis, false, true, "lib\\", "LIB/CONOUT$"},
+    StyleCase{"lib\\CONIN", bytes, false, false, "lib\\", "LIB/CONIN"},
+    StyleCase{"\374ber\\a.jar", fsCase, false, false, "\374ber\\", "\334BER/A.JAR"},
+    StyleCase{"\374ber\\a.jar", bytes, false, false, "\374ber\\", "\374BER/A.JAR"},
+    // An 8.3 alias is another spelling: only the file's identity tells.
+    StyleCase{"DEFE~PNA", fsCase, false, false, "", "DEFE~PNA"}));
+// clang-format on
+
+TEST(LauncherDirectoryPaths, WithinARootEndingInASecondByte) {
+    EXPECT_FALSE(launcher::isWithin("C:\\\225\\x", "C:\\\225\\", sjis));  // C:\表x, C:\表
+    EXPECT_TRUE(launcher::isWithin("C:\\\225\\\\x", "C:\\\225\\", sjis));
+    EXPECT_TRUE(launcher::isWithin("C:\\\225\\x", "C:\\\225\\", bytes));
+}
+
+}  // namespace

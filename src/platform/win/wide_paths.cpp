@@ -1,0 +1,124 @@
+// Windows only: what the file system knows a path by. Its wide form (the narrow calls stop at
+// 260 characters and read double-byte code pages byte by byte), the identity of what it names,
+// names compared as the file system compares them, and the running executable moved aside.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "platform/files_and_directories.h"
+#include "platform/win/win_internal.h"
+
+namespace platform::win {
+
+std::wstring longPathForm(const std::wstring& path) {
+    if (path.size() < MAX_PATH)
+        return path;
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return path;
+    std::vector<wchar_t> full(needed);
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed)
+        return path;
+    const std::wstring_view fullPath(full.data(), length);
+    // Already prefixed, or a device path: as it is.
+    if (fullPath.starts_with(L"\\\\?\\") || fullPath.starts_with(L"\\\\.\\"))
+        return std::wstring(fullPath);
+    if (fullPath.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + std::wstring(fullPath.substr(2));
+    return L"\\\\?\\" + std::wstring(fullPath);
+}
+
+std::wstring widePathForLongNames(const std::string& path) {
+    const std::optional<std::wstring> wide = codePageToWide(path, CP_ACP);
+    if (!wide || wide->find(L'\0') != std::wstring::npos)
+        return {};
+    return longPathForm(*wide);
+}
+
+std::optional<FileIdentity> identityOf(const std::wstring& path, bool followLinks) {
+    // No access asked: only the attributes are read, whoever holds the file and however.
+    const DWORD flags =
+        FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    const HANDLE handle =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, flags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool read = GetFileInformationByHandle(handle, &information);
+    CloseHandle(handle);
+    if (!read)
+        return std::nullopt;
+    return FileIdentity{
+        information.dwVolumeSerialNumber,
+        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
+std::wstring modulePath() {
+    // MAX_PATH first; a longer path (long-path aware systems, \\?\ installs) gets a larger
+    // buffer rather than a cut one.
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size() || buffer.size() >= 32768)
+            return std::wstring(buffer.data(), std::min<std::size_t>(length, buffer.size() - 1));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring movedAsideExecutablePath() {
+    const std::wstring executable = modulePath();
+    return executable.empty() ? std::wstring() : longPathForm(executable + L".old");
+}
+
+bool moveAsideIfRunning(const std::wstring& path) {
+    const std::wstring executable = modulePath();
+    const std::wstring aside = movedAsideExecutablePath();
+    if (executable.empty() || aside.empty())
+        return false;
+    const std::optional<FileIdentity> running = identityOf(longPathForm(executable), true);
+    if (!running || identityOf(path, false) != running)
+        return false;
+    // One left by an earlier start whose process has ended goes first; while that process
+    // still runs from it, this deletion fails as any deletion of a held file does.
+    DeleteFileW(aside.c_str());
+    return MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+}  // namespace platform::win
+
+namespace platform {
+
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    const std::wstring widePath = win::widePathForLongNames(path);
+    if (widePath.empty())
+        return std::nullopt;
+    return win::identityOf(widePath, false);
+}
+
+bool isLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != 0;
+}
+
+std::string comparableName(std::string_view name) {
+    // Upper case as the invariant locale has it, which is what the file system's case table
+    // holds; in UTF-8, which writes every result.
+    const std::optional<std::wstring> wide = win::codePageToWide(name, CP_ACP);
+    if (!wide || wide->empty())
+        return std::string(name);
+    const int length = static_cast<int>(wide->size());
+    std::wstring upper(wide->size(), L'\0');
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide->data(), length, upper.data(),
+                      length, nullptr, nullptr, 0) != length)
+        return std::string(name);
+    return win::wideToCodePage(upper, CP_UTF8).value_or(std::string(name));
+}
+
+}  // namespace platform
