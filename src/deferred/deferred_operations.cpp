@@ -178,14 +178,8 @@ void letGoOfList(const ListIdentity& loadedList) {
 // The run of count operations from firstPending on, with progress (if any) recorded.
 DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool firstWasBegun,
                             ProgressRecorder* progress) {
-    const std::map<std::string, int> moveInto = lastMoveInto(count);
-    int current = firstPending;
-    if (!moveInto.empty())
-        run.keptDirectory = [&](const std::string& dir) {
-            const auto found =
-                moveInto.find(comparableDirectory(dir, platform::directorySeparator()));
-            return found != moveInto.end() && found->second > current;
-        };
+    run.lastMoveInto = lastMoveInto(count);
+    run.attemptIndex = firstPending;
     // Past a bounded number of Skip lines for undescribed indices, the run goes straight to
     // the next described one: a damaged size with one key near its end would otherwise walk
     // two thousand million indices.
@@ -203,7 +197,6 @@ DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool 
             if (index == count)
                 break;
         }
-        current = index;
         run.attemptRecorder = progress;
         run.attemptIndex = index;
         changedPaths.clear();

@@ -1,7 +1,6 @@
 // What one run of the deferred list shares with the checks, attempts and removals it makes.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -19,13 +18,15 @@ struct DeferredRun {
 
     int retryBudgetLeftMs = retryBudgetMs;
 
-    // What the removal of emptied directories leaves in place, asked with a directory as the
-    // list writes it; null for nothing.
-    std::function<bool(const std::string& dir)> keptDirectory;
+    // For every directory that a rename of the list moves something into, spelt for
+    // comparison, the last operation that does so: the removal of emptied directories leaves
+    // it in place until then (see emptied_directories.h).
+    std::map<std::string, int> lastMoveInto;
 
-    // The record that each attempt at operation attemptIndex is marked in, or null.
-    ProgressRecorder* attemptRecorder = nullptr;
+    // The operation being carried out, and the record that each attempt at it is marked in
+    // (or null).
     int attemptIndex = 0;
+    ProgressRecorder* attemptRecorder = nullptr;
 
     // Where the launcher directory really is, links followed; resolved when a path first
     // needs it. Empty when it can't be resolved.

@@ -24,10 +24,18 @@ std::string operationKey(int index, std::string_view suffix) {
 
 }  // namespace
 
+bool keptDirectory(const DeferredRun& run, const std::string& dir) {
+    if (run.lastMoveInto.empty())
+        return false;
+    const auto found =
+        run.lastMoveInto.find(comparableDirectory(dir, platform::directorySeparator()));
+    return found != run.lastMoveInto.end() && found->second > run.attemptIndex;
+}
+
 void removeEmptyDirectories(const DeferredRun& run, std::string dir) {
     // Ends at the first directory that can't be removed, or after the first component of the
     // path: the launcher directory itself is never a candidate.
-    while (!dir.empty() && !(run.keptDirectory && run.keptDirectory(dir)) &&
+    while (!dir.empty() && !keptDirectory(run, dir) &&
            platform::systemCalls().removeDirectory((exeDir + dir).c_str()) == 0)
         dir = parentDirectory(dir);
 }

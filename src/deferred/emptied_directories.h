@@ -9,9 +9,13 @@
 
 namespace launcher {
 
+// Whether dir (as the list writes it) must stay for now: a later operation of the run moves a
+// file into it.
+bool keptDirectory(const DeferredRun& run, const std::string& dir);
+
 // Removes exeDir + dir and then its parents in turn, stopping silently at the first that can't
-// be removed or that run's keptDirectory says must stay. The launcher directory itself (the
-// empty dir) is never a candidate.
+// be removed or that keptDirectory says must stay. The launcher directory itself (the empty
+// dir) is never a candidate.
 void removeEmptyDirectories(const DeferredRun& run, std::string dir);
 
 // The upward removal after an operation on path that an earlier run carried out but was

@@ -334,7 +334,10 @@ char pathListSeparator() {
 // replace, the flush before a list and the launcher's own files opened without links.
 
 bool certainlyMissing(const char* path) {
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+    const std::wstring widePath = win::widePathForLongNames(path);
+    const DWORD attributes =
+        widePath.empty() ? GetFileAttributesA(path) : GetFileAttributesW(widePath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
         return false;
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
