@@ -157,9 +157,8 @@ void letGoOfList(const ListIdentity& loadedList) {
         // A list given back too late still waits under that name: the list is compared and
         // deleted where it is. One that can't be deleted runs again at the next start; its
         // record, kept, then lets none of its operations be repeated.
-        if (loadList(listPath, reread) != loadedList)
-            platform::systemCalls().removeFile(progressPath.c_str());
-        else if (platform::systemCalls().removeFile(listPath.c_str()) == 0)
+        const bool ours = loadList(listPath, reread) == loadedList;
+        if (!ours || platform::systemCalls().removeFile(listPath.c_str()) == 0)
             platform::systemCalls().removeFile(progressPath.c_str());
         return;
     }
