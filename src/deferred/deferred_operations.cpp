@@ -174,9 +174,9 @@ void letGoOfList(const ListIdentity& loadedList) {
     platform::renameWithoutReplacing(takenPath.c_str(), listPath.c_str());
 }
 
-// The run of count operations from firstPending on, with progress (if any) recorded.
+// The run of count operations from firstPending on, its progress recorded.
 DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool firstWasBegun,
-                            ProgressRecorder* progress) {
+                            ProgressRecorder& progress) {
     run.lastMoveInto = lastMoveInto(count);
     run.attemptIndex = firstPending;
     // Past a bounded number of Skip lines for undescribed indices, the run goes straight to
@@ -191,25 +191,22 @@ DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool 
             undescribedLeft-- <= 0) {
             const auto next = std::lower_bound(described.begin(), described.end(), index);
             index = next == described.end() ? count : *next;
-            if (progress)
-                progress->recordFinished(index);
+            progress.recordFinished(index);
             if (index == count)
                 break;
         }
-        run.attemptRecorder = progress;
+        run.attemptRecorder = &progress;
         run.attemptIndex = index;
         changedPaths.clear();
         if (!carryOut(run, index, firstWasBegun && index == firstPending, changedPaths, boxText))
             return {true, boxText};  // the list and its record stay for the next start
-        if (progress) {
-            // The operation reaches the disk before the count that says it is done: a record
-            // ahead of its operations would have the next start pass over them.
-            for (std::size_t i = 0; i < changedPaths.size(); ++i)
-                if (i == 0 || directoryOf(changedPaths[i], platform::directorySeparator()) !=
-                                  directoryOf(changedPaths[0], platform::directorySeparator()))
-                    syncDirectoryHolding(changedPaths[i]);
-            progress->recordFinished(index + 1);
-        }
+        // The operation reaches the disk before the count that says it is done: a record ahead
+        // of its operations would have the next start pass over them.
+        for (std::size_t i = 0; i < changedPaths.size(); ++i)
+            if (i == 0 || directoryOf(changedPaths[i], platform::directorySeparator()) !=
+                              directoryOf(changedPaths[0], platform::directorySeparator()))
+                syncDirectoryHolding(changedPaths[i]);
+        progress.recordFinished(index + 1);
     }
     return {};
 }
@@ -255,7 +252,7 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
         platform::systemCalls().syncFileSystem(exeDir.c_str());
         DeferredRun run;
         recognizeOwnFiles(run);
-        end = carryOutList(run, count, firstPending, recorded && recorded->nextBegun, &*progress);
+        end = carryOutList(run, count, firstPending, recorded && recorded->nextBegun, *progress);
         progress->close();
         if (end.gaveUp)
             return end;
