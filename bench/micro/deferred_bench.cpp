@@ -4,6 +4,11 @@
 // the attempt to remove the emptied directory (rmdir of lib, which fails while lib holds files).
 // The list writes its progress through to the disk after every operation; the same list with
 // those flushes left out tells what they cost.
+//
+// Before its first operation a run writes what the list acts on through to the disk (one
+// syncfs of the installation's file system). Its cost is the updater's unsynced data: a typical
+// update (delete the old jar and version, move the new version in) is run right after 4 MiB
+// were written without a sync, with and without that flush.
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,7 +28,7 @@ namespace {
 constexpr int operations = 1000;
 
 enum class Kind { rename, remove };
-enum class Flushes { kept, leftOut };
+enum class Flushes { kept, leftOut, fileSystemLeftOut };
 
 std::string fileName(const char* stem, int i) {
     char name[32];
@@ -64,6 +69,8 @@ void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::
         calls.syncDirectory = [](const char*) { return 0; };
         calls.syncMappedFile = [](platform::MappedFile*) { return 0; };
     }
+    if (flushes != Flushes::kept)
+        calls.syncFileSystem = [](const char*) { return 0; };
     // As at start-up: exeDir set and made the current directory, which the existence test uses.
     const bench::CurrentDirectory inside(dir.path());
     launcher::exeDir = dir.path().string() + "/";
@@ -78,6 +85,38 @@ void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::
         launcher::runDeferredOperations(launcher::loadDeferredOperations());
     }
     state.SetItemsProcessed(state.iterations() * operations);
+    calls = platform::realSystemCalls();
+}
+
+// The update of the file's head comment, each pass after a fresh unsynced download.
+void afterDownload(benchmark::State& state, Flushes flushes) {
+    const bench::ScratchDir dir;
+    platform::SystemCalls& calls = platform::systemCalls();
+    if (flushes == Flushes::fileSystemLeftOut)
+        calls.syncFileSystem = [](const char*) { return 0; };
+    const bench::CurrentDirectory inside(dir.path());
+    launcher::exeDir = dir.path().string() + "/";
+    std::filesystem::create_directories(dir.path() / "lib");
+    std::filesystem::create_directories(dir.path() / "update");
+    const std::string download(4 << 20, 'j');
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::writeText(dir.path() / "lib/core__V2.1.0.jar", "old");
+        bench::writeText(dir.path() / "version", "2.1.0");
+        ::sync();  // the installation as it was, on the disk
+        bench::writeText(dir.path() / "lib/core__V2.2.0.jar", download);
+        bench::writeText(dir.path() / "update/keep", "");
+        bench::writeText(dir.path() / "update/version", "2.2.0");
+        bench::writeText(dir.path() / "deferred_operations",
+                         "size=3\noperation.0=delete\noperation.0.file=lib/core__V2.1.0.jar\n"
+                         "operation.1=delete\noperation.1.file=version\n"
+                         "operation.2=rename\noperation.2.file=update/version\n"
+                         "operation.2.destination=version\n");
+        launcher::deferredOps.clear();
+        state.ResumeTiming();
+
+        launcher::runDeferredOperations(launcher::loadDeferredOperations());
+    }
     calls = platform::realSystemCalls();
 }
 
@@ -127,6 +166,13 @@ void BM_Deferred_Direct1000Deletes(benchmark::State& state) {
     directly(state, Kind::remove);
 }
 
+void BM_Deferred_UpdateAfterUnsyncedDownload(benchmark::State& state) {
+    afterDownload(state, Flushes::kept);
+}
+void BM_Deferred_UpdateAfterUnsyncedDownloadWithoutFileSystemSync(benchmark::State& state) {
+    afterDownload(state, Flushes::fileSystemLeftOut);
+}
+
 // Each pass needs 1,000 fresh files, so the passes are counted rather than timed out.
 BENCHMARK(BM_Deferred_List1000Renames)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_List1000RenamesUnflushed)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -134,5 +180,9 @@ BENCHMARK(BM_Deferred_Direct1000Renames)->Unit(benchmark::kMillisecond)->Iterati
 BENCHMARK(BM_Deferred_List1000Deletes)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_List1000DeletesUnflushed)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_Direct1000Deletes)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Deferred_UpdateAfterUnsyncedDownload)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_Deferred_UpdateAfterUnsyncedDownloadWithoutFileSystemSync)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 }  // namespace

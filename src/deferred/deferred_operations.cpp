@@ -2,18 +2,17 @@
 #include "deferred/deferred_operations.h"
 
 #include <algorithm>
-#include <charconv>
-#include <functional>
-#include <map>
-#include <optional>
 #include <vector>
 
 #include "config/numbers.h"
 #include "config/paths.h"
 #include "config/process_state.h"
 #include "config/property_file.h"
-#include "deferred/list_identity.h"
+#include "deferred/deferred_run.h"
+#include "deferred/emptied_directories.h"
+#include "deferred/list_files.h"
 #include "deferred/operation_count.h"
+#include "deferred/path_guard.h"
 #include "deferred/progress_record.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
@@ -22,61 +21,26 @@ namespace launcher {
 
 namespace {
 
-// Single attempts at the list's file operations, and the removal of the directories that a
-// successful one leaves empty. Every call goes through the system-call seam.
+// Single attempts at the list's file operations, each followed on success by the removal of
+// the directories it emptied. Every call goes through the system-call seam.
 
-std::function<bool(const std::string&)> kept;
-
-constexpr const char* listFileName = "deferred_operations";
-constexpr const char* progressFileName = "deferred_operations.progress";
-// Where a new record is written before it is renamed into place.
-constexpr const char* progressTemporaryFileName = "deferred_operations.progress.tmp";
-
-std::string parentDirectory(const std::string& path) {
-    return parentPath(path, systemPathStyle());
-}
-
-void removeEmptyDirectories(std::string dir);
-
-// One attempt to delete exeDir + path; 0 on success (emptied directories then removed).
-int tryDeleteFile(const std::string& path) {
+// One attempt to delete exeDir + path; 0 on success.
+int tryDeleteFile(const DeferredRun& run, const std::string& path) {
     const int result = platform::systemCalls().removeFile((exeDir + path).c_str());
     if (result == 0)
-        removeEmptyDirectories(parentDirectory(path));
+        removeEmptyDirectories(run, parentPath(path, systemPathStyle()));
     return result;
 }
 
-// One attempt to rename exeDir + from to exeDir + to; 0 on success (the source's emptied
-// directories then removed).
-int tryRenameFile(const std::string& from, const std::string& to) {
-    // The destination's directories are neither created nor cleared: only the source side
-    // can have been emptied.
+// One attempt to rename exeDir + from to exeDir + to; 0 on success. The destination's
+// directories are neither created nor cleared: only the source side can have been emptied.
+int tryRenameFile(const DeferredRun& run, const std::string& from, const std::string& to) {
     const int result =
         platform::systemCalls().renameFile((exeDir + from).c_str(), (exeDir + to).c_str());
     if (result == 0)
-        removeEmptyDirectories(parentDirectory(from));
+        removeEmptyDirectories(run, parentPath(from, systemPathStyle()));
     return result;
 }
-
-// Removes exeDir + dir and then its parents in turn, stopping silently at the first that can't
-// be removed or that keptDirectory (when set) says must stay.
-void removeEmptyDirectories(std::string dir) {
-    // Ends at the first directory that can't be removed, or after the first component of the
-    // path: the launcher directory itself is never a candidate.
-    while (!dir.empty() && !(kept && kept(dir)) &&
-           platform::systemCalls().removeDirectory((exeDir + dir).c_str()) == 0)
-        dir = parentDirectory(dir);
-}
-
-// What removeEmptyDirectories leaves in place, asked with a directory as the list writes it;
-// null for nothing.
-void keepDirectories(std::function<bool(const std::string& dir)> keptDirectory) {
-    kept = std::move(keptDirectory);
-}
-
-// One budget for every retry of a start bounds the delay whatever the list holds.
-constexpr int retryBudgetPerRunMs = 10000;
-constexpr int retryPauseMs = 250;
 
 std::string operationKey(int index, std::string_view suffix) {
     std::string key = "operation." + std::to_string(index);
@@ -84,37 +48,33 @@ std::string operationKey(int index, std::string_view suffix) {
     return key;
 }
 
-// The record that each attempt at operation attemptIndex is marked in, or null.
-ProgressRecorder* attemptRecorder = nullptr;
-int attemptIndex = 0;
-
 // Repeats attempt until it returns 0, pausing after each failure and reporting it by its number
 // (counted per operation); each failure takes one pause from the budget of the whole run.
 // False when the budget is spent.
 template <typename Attempt, typename ReportRetry>
-bool retryWithinBudget(int& retryBudgetMs, Attempt attempt, ReportRetry reportRetry) {
+bool retryWithinBudget(DeferredRun& run, Attempt attempt, ReportRetry reportRetry) {
     int attemptNumber = 0;
     for (;;) {
         // Marked only around a real attempt: a resumed run takes a marked operation for one
         // that may have emptied directories, which a refused, missing or failed one never did.
-        if (attemptRecorder != nullptr)
-            attemptRecorder->recordCarryingOut(attemptIndex);
+        if (run.attemptRecorder != nullptr)
+            run.attemptRecorder->recordCarryingOut(run.attemptIndex);
         if (attempt() == 0)
             return true;
-        if (attemptRecorder != nullptr)
-            attemptRecorder->recordNotCarriedOut(attemptIndex);
-        platform::systemCalls().sleepMilliseconds(retryPauseMs);
-        retryBudgetMs -= retryPauseMs;
+        if (run.attemptRecorder != nullptr)
+            run.attemptRecorder->recordNotCarriedOut(run.attemptIndex);
+        platform::systemCalls().sleepMilliseconds(DeferredRun::retryPauseMs);
+        run.retryBudgetLeftMs -= DeferredRun::retryPauseMs;
         ++attemptNumber;
         reportRetry(attemptNumber);
-        if (retryBudgetMs < 0)
+        if (run.retryBudgetLeftMs < 0)
             return false;
     }
 }
 
-bool deleteWithRetries(const std::string& path, int& retryBudgetMs) {
+bool deleteWithRetries(DeferredRun& run, const std::string& path) {
     const bool done = retryWithinBudget(
-        retryBudgetMs, [&] { return tryDeleteFile(path); },
+        run, [&] { return tryDeleteFile(run, path); },
         [&](int attemptNumber) {
             platform::printOutput("Re-trying #%d remove file '%s'\n", attemptNumber, path.c_str());
         });
@@ -124,10 +84,10 @@ bool deleteWithRetries(const std::string& path, int& retryBudgetMs) {
 }
 
 // On failure, boxText gets the text of the box that the caller shows once the list is let go.
-bool renameWithRetries(const std::string& from, const std::string& to, int& retryBudgetMs,
+bool renameWithRetries(DeferredRun& run, const std::string& from, const std::string& to,
                        std::string& boxText) {
     const bool done = retryWithinBudget(
-        retryBudgetMs, [&] { return tryRenameFile(from, to); },
+        run, [&] { return tryRenameFile(run, from, to); },
         [&](int attemptNumber) {
             platform::printOutput("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber,
                                   from.c_str(), to.c_str());
@@ -141,301 +101,164 @@ bool renameWithRetries(const std::string& from, const std::string& to, int& retr
     return done;
 }
 
-// The upward removal after an operation that an earlier run carried out but was stopped in:
-// the directories it already removed are passed over.
-void finishRemovalOfEmptiedDirectories(const std::string& path) {
-    std::string dir = parentPath(path, systemPathStyle());
-    while (!dir.empty() && !platform::systemCalls().pathExists((exeDir + dir).c_str()))
-        dir = parentPath(dir, systemPathStyle());
-    removeEmptyDirectories(dir);
+// Whether nothing is at exeDir + path for certain. A path the system cannot look up at all
+// (longer than it takes) is not missing: the operation is tried, and fails as it must.
+bool missing(const std::string& path) {
+    return path.empty() || (!platform::systemCalls().pathExists((exeDir + path).c_str()) &&
+                            platform::certainlyMissing((exeDir + path).c_str()));
 }
 
-// Where the launcher directory really is, links followed; resolved once per run, when a path
-// first needs it. Empty when it can't be resolved.
-std::optional<std::string> resolvedLauncherDirectory;
-
-// Whether each directory (as the list writes it) was found outside. Deletions can't make a
-// directory lead elsewhere; a rename can (it may move a link into place), so every rename
-// clears what was found.
-std::map<std::string, bool> outsideByDirectory;
-
-// Whether the directory that holds exeDir + path is, links followed, outside the launcher
-// directory. A directory that can't be resolved leads nowhere: the operation then finds no
-// file, or fails, as it would anyway.
-bool resolvesOutside(const std::string& path) {
-    const PathStyle style = systemPathStyle();
-    const std::size_t last = lastSeparator(path, style);
-    if (last == std::string::npos)
-        return false;  // directly in the launcher directory
-    const std::string text = path.substr(0, last + 1);
-    if (const auto found = outsideByDirectory.find(text); found != outsideByDirectory.end())
-        return found->second;
-    const std::optional<std::string> dir = platform::resolvedDirectory(exeDir + text);
-    if (dir && !resolvedLauncherDirectory)
-        resolvedLauncherDirectory = platform::resolvedDirectory(exeDir).value_or("");
-    // Resolved paths are spelt for comparison alone (UTF-8 on Windows): no code page of the
-    // list's to read them by.
-    const bool outside = dir && !resolvedLauncherDirectory->empty() &&
-                         !isWithin(*dir, *resolvedLauncherDirectory, style.separator);
-    outsideByDirectory.emplace(text, outside);
-    return outside;
-}
-
-// Whether path, spelt as the system compares names, is one of the files that keep the list
-// and its progress: acting on them would undo the list's own bookkeeping.
-bool namesOwnFile(const std::string& path) {
-    const PathStyle style = systemPathStyle();
-    std::string name = comparableDirectory(path, style);
-    // Windows drops trailing dots and spaces from a name.
-    if (style.separator == '\\')
-        while (!name.empty() && (name.back() == '.' || name.back() == ' '))
-            name.pop_back();
-    for (const char* own : {listFileName, progressFileName, progressTemporaryFileName})
-        if (name == comparableDirectory(own, style))
-            return true;
-    return false;
-}
-
-// Why an operation must not be carried out at all, or null. Only deletions and renames act on
-// files, so only they are refused.
-const char* refusalReason(const std::string& path) {
-    const PathStyle style = systemPathStyle();
-    if (path.find('\0') != std::string::npos)
-        return "it holds a NUL character";
-    if (leavesLauncherDirectory(path, style) || cannotBeJoined(path, style))
-        return "it leads outside the launcher directory";
-    if (namesDevice(path, style))
-        return "it names a device";
-    if (resolvesOutside(path))
-        return "it leads outside the launcher directory";
-    if (namesOwnFile(path))
-        return "it is a file of the launcher itself";
-    return nullptr;
-}
-
-// Refuses a deletion or rename whose paths could act on something else than they name: a path
-// that leads out of the launcher directory (through "..", as an absolute path or through a
-// link), names a device, or is cut short by a NUL. True when refused.
-bool refused(const std::string& name, const std::string& path, int index) {
-    if (name == "delete") {
-        if (const char* reason = refusalReason(path)) {
-            platform::printOutput("Refuse delete file '%s' - %s\n", path.c_str(), reason);
-            return true;
-        }
-    } else if (name == "rename") {
-        const std::string& destination =
-            getProperty(deferredOps, operationKey(index, ".destination"));
-        const char* reason = refusalReason(path);
-        if (reason == nullptr)
-            reason = refusalReason(destination);
-        if (reason != nullptr) {
-            platform::printOutput("Refuse rename file '%s' to '%s' - %s\n", path.c_str(),
-                                  destination.c_str(), reason);
-            return true;
-        }
-    }
-    return false;
-}
-
-// The directory whose entries an operation on path changes, as a full path.
-std::string directoryHolding(const std::string& path) {
-    const std::size_t last = lastSeparator(path, systemPathStyle());
-    return last == std::string::npos ? exeDir : exeDir + path.substr(0, last + 1);
-}
-
-// Carries out operation index of the list; false when it failed for good. The directories
-// whose entries it changes are added to changedDirectories. finishCleanup is set for the first
+// Carries out operation index of the list; false when it failed for good. The paths whose
+// directories it changed are added to changedPaths. finishCleanup is set for the first
 // operation of a resumed run when the earlier run had begun it: it may have been stopped after
 // that operation and before the removal of the directories it emptied.
-bool carryOut(int index, int& retryBudgetMs, bool finishCleanup,
-              std::vector<std::string>& changedDirectories, std::string& boxText) {
+bool carryOut(DeferredRun& run, int index, bool finishCleanup,
+              std::vector<std::string>& changedPaths, std::string& boxText) {
     const std::string& path = getProperty(deferredOps, operationKey(index, ".file"));
     const std::string& name = getProperty(deferredOps, operationKey(index, ""));
-    if (refused(name, path, index))
+    const std::string& destination = getProperty(deferredOps, operationKey(index, ".destination"));
+    if (refused(run, name, path, destination))
         return true;
     // Tested before the name is looked at, so a missing path is reported for any name; the
     // path tested is the one acted on (the empty path names nothing).
-    if (path.empty() || !platform::systemCalls().pathExists((exeDir + path).c_str())) {
+    if (missing(path)) {
         platform::printOutput("Skip %s file '%s' - it doesn't exist\n", name.c_str(), path.c_str());
         if (finishCleanup && (name == "delete" || name == "rename"))
-            finishRemovalOfEmptiedDirectories(path);
+            finishRemovalOfEmptiedDirectories(run, path);
         return true;
     }
     if (name == "delete") {
-        changedDirectories.push_back(directoryHolding(path));
-        return deleteWithRetries(path, retryBudgetMs);
+        changedPaths.push_back(path);
+        return deleteWithRetries(run, path);
     }
     if (name == "rename") {
-        const std::string& destination =
-            getProperty(deferredOps, operationKey(index, ".destination"));
-        changedDirectories.push_back(directoryHolding(path));
-        changedDirectories.push_back(directoryHolding(destination));
-        outsideByDirectory.clear();
-        return renameWithRetries(path, destination, retryBudgetMs, boxText);
+        changedPaths.push_back(path);
+        changedPaths.push_back(destination);
+        run.outsideByDirectory.clear();
+        return renameWithRetries(run, path, destination, boxText);
     }
     return true;
 }
 
-// For every directory that a rename of the list moves something into (its destination's
-// directory and those above it), the last operation that does so. The removal of emptied
-// directories leaves such a directory for it: "delete the old, move the new in" must not
-// take away the directory that the new file goes to.
-std::map<std::string, int> lastMoveInto(int count) {
-    std::map<std::string, int> last;
-    const PathStyle style = systemPathStyle();
-    constexpr std::string_view prefix = "operation.";
-    constexpr std::string_view suffix = ".destination";
-    for (auto it = deferredOps.lower_bound(prefix);
-         it != deferredOps.end() && it->first.starts_with(prefix); ++it) {
-        const std::string& key = it->first;
-        if (!key.ends_with(suffix) || key.size() <= prefix.size() + suffix.size())
-            continue;
-        int index = 0;
-        const char* const digits = key.data() + prefix.size();
-        const char* const end = key.data() + key.size() - suffix.size();
-        // Only keys that the run reads: the index written as it is looked up.
-        if (std::from_chars(digits, end, index).ptr != end || index < 0 || index >= count ||
-            operationKey(index, suffix) != key ||
-            getProperty(deferredOps, operationKey(index, "")) != "rename")
-            continue;
-        for (const std::string& dir : enclosingDirectories(it->second, style)) {
-            int& lastIndex = last[dir];
-            lastIndex = std::max(lastIndex, index);
-        }
-    }
-    return last;
+DeferredRunEnd heldBack(const std::string& message) {
+    platform::writeOutput(message + '\n');
+    return {false, message};
 }
 
-// What one run shares with the attempts and removals it makes. Reset when the run ends,
-// however it ends (an exception out of a pause included), so that nothing outlives the run
-// it points into.
-struct RunScope {
-    RunScope() = default;
-    RunScope(const RunScope&) = delete;
-    RunScope& operator=(const RunScope&) = delete;
-    ~RunScope() {
-        kept = nullptr;
-        attemptRecorder = nullptr;
-        resolvedLauncherDirectory.reset();
-        outsideByDirectory.clear();
+// Deletes the finished list and its record. The list is first moved to a name of its own in
+// one step, so that a list an updater renames into place at this moment is never deleted
+// unseen: what was moved is compared with the list that ran, and another list is given back.
+void letGoOfList(const ListIdentity& loadedList) {
+    const std::string listPath = listFilePath(exeDir, listFileName);
+    const std::string takenPath = listFilePath(exeDir, takenListFileName);
+    const std::string progressPath = listFilePath(exeDir, progressFileName);
+    PropertyMap reread;
+    if (platform::renameWithoutReplacing(listPath.c_str(), takenPath.c_str()) != 0) {
+        // A list given back too late still waits under that name: the list is compared and
+        // deleted where it is. One that can't be deleted runs again at the next start; its
+        // record, kept, then lets none of its operations be repeated.
+        const bool ours = loadList(listPath, reread) == loadedList;
+        if (!ours || platform::systemCalls().removeFile(listPath.c_str()) == 0)
+            platform::systemCalls().removeFile(progressPath.c_str());
+        return;
     }
-};
-
-}  // namespace
-
-std::optional<ListIdentity> loadDeferredOperations() {
-    return loadList(exeDir + listFileName, deferredOps);
+    if (loadList(takenPath, reread) == loadedList) {
+        if (platform::systemCalls().removeFile(takenPath.c_str()) == 0)
+            platform::systemCalls().removeFile(progressPath.c_str());
+        return;
+    }
+    // A list that an updater put in place during the run is another list: it stays for the
+    // next start, and the record, bound to this one, goes. Where yet another one has taken its
+    // place meanwhile, it waits under the taken name until that one is done.
+    platform::systemCalls().removeFile(progressPath.c_str());
+    platform::renameWithoutReplacing(takenPath.c_str(), listPath.c_str());
 }
 
-DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedList) {
-    if (!hasProperty(deferredOps, "size")) {
-        platform::printOutput("Size operation not found.\n");
-        // A record whose list is gone (the run was stopped between the two removals) is stale.
-        platform::systemCalls().removeFile((exeDir + progressFileName).c_str());
-        return {};
-    }
-    const RunScope scope;
-    int retryBudgetMs = retryBudgetPerRunMs;
-    resolvedLauncherDirectory.reset();
-    outsideByDirectory.clear();
-    const int count =
-        boundedOperationCount(parseLeadingInt(getProperty(deferredOps, "size")), deferredOps);
-
-    // Progress is kept only for a list that can be told apart from any list written later, and
-    // a start with the same list goes on after the operations an earlier run finished.
-    const std::string listPath = exeDir + listFileName;
-    const std::string progressPath = exeDir + progressFileName;
-    const std::optional<RecordedProgress> recorded =
-        loadedList ? readProgress(progressPath, *loadedList) : std::nullopt;
-    const int firstPending = recorded ? recorded->finishedOperations : 0;
-    const bool firstWasBegun = recorded && recorded->nextBegun;
-    // Recorded before the first operation too, so that a start after a run stopped anywhere
-    // knows that it resumes; a list with nothing left to do needs no record.
-    std::optional<ProgressRecorder> progress;
-    // A list that changed while it was read can't be told from one written later, so no record
-    // can be bound to it: it is held back like one whose record can't be written.
-    if (!loadedList) {
-        const std::string message = "Cannot record the progress of the deferred operations in '" +
-                                    progressPath + "'. They are left for the next start.";
-        platform::writeOutput(message + '\n');
-        return {false, message};
-    }
-    if (firstPending < count) {
-        const std::optional<int> recordedCount =
-            recorded ? std::optional<int>(firstPending) : std::nullopt;
-        progress.emplace(progressPath, *loadedList, recordedCount, firstPending);
-        // Unrecorded, a run stopped part way would be repeated from the start by the next.
-        if (!progress->recording()) {
-            const std::string message =
-                "Cannot record the progress of the deferred operations in '" + progressPath +
-                "'. They are left for the next start.";
-            platform::writeOutput(message + '\n');
-            return {false, message};
-        }
-    }
-
-    const std::map<std::string, int> moveInto = lastMoveInto(count);
-    int current = firstPending;
-    if (!moveInto.empty())
-        keepDirectories([&](const std::string& dir) {
-            const auto found = moveInto.find(comparableDirectory(dir, systemPathStyle()));
-            return found != moveInto.end() && found->second > current;
-        });
-
+// The run of count operations from firstPending on, its progress recorded.
+DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool firstWasBegun,
+                            ProgressRecorder& progress) {
+    run.lastMoveInto = lastMoveInto(count);
+    run.attemptIndex = firstPending;
     // Past a bounded number of Skip lines for undescribed indices, the run goes straight to
     // the next described one: a damaged size with one key near its end would otherwise walk
     // two thousand million indices.
     const std::vector<int> described = describedIndices(count, deferredOps);
     int undescribedLeft = undescribedIndicesWalked;
-    std::vector<std::string> changedDirectories;
+    std::vector<std::string> changedPaths;
     std::string boxText;
     for (int index = firstPending; index < count; ++index) {
         if (!std::binary_search(described.begin(), described.end(), index) &&
             undescribedLeft-- <= 0) {
             const auto next = std::lower_bound(described.begin(), described.end(), index);
             index = next == described.end() ? count : *next;
-            if (progress)
-                progress->recordFinished(index);
+            progress.recordFinished(index);
             if (index == count)
                 break;
         }
-        current = index;
-        attemptRecorder = progress ? &*progress : nullptr;
-        attemptIndex = index;
-        changedDirectories.clear();
-        if (!carryOut(index, retryBudgetMs, firstWasBegun && index == firstPending,
-                      changedDirectories, boxText)) {
-            attemptRecorder = nullptr;
-            keepDirectories(nullptr);
-            // The list and its progress record stay in place for the next start.
-            return {true, boxText};
-        }
-        if (progress) {
-            // The operation reaches the disk before the count that says it is done: a record
-            // ahead of its operations would have the next start pass over them.
-            for (std::size_t i = 0; i < changedDirectories.size(); ++i)
-                if (i == 0 || changedDirectories[i] != changedDirectories[0])
-                    platform::systemCalls().syncDirectory(changedDirectories[i].c_str());
-            progress->recordFinished(index + 1);
-        }
+        run.attemptRecorder = &progress;
+        run.attemptIndex = index;
+        changedPaths.clear();
+        if (!carryOut(run, index, firstWasBegun && index == firstPending, changedPaths, boxText))
+            return {true, boxText};  // the list and its record stay for the next start
+        // The operation reaches the disk before the count that says it is done: a record ahead
+        // of its operations would have the next start pass over them.
+        for (std::size_t i = 0; i < changedPaths.size(); ++i)
+            if (i == 0 || directoryOf(changedPaths[i], systemPathStyle()) !=
+                              directoryOf(changedPaths[0], systemPathStyle()))
+                syncDirectoryHolding(changedPaths[i]);
+        progress.recordFinished(index + 1);
     }
-    attemptRecorder = nullptr;
-    keepDirectories(nullptr);
-    if (progress)
-        progress->close();
+    return {};
+}
 
-    // A list that an updater put in place during the run is another list: it stays for the
-    // next start, and the record, bound to this one, goes.
-    PropertyMap reread;
-    if (loadList(listPath, reread) != loadedList) {
-        platform::systemCalls().removeFile(progressPath.c_str());
+}  // namespace
+
+std::optional<ListIdentity> loadDeferredOperations() {
+    return loadList(listFilePath(exeDir, listFileName), deferredOps);
+}
+
+DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedList) {
+    if (!hasProperty(deferredOps, "size")) {
+        platform::printOutput("Size operation not found.\n");
         return {};
     }
-    // A list that can't be deleted runs again at the next start; its record, kept, then lets
-    // none of its operations be repeated.
-    if (platform::systemCalls().removeFile(listPath.c_str()) == 0)
-        platform::systemCalls().removeFile(progressPath.c_str());
-    return {};
+    const int count =
+        boundedOperationCount(parseLeadingInt(getProperty(deferredOps, "size")), deferredOps);
+
+    // Progress is kept only for a list that can be told apart from any list written later, and
+    // a start with the same list goes on after the operations an earlier run finished.
+    const std::string progressPath = listFilePath(exeDir, progressFileName);
+    const std::string cannotRecord = "Cannot record the progress of the deferred operations in '" +
+                                     progressPath + "'. They are left for the next start.";
+    // A list that changed while it was read can't be told from one written later, so no record
+    // can be bound to it: it is held back like one whose record can't be written.
+    if (!loadedList)
+        return heldBack(cannotRecord);
+    const std::optional<RecordedProgress> recorded = readProgress(progressPath, *loadedList);
+    const int firstPending = recorded ? recorded->finishedOperations : 0;
+    // Recorded before the first operation too, so that a start after a run stopped anywhere
+    // knows that it resumes; a list with nothing left to do needs no record.
+    std::optional<ProgressRecorder> progress;
+    DeferredRunEnd end;
+    if (firstPending < count) {
+        progress.emplace(progressPath, *loadedList,
+                         recorded ? std::optional<int>(firstPending) : std::nullopt, firstPending);
+        // Unrecorded, a run stopped part way would be repeated from the start by the next.
+        if (!progress->recording())
+            return heldBack(cannotRecord);
+        // What the list acts on (the updater's files, written and never synced, and the list
+        // itself) reaches the disk before the first operation: a power cut must never find the
+        // old files gone and the new ones empty.
+        platform::systemCalls().syncFileSystem(exeDir.c_str());
+        DeferredRun run;
+        recognizeOwnFiles(run);
+        end = carryOutList(run, count, firstPending, recorded && recorded->nextBegun, *progress);
+        progress->close();
+        if (end.gaveUp)
+            return end;
+    }
+    letGoOfList(*loadedList);
+    return end;
 }
 
 void finishDeferredRun(const DeferredRunEnd& end) {

@@ -20,13 +20,15 @@ struct DeferredRunEnd {
 };
 
 // Carries out the list in deferredOps, loaded from the file that loadedList identifies (nothing
-// for a list not loaded or not identified): deletions and renames relative to exeDir, retried under
-// a shared budget, emptied directories removed, then the list file deleted. When an operation
+// for a list not loaded or not identified): deletions and renames relative to exeDir, retried
+// under a shared budget, emptied directories removed, then the list file deleted. Before the
+// first operation, what the list acts on is written through to the disk. When an operation
 // fails for good, the list stays in place and the end says so; progress kept beside it
-// (deferred_operations.progress) lets the next start with the same list go on after the
-// operations already finished. A list whose progress can't be recorded, or that was not
-// identified, is not carried out. The list's own files are never acted on, and a list put in
-// place during the run stays for the next start.
+// (deferred_operations.progress), bound to the list's content, lets the next start with the
+// same list go on after the operations already finished. A list whose progress can't be
+// recorded, or that was not identified, is not carried out. The list's own files are never
+// acted on, however a path reaches them, and a list put in place during the run stays for the
+// next start. The caller holds the exclusion and removes a record left without its list.
 DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedList);
 
 // Shows the box of end, if any, then ends the process with exit status 1 if the run gave up.

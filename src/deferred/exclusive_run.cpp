@@ -4,7 +4,9 @@
 #include <optional>
 
 #include "config/process_state.h"
+#include "config/property_file.h"
 #include "deferred/deferred_operations.h"
+#include "deferred/list_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 
@@ -15,9 +17,15 @@ void loadAndRunDeferredOperations() {
     // carry out one list: the second deletes what the first has just put in place.
     platform::DirectoryLock* lock = nullptr;
     std::optional<ListIdentity> loadedList;
-    // Most starts find no list: they pay for this one test and nothing more.
-    if (platform::systemCalls().pathExists((exeDir + "deferred_operations").c_str())) {
-        lock = platform::lockDirectory(exeDir);
+    const std::string listPath = listFilePath(exeDir, listFileName);
+    const std::string takenPath = listFilePath(exeDir, takenListFileName);
+    const std::string progressPath = listFilePath(exeDir, progressFileName);
+    const auto exists = [](const std::string& path) {
+        return platform::systemCalls().pathExists(path.c_str());
+    };
+    // Most starts find none of the list's files: they pay for these tests and nothing more.
+    if (exists(listPath) || exists(progressPath) || exists(takenPath)) {
+        lock = platform::lockDirectory(exeDir, exclusionWaitMs);
         if (lock == nullptr) {
             // Unexcluded, another start could carry out the same list at once and undo it.
             const std::string message =
@@ -27,8 +35,16 @@ void loadAndRunDeferredOperations() {
             finishDeferredRun({false, message});
             return;
         }
+        // A list taken over by a start that was stopped before it deleted it, or one given
+        // back too late, goes back into its place once that is free.
+        if (exists(takenPath) && !exists(listPath))
+            platform::renameWithoutReplacing(takenPath.c_str(), listPath.c_str());
         // Loaded only under the lock: a start that waited finds what the other one left.
         loadedList = loadDeferredOperations();
+        // A record whose list is gone (the run was stopped between the two removals) is stale.
+        // Removed only under the lock: another start may have begun a new list meanwhile.
+        if (!hasProperty(deferredOps, "size"))
+            platform::systemCalls().removeFile(progressPath.c_str());
     }
     const DeferredRunEnd end = runDeferredOperations(loadedList);
     // Released before a box or the client, so that the next start never waits for either.

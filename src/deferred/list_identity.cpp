@@ -24,7 +24,7 @@ std::optional<ListIdentity> loadList(const std::string& path, PropertyMap& into)
     const std::optional<platform::FileStatus> after = platform::fileStatus(path);
     if (!before || after != before || bytes.size() != before->size)
         return std::nullopt;
-    return ListIdentity{before->size, before->modificationTime, fingerprint(bytes)};
+    return ListIdentity{before->size, fingerprint(bytes)};
 }
 
 }  // namespace launcher

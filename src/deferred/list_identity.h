@@ -9,11 +9,10 @@
 
 namespace launcher {
 
-// What tells one list file from another written in its place: its size, modification time and
-// a fingerprint of its content.
+// What tells one list from another: its size and a fingerprint of its content. Never its date,
+// which a touch, an editor saving it unchanged or a copy changes while the list stays the same.
 struct ListIdentity {
     std::uint64_t size = 0;
-    std::int64_t modificationTime = 0;
     std::uint64_t contentFingerprint = 0;
 
     bool operator==(const ListIdentity&) const = default;

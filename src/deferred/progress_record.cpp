@@ -7,6 +7,7 @@
 
 #include "config/line_reader.h"
 #include "config/paths.h"
+#include "deferred/list_files.h"
 #include "platform/files_and_directories.h"
 
 namespace launcher {
@@ -31,14 +32,31 @@ bool parseWhole(std::string_view text, Number& value, int base = 10) {
 
 // The directory that holds path ("." for a bare name), for syncing its entries.
 std::string directoryToSync(const std::string& path) {
-    const std::string dir = directoryOf(path, platform::directorySeparator());
+    const std::string dir = directoryOf(path, systemPathStyle());
     return dir.empty() ? std::string(".") : dir;
 }
 
 std::string identityBlock(const ListIdentity& list) {
     std::string block(header);
     block += "list.size=" + std::to_string(list.size) + "\n";
-    block += "list.modified=" + std::to_string(list.modificationTime) + "\n";
+    block += "list.content=" + hex(list.contentFingerprint) + "\n";
+    return block;
+}
+
+// The identity block of a record written by launchers that also bound it to the list's date,
+// taken from text when its size and content are those of list: what its slots are checked
+// against. The date is passed over: a list with the same content is the same list.
+std::optional<std::string> datedIdentityBlock(std::string_view text, const ListIdentity& list) {
+    const std::string start =
+        std::string(header) + "list.size=" + std::to_string(list.size) + "\nlist.modified=";
+    if (!text.starts_with(start))
+        return std::nullopt;
+    const std::size_t dateEnd = text.find('\n', start.size());
+    std::int64_t date = 0;
+    if (dateEnd == std::string_view::npos ||
+        !parseWhole(text.substr(start.size(), dateEnd - start.size()), date))
+        return std::nullopt;
+    std::string block(text.substr(0, dateEnd + 1));
     block += "list.content=" + hex(list.contentFingerprint) + "\n";
     return block;
 }
@@ -113,7 +131,9 @@ std::string formatCarryingOutSlot(const ListIdentity& list, int index) {
 }
 
 std::optional<RecordedProgress> parseProgress(std::string_view text, const ListIdentity& list) {
-    const std::string block = identityBlock(list);
+    std::string block = identityBlock(list);
+    if (!text.starts_with(block))
+        block = datedIdentityBlock(text, list).value_or(block);
     if (text.size() != block.size() + 2 * slotSize || !text.starts_with(block))
         return std::nullopt;
     const std::uint64_t identityPrint = fingerprint(block);
@@ -145,31 +165,56 @@ std::optional<int> readFinishedOperations(const std::string& path, const ListIde
     return progress->finishedOperations;
 }
 
+namespace {
+
+// Puts a fresh record of finishedOperations for list in place at path, whole or not at all, on
+// the disk, its name in its directory included, before it returns true. The temporary file is
+// made anew, never through whatever (a link, a FIFO) is left in its place, and the rename
+// replaces whatever is at path (a record of another user included) without following it.
+bool writeFreshRecord(const std::string& path, const ListIdentity& list, int finishedOperations) {
+    const std::string temporary =
+        directoryOf(path, systemPathStyle()) + std::string(progressTemporaryFileName);
+    const std::string text = formatProgressRecord(list, finishedOperations);
+    platform::removeFile(temporary.c_str());
+    bool written = false;
+    if (std::FILE* const file = platform::createNewFile(temporary.c_str())) {
+        written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
+                  platform::systemCalls().syncFile(file) == 0;
+        written = std::fclose(file) == 0 && written;
+    }
+    if (!written || platform::replaceFile(temporary.c_str(), path.c_str()) != 0) {
+        platform::removeFile(temporary.c_str());
+        return false;
+    }
+    platform::systemCalls().syncDirectory(directoryToSync(path).c_str());
+    return true;
+}
+
+}  // namespace
+
 ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& list,
                                    std::optional<int> recorded, int finishedOperations)
     : identity_(identityBlock(list)), identityPrint_(fingerprint(identity_)) {
-    if (!recorded) {
-        // A fresh record appears whole or not at all, and is on the disk, its name in its
-        // directory included, before any operation. The temporary file is made anew, never
-        // through whatever (a link, a FIFO) is left in its place.
-        const std::string temporary = path + ".tmp";
-        const std::string text = formatProgressRecord(list, finishedOperations);
-        platform::removeFile(temporary.c_str());
-        bool written = false;
-        if (std::FILE* const file = platform::createNewFile(temporary.c_str())) {
-            written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
-                      platform::systemCalls().syncFile(file) == 0;
-            written = std::fclose(file) == 0 && written;
+    const std::size_t size = identity_.size() + 2 * slotSize;
+    // A valid record goes on in place when this start can write it and it is in today's form;
+    // otherwise (another user's, one written by an earlier launcher) a fresh one with the same
+    // count takes its place.
+    if (recorded) {
+        mapped_ = platform::mapFile(path, size);
+        if (mapped_ != nullptr &&
+            std::string_view(platform::mappedBytes(mapped_), identity_.size()) != identity_) {
+            platform::unmapFile(mapped_);
+            mapped_ = nullptr;
         }
-        if (!written || platform::replaceFile(temporary.c_str(), path.c_str()) != 0) {
-            platform::removeFile(temporary.c_str());
-            return;
-        }
-        platform::systemCalls().syncDirectory(directoryToSync(path).c_str());
     }
-    mapped_ = platform::mapFile(path, identity_.size() + 2 * slotSize);
+    if (mapped_ == nullptr) {
+        if (!writeFreshRecord(path, list, finishedOperations))
+            return;
+        mapped_ = platform::mapFile(path, size);
+    }
+    // Where the file system maps nothing: written in place, never through a link.
     if (mapped_ == nullptr)
-        file_ = platform::openFile(path, "r+b");
+        file_ = platform::openRegularFile(path, "r+b");
 }
 
 ProgressRecorder::~ProgressRecorder() {

@@ -12,9 +12,10 @@
 // (done, skipped or doing nothing), bound to the one list it was written for. A start after a
 // failed run resumes after them, so no operation is carried out twice.
 //
-// The record is the list's identity followed by two slots of fixed width, each a count with a
-// fingerprint of the identity and the count. Counts are written into the slots in turn, in
-// place through a memory mapping, and each is written through to the disk before the next
+// The record is the list's identity (its size and a fingerprint of its content, never its
+// date; records that also name the date are still read) followed by two slots of fixed width, each
+// a count with a fingerprint of the identity and the count. Counts are written into the slots in
+// turn, in place through a memory mapping, and each is written through to the disk before the next
 // operation begins (one sync per operation), so that a power cut loses no finished operation.
 // A slot left half written by a crash fails its fingerprint, and the other slot, one count
 // behind, stands. Before an operation begins, the slot that its count will go to says that it
@@ -55,9 +56,10 @@ std::optional<int> readFinishedOperations(const std::string& path, const ListIde
 // Keeps the record at path up to date for one run over list.
 class ProgressRecorder {
   public:
-    // Goes on with the record when it holds a valid count for list (recorded); otherwise
-    // replaces whatever is there, in one step, by a record of finishedOperations, on the disk
-    // before the constructor returns.
+    // Goes on with the record when it holds a valid count for list (recorded) and this start
+    // can write it in place; otherwise replaces whatever is there (another user's record, a
+    // link, one in an earlier form), in one step, by a record of finishedOperations, on the
+    // disk before the constructor returns. Never writes through a link.
     ProgressRecorder(const std::string& path, const ListIdentity& list, std::optional<int> recorded,
                      int finishedOperations);
     ~ProgressRecorder();

@@ -34,7 +34,7 @@ bool cutPastLimit(const std::string& path) {
         return last != '\n';
     const std::size_t lineEnd = kept.find('\n');
     kept.erase(0, lineEnd == std::string::npos ? 0 : lineEnd + 1);
-    if (std::FILE* const out = platform::openFile(path, "wb")) {
+    if (std::FILE* const out = platform::openRegularFile(path, "wb")) {
         std::fwrite(kept.data(), 1, kept.size(), out);
         std::fclose(out);
     }
@@ -66,8 +66,9 @@ void openStartLog(const std::string& directory, const std::string& executable,
     const std::string path = directory + "launcher.log";
     const bool endsInsideALine = cutPastLimit(path);
     platform::fillClosedStandardDescriptors();
-    // Text mode: the same bytes as standard output redirected to a file.
-    std::FILE* const log = platform::openFile(path, "a");
+    // Text mode: the same bytes as standard output redirected to a file. Only a regular file,
+    // never through a link (which would append elsewhere) nor a FIFO (which would hold the start).
+    std::FILE* const log = platform::openRegularFile(path, "a");
     if (log == nullptr)
         return;
     platform::setOwnOutput(log);

@@ -131,8 +131,9 @@ std::optional<std::string> chooseNarrowPath(
 }
 
 const SystemCalls& realSystemCalls() {
-    static const SystemCalls real{pathExists,        removeFile, renameFile,    removeDirectory,
-                                  sleepMilliseconds, syncFile,   syncDirectory, syncMappedFile};
+    static const SystemCalls real{pathExists,      removeFile,        renameFile,
+                                  removeDirectory, sleepMilliseconds, syncFile,
+                                  syncDirectory,   syncMappedFile,    syncFileSystem};
     return real;
 }
 

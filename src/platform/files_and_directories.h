@@ -39,6 +39,10 @@ void closeDirectory(DirectoryListing* listing);
 // Whether anything exists at path, a dangling symbolic link included.
 bool pathExists(const char* path);
 
+// Whether the system says for certain that nothing is at path (no such file, or a part of its
+// directory missing), as opposed to a path it cannot look up at all (too long, not searchable).
+bool certainlyMissing(const char* path);
+
 // The C library's remove, rename and rmdir: 0 on success, non-zero on failure.
 int removeFile(const char* path);
 int renameFile(const char* from, const char* to);
@@ -47,6 +51,10 @@ int removeDirectory(const char* path);
 // Moves the file from to the name to, replacing a file already there in one step (the C
 // library's rename refuses that on Windows): 0 on success, non-zero on failure.
 int replaceFile(const char* from, const char* to);
+
+// Moves the file from to the name to only when nothing is there yet, in one step: 0 on
+// success, non-zero when something is there or the move fails.
+int renameWithoutReplacing(const char* from, const char* to);
 
 // The absolute path of the existing directory at path with every link followed and every "."
 // and ".." resolved, in a spelling only for comparing with another of its results (Windows: the
@@ -64,6 +72,10 @@ int syncFile(std::FILE* file);
 // Writes the entries of the directory at path (a file created, renamed or removed in it)
 // through to the disk: 0 on success.
 int syncDirectory(const char* path);
+
+// Writes everything written so far to the file system that holds the directory path (files
+// of other programs included) through to the disk: 0 on success.
+int syncFileSystem(const char* path);
 
 struct FileStatus {
     std::uint64_t size = 0;
@@ -96,9 +108,10 @@ std::optional<FileIdentity> fileIdentity(const std::string& path);
 // and nothing can be put in its place) and is not passed on to programs the process starts.
 struct DirectoryLock;
 
-// Waits until this process holds the exclusion of the directory dir. Null, at once, when it
-// can't be had at all.
-DirectoryLock* lockDirectory(const std::string& dir);
+// Waits until this process holds the exclusion of the directory dir, at most about
+// waitMilliseconds (the pauses through the system-call seam). Null when it can't be had at all
+// or not within that time.
+DirectoryLock* lockDirectory(const std::string& dir, unsigned waitMilliseconds);
 
 // Releases the exclusion. Accepts null.
 void unlockDirectory(DirectoryLock* lock);
@@ -129,6 +142,11 @@ std::FILE* openSharedForReading(const std::string& path);
 // limit). The file is kept from child processes (the client's), which would hold it open, and
 // on Windows it is shared for deletion too: a list may delete a file the launcher holds.
 std::FILE* openFile(const std::string& path, const char* mode);
+
+// Opens the file at path with the C library's mode ("r+b", "a", "wb"; created when missing
+// where the mode creates), only when it is a regular file reached without a link at its end:
+// a link, a FIFO (never waited on), a device or a directory give null.
+std::FILE* openRegularFile(const std::string& path, const char* mode);
 
 // The separator between directories that the removal of emptied directories walks up by.
 char directorySeparator();
@@ -182,6 +200,7 @@ struct SystemCalls {
     int (*syncFile)(std::FILE* file);
     int (*syncDirectory)(const char* path);
     int (*syncMappedFile)(MappedFile* file);
+    int (*syncFileSystem)(const char* path);
 };
 
 // The table in use, initialised to the real calls.

@@ -14,8 +14,9 @@ namespace platform {
 void recordProcessArguments(int argc, char** argv);
 
 // The process command line split into arguments, the program's own name first, as UTF-16:
-// CommandLineToArgvW over GetCommandLineW on Windows; the recorded argv decoded from UTF-8
-// on POSIX.
+// CommandLineToArgvW over GetCommandLineW on Windows; on POSIX the recorded argv decoded as
+// the JVM decodes file names (sun.jnu.encoding): with the encoding of the locale the
+// environment names, so that an argument naming a file names the file the client opens.
 std::vector<std::u16string> processArguments();
 
 // Full path of the running executable as a narrow string, of any length; empty when the system

@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 #include "platform/files_and_directories.h"
@@ -85,6 +86,11 @@ bool pathExists(const char* path) {
     return ::lstat(path, &info) == 0;
 }
 
+bool certainlyMissing(const char* path) {
+    struct stat info {};
+    return ::lstat(path, &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
 int removeFile(const char* path) {
     return std::remove(path);
 }
@@ -99,6 +105,18 @@ int removeDirectory(const char* path) {
 
 int replaceFile(const char* from, const char* to) {
     return std::rename(from, to);
+}
+
+int renameWithoutReplacing(const char* from, const char* to) {
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+    // A file system without the flag: a second name, which is refused where one exists, and
+    // then the first one goes.
+    if (::link(from, to) != 0)
+        return -1;
+    return ::unlink(from);
 }
 
 std::optional<std::string> resolvedDirectory(const std::string& path) {
@@ -133,6 +151,15 @@ int syncDirectory(const char* path) {
     return result;
 }
 
+int syncFileSystem(const char* path) {
+    const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return -1;
+    const int result = ::syncfs(descriptor);
+    ::close(descriptor);
+    return result;
+}
+
 std::optional<FileStatus> fileStatus(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
@@ -155,7 +182,7 @@ struct DirectoryLock {
     int descriptor;
 };
 
-DirectoryLock* lockDirectory(const std::string& dir) {
+DirectoryLock* lockDirectory(const std::string& dir, unsigned waitMilliseconds) {
     // The directory itself is locked (Linux allows flock on a directory's descriptor): no lock
     // file, so nothing is left behind, nothing can be put in its place and no link is followed.
     int descriptor = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -171,15 +198,21 @@ DirectoryLock* lockDirectory(const std::string& dir) {
         descriptor = high;
     }
     // flock, not fcntl: its lock belongs to this descriptor alone, so no other opening of the
-    // directory in this process can release it by closing.
-    int locked = 0;
-    while ((locked = ::flock(descriptor, LOCK_EX)) != 0 && errno == EINTR) {
+    // directory in this process can release it by closing. Asked without blocking and again
+    // after each pause, so that a holder that is stopped (Ctrl+Z) or stuck delays a start by
+    // the bound and no more.
+    constexpr unsigned pauseMilliseconds = 100;
+    unsigned waited = 0;
+    for (;;) {
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+            return new DirectoryLock{descriptor};
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMilliseconds)
+            break;
+        systemCalls().sleepMilliseconds(pauseMilliseconds);
+        waited += pauseMilliseconds;
     }
-    if (locked != 0) {
-        ::close(descriptor);
-        return nullptr;
-    }
-    return new DirectoryLock{descriptor};
+    ::close(descriptor);
+    return nullptr;
 }
 
 void unlockDirectory(DirectoryLock* lock) {
@@ -240,6 +273,32 @@ std::FILE* openSharedForReading(const std::string& path) {
         return nullptr;
     }
     std::FILE* const file = ::fdopen(descriptor, "rb");
+    if (file == nullptr)
+        ::close(descriptor);
+    return file;
+}
+
+std::FILE* openRegularFile(const std::string& path, const char* mode) {
+    const std::string_view kind(mode);
+    int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    if (kind.starts_with('a'))
+        flags |= O_WRONLY | O_CREAT | O_APPEND;
+    else if (kind.starts_with('w'))
+        flags |= O_WRONLY | O_CREAT;
+    else
+        flags |= kind.find('+') != std::string_view::npos ? O_RDWR : O_RDONLY;
+    const int descriptor = ::open(path.c_str(), flags, 0666);
+    if (descriptor < 0)
+        return nullptr;
+    // Truncated only once it is known to be a regular file: a device is never emptied.
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        ::fcntl(descriptor, F_SETFL, flags & O_APPEND) != 0 ||
+        (kind.starts_with('w') && ::ftruncate(descriptor, 0) != 0)) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    std::FILE* const file = ::fdopen(descriptor, mode);
     if (file == nullptr)
         ::close(descriptor);
     return file;

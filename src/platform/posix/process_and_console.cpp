@@ -1,13 +1,21 @@
 // POSIX only: the process and console services of process_and_console.h.
 
 #include <fcntl.h>
+#include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
+#include <bit>
+#include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
+#include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -16,10 +24,45 @@
 
 namespace platform {
 
-// Argv as main received it, decoded from UTF-8.
+// Argv as main received it, decoded as the JVM decodes file names.
 namespace {
 int recordedCount = 0;
 char** recordedValues = nullptr;
+
+// The encoding of the locale that the environment names (LC_ALL, LC_CTYPE, LANG), which the
+// JVM takes for file names and a launcher's arguments (sun.jnu.encoding): the "C" locale's
+// ASCII when the environment names none, or one that the system doesn't have.
+std::string localeEncoding() {
+    const locale_t named = ::newlocale(LC_ALL_MASK, "", static_cast<locale_t>(nullptr));
+    if (named == static_cast<locale_t>(nullptr))
+        return "ANSI_X3.4-1968";
+    std::string encoding = ::nl_langinfo_l(CODESET, named);
+    ::freelocale(named);
+    return encoding;
+}
+
+// bytes decoded from encoding through converter; every byte that starts no character of the
+// encoding becomes U+FFFD, as in the JVM's decoders.
+std::u16string decode(std::string_view bytes, iconv_t converter) {
+    std::u16string text;
+    char* in = const_cast<char*>(bytes.data());  // iconv's signature; never written
+    std::size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        std::array<char16_t, 256> units{};
+        char* out = reinterpret_cast<char*>(units.data());
+        std::size_t outLeft = sizeof units;
+        const std::size_t result = ::iconv(converter, &in, &inLeft, &out, &outLeft);
+        text.append(units.data(), (sizeof units - outLeft) / sizeof(char16_t));
+        if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            text.push_back(u'\uFFFD');
+            ++in;
+            --inLeft;
+            ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 void recordProcessArguments(int argc, char** argv) {
@@ -30,8 +73,16 @@ void recordProcessArguments(int argc, char** argv) {
 std::vector<std::u16string> processArguments() {
     std::vector<std::u16string> arguments;
     arguments.reserve(static_cast<std::size_t>(recordedCount));
+    const std::string encoding = localeEncoding();
+    const char* const utf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+    const iconv_t converter =
+        encoding == "UTF-8" ? reinterpret_cast<iconv_t>(-1) : ::iconv_open(utf16, encoding.c_str());
     for (int i = 0; i < recordedCount; ++i)
-        arguments.push_back(utf8ToUtf16(recordedValues[i]));
+        arguments.push_back(converter == reinterpret_cast<iconv_t>(-1)
+                                ? utf8ToUtf16(recordedValues[i])
+                                : decode(recordedValues[i], converter));
+    if (converter != reinterpret_cast<iconv_t>(-1))
+        ::iconv_close(converter);
     return arguments;
 }
 

@@ -203,7 +203,7 @@ HANDLE createNamedMutex(const std::wstring& name) {
 
 }  // namespace
 
-DirectoryLock* lockDirectory(const std::string& dir) {
+DirectoryLock* lockDirectory(const std::string& dir, unsigned waitMilliseconds) {
     // A named mutex, not a lock file: nothing is left behind, nothing (a directory, a file held
     // by a scanner) can be put in its place. Its name comes from the directory's identity, links
     // followed: every spelling of it (a drive letter mapped to it, its short form, any case)
@@ -228,7 +228,7 @@ DirectoryLock* lockDirectory(const std::string& dir) {
     if (mutex == nullptr)
         return nullptr;
     // Abandoned by a process that ended while holding it: the mutex is ours all the same.
-    const DWORD waited = WaitForSingleObject(mutex, INFINITE);
+    const DWORD waited = WaitForSingleObject(mutex, waitMilliseconds);
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
         CloseHandle(mutex);
         return nullptr;
@@ -368,6 +368,46 @@ char directorySeparator() {
 
 char pathListSeparator() {
     return ';';
+}
+
+// What the deferred run needs beyond the calls above: certain absence, moves that never
+// replace, the flush before a list and the launcher's own files opened without links.
+
+bool certainlyMissing(const char* path) {
+    const std::wstring widePath = win::widePathForLongNames(path);
+    const DWORD attributes =
+        widePath.empty() ? GetFileAttributesA(path) : GetFileAttributesW(widePath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+int renameWithoutReplacing(const char* from, const char* to) {
+    const std::wstring wideFrom = win::widePathForLongNames(from);
+    const std::wstring wideTo = win::widePathForLongNames(to);
+    if (wideFrom.empty() || wideTo.empty())
+        return -1;
+    // Without MOVEFILE_REPLACE_EXISTING the move is refused where a file exists.
+    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+}
+
+int syncFileSystem(const char*) {
+    // Flushing a whole volume needs administrator rights; the files the updater closed are
+    // written back by the system's lazy writer.
+    return 0;
+}
+
+std::FILE* openRegularFile(const std::string& path, const char* mode) {
+    const std::wstring widePath = win::widePathForLongNames(path);
+    if (!widePath.empty()) {
+        const DWORD attributes = GetFileAttributesW(widePath.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY |
+                           FILE_ATTRIBUTE_DEVICE)) != 0)
+            return nullptr;
+    }
+    return openFile(path, mode);
 }
 
 }  // namespace platform

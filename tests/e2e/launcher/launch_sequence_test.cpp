@@ -1,5 +1,6 @@
 // The launch as a whole, through the real launcher binary in temporary installations.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -103,16 +104,28 @@ TEST(LaunchSequence, StartWithoutStandardOutputCutsItsLogOrBearsAnUnwritableOne)
     testing_support::runProcess(options);
     EXPECT_EQ(installation.read("launcher.log").find("Cannot load JVM library\n--- "),
               log.size() - 23);
-    for (const bool full : {true, false}) {
-        fs::remove(installation.path("launcher.log"));
-        if (full)
-            fs::create_symlink("/dev/full", installation.path("launcher.log"));
+    // Only a regular file, reached without a link: a link is never followed (to a device or to
+    // somebody's file), a FIFO never waited on.
+    const TempDir elsewhere;
+    const fs::path notes = elsewhere.path() / "notes.txt";
+    testing_support::writeFile(notes, "mine\n");
+    for (const char* inItsPlace : {"link to a device", "directory", "link to a file", "fifo"}) {
+        const fs::path inPlace = installation.path("launcher.log");
+        fs::remove(inPlace);
+        const std::string kind = inItsPlace;
+        if (kind == "link to a device")
+            fs::create_symlink("/dev/full", inPlace);
+        else if (kind == "directory")
+            fs::create_directory(inPlace);
+        else if (kind == "link to a file")
+            fs::create_symlink(notes, inPlace);
         else
-            fs::create_directory(installation.path("launcher.log"));
+            ASSERT_EQ(::mkfifo(inPlace.c_str(), 0600), 0);
         const ProcessResult result = testing_support::runProcess(options);
-        EXPECT_EQ(result.exitCode, 2);
-        EXPECT_EQ(result.err, logged.err);
+        EXPECT_EQ(result.exitCode, 2) << kind;
+        EXPECT_EQ(result.err, logged.err) << kind;
     }
+    EXPECT_EQ(testing_support::readFile(notes), "mine\n");
 }
 
 }  // namespace

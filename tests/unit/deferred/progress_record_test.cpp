@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "config/property_file.h"
+#include "deferred/list_identity.h"
 #include "deferred/progress_record.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
@@ -12,16 +14,34 @@ namespace {
 using launcher::ListIdentity;
 using launcher::parseProgressRecord;
 
-const ListIdentity list{120, 1700000000123456789, 0x0123456789abcdefULL};
+const ListIdentity list{120, 0x0123456789abcdefULL};
 
-TEST(ProgressRecord, IsHonouredOnlyForItsOwnList) {
-    const std::string text = launcher::formatProgressRecord(list, 3);
-    EXPECT_EQ(parseProgressRecord(text, list), 3);
-    for (const ListIdentity& other :
-         {ListIdentity{121, list.modificationTime, list.contentFingerprint},
-          ListIdentity{list.size, list.modificationTime + 1, list.contentFingerprint},
-          ListIdentity{list.size, list.modificationTime, 1}})
-        EXPECT_EQ(parseProgressRecord(text, other), std::nullopt);
+// A record as launchers wrote it that also bound it to the list's date.
+std::string datedRecord(const ListIdentity& of, int finished) {
+    std::string block = "deferred_operations progress\nlist.size=" + std::to_string(of.size) +
+                        "\nlist.modified=1700000000123456789\nlist.content=";
+    const auto hex = [](std::uint64_t value) {
+        char text[17];
+        std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+        return std::string(text);
+    };
+    block += hex(of.contentFingerprint) + "\n";
+    char digits[11];
+    std::snprintf(digits, sizeof digits, "%010d", finished);
+    const std::string slot =
+        "finished=" + std::string(digits) +
+        " check=" + hex(launcher::fingerprint(digits, launcher::fingerprint(block))) + "\n";
+    return block + slot + slot;
+}
+
+TEST(ProgressRecord, IsHonouredOnlyForItsOwnListWhateverItsDate) {
+    for (const std::string& text :
+         {launcher::formatProgressRecord(list, 3), datedRecord(list, 3)}) {
+        EXPECT_EQ(parseProgressRecord(text, list), 3);
+        for (const ListIdentity& other :
+             {ListIdentity{121, list.contentFingerprint}, ListIdentity{list.size, 1}})
+            EXPECT_EQ(parseProgressRecord(text, other), std::nullopt);
+    }
 }
 
 TEST(ProgressRecord, CutShortOrAlteredIsIgnored) {
@@ -49,8 +69,7 @@ TEST(ProgressRecord, AHalfWrittenSlotLeavesTheOtherStanding) {
         EXPECT_EQ(parseProgressRecord(torn, list), whole ? 4 : 3) << written;
     }
     // A slot of another list's record is not taken.
-    const launcher::ListIdentity other{list.size + 1, list.modificationTime,
-                                       list.contentFingerprint};
+    const launcher::ListIdentity other{list.size + 1, list.contentFingerprint};
     std::string mixed = record;
     mixed.replace(secondSlot, slot.size(), launcher::formatProgressSlot(other, 9));
     EXPECT_EQ(parseProgressRecord(mixed, list), 3);
@@ -87,6 +106,27 @@ TEST(ProgressRecord, RecorderStartsAFreshRecordOrGoesOnWithAValidOne) {
     }
     EXPECT_EQ(launcher::readFinishedOperations(path, list), 4);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+    // A valid record that can't be written in place (here a link to a file outside; another
+    // user's record alike) or is in the dated form: a fresh one with its count takes its place,
+    // and nothing is written through the link.
+    const testing_support::TempDir outside;
+    testing_support::writeFile(outside / "target", launcher::formatProgressRecord(list, 4));
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(outside / "target", path);
+    for (const bool linked : {true, false}) {
+        if (!linked)
+            testing_support::writeFile(path, datedRecord(list, 4));
+        {
+            launcher::ProgressRecorder recorder(path, list, 4, 4);
+            ASSERT_TRUE(recorder.recording());
+            recorder.recordFinished(5);
+        }
+        EXPECT_FALSE(std::filesystem::is_symlink(path));
+        EXPECT_EQ(launcher::readFinishedOperations(path, list), 5) << linked;
+    }
+    EXPECT_EQ(testing_support::readFile(outside / "target"),
+              launcher::formatProgressRecord(list, 4));
 }
 
 TEST(ListLoading, BindsTheIdentityToExactlyTheBytesLoaded) {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
+#include "deferred/exclusive_run.h"
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
 #include "deferred/progress_record.h"
@@ -117,6 +119,13 @@ std::ostream& operator<<(std::ostream& out, const GiveUpCase& c) {
     return out << c.name;
 }
 
+const std::string longPath = [] {
+    std::string path;
+    while (path.size() < 4100)
+        path += "d/";
+    return path + "a.jar";
+}();
+
 class GivingUp : public DeferredRun, public ::testing::WithParamInterface<GiveUpCase> {};
 
 TEST_P(GivingUp, AfterFortyOneAttemptsLeavesTheListInPlace) {
@@ -159,7 +168,15 @@ INSTANTIATE_TEST_SUITE_P(
                           " rename file 'a.jar' to 'missing/a.jar'",
                           "Cannot rename file a.jar to missing/a.jar",
                           "Error: Cannot rename file a.jar to missing/a.jar\n",
-                          "missing"}),
+                          "missing"},
+                      // Longer than the system looks up: never passed over as missing.
+                      GiveUpCase{"PathLongerThanTheSystemTakes",
+                                 {},
+                                 "size=1\noperation.0=delete\noperation.0.file=" + longPath + "\n",
+                                 " remove file '" + longPath + "'",
+                                 "Cannot remove file '" + longPath + "'\n",
+                                 "",
+                                 ""}),
     [](const ::testing::TestParamInfo<GiveUpCase>& test) { return std::string(test.param.name); });
 
 TEST_F(DeferredRun, OperationsShareOneBudgetButNumberTheirOwnAttempts) {
@@ -196,6 +213,11 @@ TEST_F(DeferredRun, NextStartResumesAfterTheLastOperationDone) {
     ASSERT_EQ(readFile(at("a.jar")), "new");
 
     fs::remove(at("blocked/x"));
+    // Written anew with the same bytes (a touch, an editor saving it unchanged, a copy): the
+    // same list, whatever its date.
+    fs::last_write_time(at("deferred_operations"),
+                        fs::last_write_time(at("deferred_operations")) + std::chrono::hours(1));
+    writeList(listWithBlockedThirdOperation);
     EXPECT_EQ(run(), "");
     EXPECT_EQ(readFile(at("a.jar")), "new");
     EXPECT_FALSE(fs::exists(at("blocked")));
@@ -271,6 +293,27 @@ TEST_F(DeferredRun, ListLeavesItsOwnFilesAndAListPutInPlaceDuringTheRun) {
               "launcher itself\n");
     EXPECT_EQ(readFile(at("a.jar")), "x");
     EXPECT_EQ(readFile(at("b.jar")), "x");
+    EXPECT_FALSE(fs::exists(at("deferred_operations")));
+
+    // Reached through a link to the launcher directory, or a second name of the list: the file
+    // system's identity tells them, and the operation after them is still carried out.
+    fs::create_directory_symlink(".", at("self"));
+    create({"blocked/x"});
+    writeList(
+        "size=4\noperation.0=delete\noperation.0.file=self/deferred_operations.progress\n"
+        "operation.1=delete\noperation.1.file=self/deferred_operations\n"
+        "operation.2=rename\noperation.2.file=a.jar\noperation.2.destination=self/b.jar\n"
+        "operation.3=delete\noperation.3.file=blocked\n");
+    const std::string refusals =
+        "Refuse delete file 'self/deferred_operations.progress' - it is a file of the launcher "
+        "itself\n"
+        "Refuse delete file 'self/deferred_operations' - it is a file of the launcher itself\n";
+    EXPECT_EQ(runGivingUp(""), refusals + retryLines(1, 41, " remove file 'blocked'") +
+                                   "Cannot remove file 'blocked'\n");
+    fs::remove(at("blocked/x"));
+    EXPECT_EQ(run(), "");
+    EXPECT_FALSE(fs::exists(at("a.jar")));
+    EXPECT_FALSE(fs::exists(at("blocked")));
     EXPECT_FALSE(fs::exists(at("deferred_operations")));
 
     create({"c.jar"});
@@ -364,7 +407,14 @@ TEST_F(DeferredRun, RecordReachesTheDiskAtCreationAndBetweenEveryTwoOperations) 
     events.clear();
     auto& calls = platform::systemCalls();
     calls.syncFile = [](std::FILE*) { return events.push_back("sync"), 0; };
-    calls.syncDirectory = [](const char*) { return events.push_back("sync directory"), 0; };
+    // Only a directory that is there: the sync of one that the operation removed holds nothing.
+    calls.syncDirectory = [](const char* path) {
+        const int result = platform::realSystemCalls().syncDirectory(path);
+        if (result == 0)
+            events.push_back("sync directory");
+        return result;
+    };
+    calls.syncFileSystem = [](const char*) { return events.push_back("sync file system"), 0; };
     calls.syncMappedFile = [](platform::MappedFile*) { return events.push_back("sync"), 0; };
     calls.removeFile = [](const char* path) {
         events.push_back(std::string("remove ") + fs::path(path).filename().string());
@@ -374,17 +424,19 @@ TEST_F(DeferredRun, RecordReachesTheDiskAtCreationAndBetweenEveryTwoOperations) 
         events.push_back(std::string("rename ") + fs::path(from).filename().string());
         return platform::realSystemCalls().renameFile(from, to);
     };
-    create({"a", "b", "c"});
+    create({"a", "b", "emptied/c"});
     writeList(
         "size=3\noperation.0=delete\noperation.0.file=a\n"
         "operation.1=rename\noperation.1.file=b\noperation.1.destination=d\n"
-        "operation.2=delete\noperation.2.file=c\n");
+        "operation.2=delete\noperation.2.file=emptied/c\n");
     EXPECT_EQ(run(), "");
-    EXPECT_EQ(events,
-              (std::vector<std::string>{"sync", "sync directory", "remove a", "sync directory",
-                                        "sync", "rename b", "sync directory", "sync", "remove c",
-                                        "sync directory", "sync", "remove deferred_operations",
-                                        "remove deferred_operations.progress"}));
+    // The updater's files first; after the delete that removed "emptied", its parent.
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "sync", "sync directory", "sync file system", "remove a",
+                          "sync directory", "sync", "rename b", "sync directory", "sync",
+                          "remove c", "sync directory", "sync", "remove deferred_operations.taken",
+                          "remove deferred_operations.progress"}));
+    EXPECT_FALSE(fs::exists(at("emptied")));
 }
 
 TEST_F(DeferredRun, FreshRunLeavesTheDirectoriesOfAMissingPathAlone) {
@@ -417,10 +469,28 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
     EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
 }
 
-TEST_F(DeferredRun, RecordWithoutItsListIsRemoved) {
+// Removed only under the exclusion: another start may have begun a new list meanwhile. One
+// that never lets the exclusion go (stopped, stuck) holds this start back for a bounded time.
+TEST_F(DeferredRun, RecordWithoutItsListIsRemovedOnlyUnderTheExclusion) {
     writeFile(at("deferred_operations.progress"), "stale");
     launcher::deferredOps.clear();
-    EXPECT_EQ(run(), "Size operation not found.\n");
+    platform::DirectoryLock* const held = platform::lockDirectory(launcher::exeDir, 0);
+    ASSERT_NE(held, nullptr);
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    launcher::loadAndRunDeferredOperations();
+    const std::string message =
+        "Cannot make sure that no other start carries out the deferred operations in '" +
+        launcher::exeDir + "'. They are left for the next start.";
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), message + "\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Error: " + message + "\n");
+    EXPECT_GT(pausesTaken, 0);
+    EXPECT_TRUE(fs::exists(at("deferred_operations.progress")));
+    platform::unlockDirectory(held);
+
+    ::testing::internal::CaptureStdout();
+    launcher::loadAndRunDeferredOperations();
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Size operation not found.\n");
     EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
 }
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <string>
 
 #include "platform/libraries_and_texts.h"
+#include "platform/process_and_console.h"
 
 namespace {
 
@@ -33,5 +36,33 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"BeyondUnicodeIsRejected", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
         DecodeCase{"EmbeddedNulIsKept", std::string("a\0b", 3), std::u16string(u"a\0b", 3)}),
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
+
+// Arguments are decoded as the JVM decodes file names: with the encoding of the locale that
+// the environment names, so that an argument naming a file opens that file.
+TEST(ArgumentDecoding, FollowsTheLocalesEncoding) {
+    struct Case {
+        const char* locale;
+        std::u16string decoded;
+    };
+    char program[] = "launcher";
+    char argument[] = "caf\xC3\xA9";
+    char* argv[] = {program, argument, nullptr};
+    const char* const saved = std::getenv("LC_ALL");
+    const std::string kept = saved != nullptr ? saved : "";
+    for (const Case& c : {Case{"C.UTF-8", u"caf\u00E9"}, Case{"C", u"caf\uFFFD\uFFFD"},
+                          Case{"no_SUCH.locale", u"caf\uFFFD\uFFFD"}}) {
+        ::setenv("LC_ALL", c.locale, 1);
+        platform::recordProcessArguments(2, argv);
+        const std::vector<std::u16string> arguments = platform::processArguments();
+        ASSERT_EQ(arguments.size(), 2u);
+        EXPECT_EQ(arguments[0], u"launcher") << c.locale;
+        EXPECT_EQ(arguments[1], c.decoded) << c.locale;
+    }
+    if (saved != nullptr)
+        ::setenv("LC_ALL", kept.c_str(), 1);
+    else
+        ::unsetenv("LC_ALL");
+    platform::recordProcessArguments(0, nullptr);
+}
 
 }  // namespace

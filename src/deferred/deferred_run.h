@@ -1,0 +1,44 @@
+// What one run of the deferred list shares with the checks, attempts and removals it makes.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "deferred/progress_record.h"
+#include "platform/files_and_directories.h"
+
+namespace launcher {
+
+struct DeferredRun {
+    // One budget for every retry of a start bounds the delay whatever the list holds.
+    static constexpr int retryBudgetMs = 10000;
+    static constexpr int retryPauseMs = 250;
+
+    int retryBudgetLeftMs = retryBudgetMs;
+
+    // For every directory that a rename of the list moves something into, spelt for
+    // comparison, the last operation that does so: the removal of emptied directories leaves
+    // it in place until then (see emptied_directories.h).
+    std::map<std::string, int> lastMoveInto;
+
+    // The operation being carried out, and the record that each attempt at it is marked in
+    // (or null).
+    int attemptIndex = 0;
+    ProgressRecorder* attemptRecorder = nullptr;
+
+    // Where the launcher directory really is, links followed; resolved when a path first
+    // needs it. Empty when it can't be resolved.
+    std::optional<std::string> resolvedLauncherDirectory;
+    // Whether each directory (as the list writes it) was found outside. Deletions can't make a
+    // directory lead elsewhere; a rename can (it may move a link into place), so every rename
+    // clears what was found.
+    std::map<std::string, bool> outsideByDirectory;
+
+    // What the file system knows the list's own files by (the list, its record and the
+    // record's temporary file), so that no path reaches them however it is written.
+    std::vector<platform::FileIdentity> ownFiles;
+};
+
+}  // namespace launcher

@@ -1,0 +1,36 @@
+// The directories that the list's operations leave empty: removed after each operation,
+// except those a later operation moves a file into; synced so that a removal reaches the disk.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "deferred/deferred_run.h"
+
+namespace launcher {
+
+// Whether dir (as the list writes it) must stay for now: a later operation of the run moves a
+// file into it.
+bool keptDirectory(const DeferredRun& run, const std::string& dir);
+
+// Removes exeDir + dir and then its parents in turn, stopping silently at the first that can't
+// be removed or that keptDirectory says must stay. The launcher directory itself (the empty
+// dir) is never a candidate.
+void removeEmptyDirectories(const DeferredRun& run, std::string dir);
+
+// The upward removal after an operation on path that an earlier run carried out but was
+// stopped in: the directories it already removed are passed over.
+void finishRemovalOfEmptiedDirectories(const DeferredRun& run, const std::string& path);
+
+// Writes the entries of the directory that holds exeDir + path through to the disk; when the
+// operation removed that directory with the others it emptied, the nearest one above it that
+// still exists, which holds the removal.
+void syncDirectoryHolding(const std::string& path);
+
+// For every directory that a rename among the first count operations of deferredOps moves
+// something into (its destination's directory and those above it, spelt for comparison), the
+// last operation that does so. The removal of emptied directories leaves such a directory for
+// it: "delete the old, move the new in" must not take away the directory the new file goes to.
+std::map<std::string, int> lastMoveInto(int count);
+
+}  // namespace launcher

@@ -1,0 +1,105 @@
+// The guard over the paths of the deferred list.
+#include "deferred/path_guard.h"
+
+#include <algorithm>
+
+#include "config/paths.h"
+#include "config/process_state.h"
+#include "deferred/list_files.h"
+#include "platform/process_and_console.h"
+
+namespace launcher {
+
+namespace {
+
+// Whether the directory that holds exeDir + path is, links followed, outside the launcher
+// directory. A directory that can't be resolved leads nowhere: the operation then finds no
+// file, or fails, as it would anyway.
+bool resolvesOutside(DeferredRun& run, const std::string& path) {
+    const PathStyle style = systemPathStyle();
+    const std::size_t last = lastSeparator(path, style);
+    if (last == std::string::npos)
+        return false;  // directly in the launcher directory
+    const std::string text = path.substr(0, last + 1);
+    if (const auto found = run.outsideByDirectory.find(text); found != run.outsideByDirectory.end())
+        return found->second;
+    const std::optional<std::string> dir = platform::resolvedDirectory(exeDir + text);
+    if (dir && !run.resolvedLauncherDirectory)
+        run.resolvedLauncherDirectory = platform::resolvedDirectory(exeDir).value_or("");
+    // Resolved paths are spelt for comparison alone (UTF-8 on Windows): no code page of the
+    // list's to read them by.
+    const bool outside = dir && !run.resolvedLauncherDirectory->empty() &&
+                         !isWithin(*dir, *run.resolvedLauncherDirectory, style.separator);
+    run.outsideByDirectory.emplace(text, outside);
+    return outside;
+}
+
+// Whether path, spelt as the system compares names, names one of the list's own files.
+bool namesOwnFile(const std::string& path) {
+    const PathStyle style = systemPathStyle();
+    std::string name = comparableDirectory(path, style);
+    // Windows drops trailing dots and spaces from a name.
+    if (style.separator == '\\')
+        while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+            name.pop_back();
+    return std::any_of(
+        std::begin(listFileNames), std::end(listFileNames),
+        [&](std::string_view own) { return name == comparableDirectory(own, style); });
+}
+
+// Whether path reaches one of the list's own files, however (a link to the launcher directory,
+// a hard link, another spelling): the file system's identity tells.
+bool reachesOwnFile(const DeferredRun& run, const std::string& path) {
+    if (run.ownFiles.empty())
+        return false;
+    const std::optional<platform::FileIdentity> identity = platform::fileIdentity(exeDir + path);
+    return identity &&
+           std::find(run.ownFiles.begin(), run.ownFiles.end(), *identity) != run.ownFiles.end();
+}
+
+// Why an operation must not be carried out at all, or null.
+const char* refusalReason(DeferredRun& run, const std::string& path) {
+    const PathStyle style = systemPathStyle();
+    if (path.find('\0') != std::string::npos)
+        return "it holds a NUL character";
+    if (leavesLauncherDirectory(path, style) || cannotBeJoined(path, style))
+        return "it leads outside the launcher directory";
+    if (namesDevice(path, style))
+        return "it names a device";
+    if (resolvesOutside(run, path))
+        return "it leads outside the launcher directory";
+    if (namesOwnFile(path) || reachesOwnFile(run, path))
+        return "it is a file of the launcher itself";
+    return nullptr;
+}
+
+}  // namespace
+
+void recognizeOwnFiles(DeferredRun& run) {
+    run.ownFiles.clear();
+    for (const std::string_view name : listFileNames)
+        if (const auto identity = platform::fileIdentity(listFilePath(exeDir, name)))
+            run.ownFiles.push_back(*identity);
+}
+
+bool refused(DeferredRun& run, const std::string& name, const std::string& path,
+             const std::string& destination) {
+    if (name == "delete") {
+        if (const char* reason = refusalReason(run, path)) {
+            platform::printOutput("Refuse delete file '%s' - %s\n", path.c_str(), reason);
+            return true;
+        }
+    } else if (name == "rename") {
+        const char* reason = refusalReason(run, path);
+        if (reason == nullptr)
+            reason = refusalReason(run, destination);
+        if (reason != nullptr) {
+            platform::printOutput("Refuse rename file '%s' to '%s' - %s\n", path.c_str(),
+                                  destination.c_str(), reason);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace launcher

@@ -1,0 +1,21 @@
+// The guard over the paths of the deferred list: what a deletion or rename must never act on.
+#pragma once
+
+#include <string>
+
+#include "deferred/deferred_run.h"
+
+namespace launcher {
+
+// Notes in run what the file system knows the list's own files in exeDir by, as they are now.
+void recognizeOwnFiles(DeferredRun& run);
+
+// Refuses a deletion or rename (name) of path, and for a rename its destination, whose paths
+// could act on something else than they name: a path that leads out of the launcher directory
+// (through "..", as an absolute path or through a link), names a device, is cut short by a NUL,
+// or reaches one of the list's own files however it is written. Writes the Refuse line; true
+// when refused. Other names are never refused.
+bool refused(DeferredRun& run, const std::string& name, const std::string& path,
+             const std::string& destination);
+
+}  // namespace launcher
