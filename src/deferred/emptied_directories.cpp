@@ -27,8 +27,7 @@ std::string operationKey(int index, std::string_view suffix) {
 bool keptDirectory(const DeferredRun& run, const std::string& dir) {
     if (run.lastMoveInto.empty())
         return false;
-    const auto found =
-        run.lastMoveInto.find(comparableDirectory(dir, systemPathStyle()));
+    const auto found = run.lastMoveInto.find(comparableDirectory(dir, systemPathStyle()));
     return found != run.lastMoveInto.end() && found->second > run.attemptIndex;
 }
 
