@@ -12,9 +12,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-typedef jint(JNICALL *CreateJavaVM)(JavaVM **, void **, void *);
+typedef jint(JNICALL* CreateJavaVM)(JavaVM**, void**, void*);
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     if (argc < 4) {
         fprintf(stderr, "usage: %s LIBJVM BIN_DIR MAIN_CLASS OPTION...\n", argv[0]);
         return 1;
@@ -22,7 +22,7 @@ int main(int argc, char **argv) {
     char here[4096];
     if (getcwd(here, sizeof here) == NULL || chdir(argv[2]) != 0)
         return 1;
-    void *library = dlopen(argv[1], RTLD_NOW | RTLD_GLOBAL);
+    void* library = dlopen(argv[1], RTLD_NOW | RTLD_GLOBAL);
     if (library == NULL || chdir(here) != 0)
         return 2;
     CreateJavaVM create = (CreateJavaVM)dlsym(library, "JNI_CreateJavaVM");
@@ -30,15 +30,15 @@ int main(int argc, char **argv) {
         return 2;
 
     const int count = argc - 4;
-    JavaVMOption *options = calloc((size_t)(count > 0 ? count : 1), sizeof *options);
+    JavaVMOption* options = calloc((size_t)(count > 0 ? count : 1), sizeof *options);
     if (options == NULL)
         return 3;
     for (int i = 0; i < count; ++i)
         options[i].optionString = argv[4 + i];
     JavaVMInitArgs args = {JNI_VERSION_1_2, count, options, JNI_FALSE};
-    JavaVM *vm = NULL;
-    JNIEnv *env = NULL;
-    if (create(&vm, (void **)&env, &args) != JNI_OK)
+    JavaVM* vm = NULL;
+    JNIEnv* env = NULL;
+    if (create(&vm, (void**)&env, &args) != JNI_OK)
         return 3;
     free(options);
 
@@ -48,8 +48,7 @@ int main(int argc, char **argv) {
         mainClass ? (*env)->GetStaticMethodID(env, mainClass, "main", "([Ljava/lang/String;)V")
                   : NULL;
     jclass stringClass = (*env)->FindClass(env, "java/lang/String");
-    jobjectArray arguments =
-        stringClass ? (*env)->NewObjectArray(env, 0, stringClass, NULL) : NULL;
+    jobjectArray arguments = stringClass ? (*env)->NewObjectArray(env, 0, stringClass, NULL) : NULL;
     if (mainMethod == NULL || arguments == NULL) {
         status = 4;
     } else {
