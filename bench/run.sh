@@ -6,9 +6,10 @@
 #   BENCH_QUICK=1 bench/run.sh   fewer runs and repetitions (a smoke check, not for figures)
 #
 # Results stay in build/bench/results: results.json (every figure), startup.json (hyperfine),
-# micro.json (Google Benchmark), phases-*.json and startup.svg (the start-up plot).
-# Needs: cmake, ninja, g++, libbenchmark-dev, hyperfine, python3 and a JDK 17 whose javac is on
-# the PATH (scripts/install-deps.sh --all installs them).
+# micro.json (Google Benchmark), phases-*.json, peak-*.jsonl, callgrind.out and startup.svg (the
+# start-up plot).
+# Needs: cmake, ninja, g++, libbenchmark-dev, hyperfine, valgrind, python3 and a JDK 17 whose
+# javac is on the PATH (scripts/install-deps.sh --all installs them).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,7 +17,7 @@ build="$root/build/bench"
 results="$build/results"
 quick=${BENCH_QUICK:-}
 
-for tool in cmake hyperfine python3 javac; do
+for tool in cmake hyperfine valgrind python3 javac; do
     command -v "$tool" >/dev/null || { echo "bench: $tool not found (scripts/install-deps.sh --all)" >&2; exit 1; }
 done
 jdk_home=$(dirname "$(dirname "$(readlink -f "$(command -v javac)")")")
@@ -44,6 +45,8 @@ echo "bench: laying out the installations" >&2
 install jars200 "$scratch/real200" "$libjvm"
 install jars200 "$scratch/probe200" "$build/bench/libprobe_jvm.so"
 install dir10000 "$scratch/probe10000" "$build/bench/libprobe_jvm.so"
+# jvm.dll.path names a library that is not there: the run ends where the JVM would be loaded.
+install jars200 "$scratch/count200" "$scratch/no-jvm/libjvm.so"
 
 # 1. Whole-process start-up: the launcher and the JDK's own launcher on the same libjvm.so, with
 # the same options, class path and main class, in one hyperfine run.
@@ -65,8 +68,30 @@ done
 echo "bench: start-up, $rounds rounds of $runs runs each (hyperfine)" >&2
 hyperfine -N --style none --warmup "$warmup" --runs "$runs" \
     --export-json "$results/startup.json" "${commands[@]}" >/dev/null
+
+# 6. Peak memory of the whole process with the real JVM: the launcher against the JNI floor, a C
+# program that only loads the library, creates the JVM with the same seven options and calls
+# main (bench/probe/jni_floor.c). Alternating, so that both meet the same load.
+floor_options=(-Djava.class.path="$class_path" -XX:MaxPermSize=250m -Xmx512m -Xms128m
+    -DkeystoreLocation=keystore.jks -Djvm.bin.path="$jdk_home/bin" -Xmx1024m)
+peak_runs=20
+[ -n "$quick" ] && peak_runs=5
+echo "bench: peak memory with the real JVM, $peak_runs runs each" >&2
+for round in $(seq "$peak_runs"); do
+    python3 "$root/bench/tools/peak_memory.py" --runs 1 --cwd "$scratch/real200" -- ./launcher
+    python3 "$root/bench/tools/peak_memory.py" --runs 1 --cwd "$scratch/real200" -- \
+        "$build/bench/jni_floor" "$libjvm" "$jdk_home/bin" Main "${floor_options[@]}" >&3
+done >"$results/peak-launcher.jsonl" 3>"$results/peak-floor.jsonl"
 unset JAVA_TOOL_OPTIONS
 cd "$root"
+
+# 7. The launcher's own work as a count of instructions (callgrind), up to loading the JVM
+# library: a figure that does not depend on the machine's speed or load.
+echo "bench: instructions up to loading the JVM library (callgrind)" >&2
+(cd "$scratch/count200" && valgrind --tool=callgrind --callgrind-out-file="$results/callgrind.out" \
+    ./launcher >/dev/null 2>&1) || true
+sed -n 's/^summary: //p' "$results/callgrind.out" >"$results/instructions.txt"
+[ -s "$results/instructions.txt" ] || { echo "bench: callgrind counted nothing" >&2; exit 1; }
 
 # 2 and 5. The launcher's own work and its peak memory, measured inside the process with the
 # probe JVM; the memory runs go without the preloaded entry probe.

@@ -1,14 +1,17 @@
 #include "classpath/class_path_builder.h"
 
+#include <string_view>
 #include <vector>
 
 #include "classpath/class_path_directive.h"
 #include "classpath/jar_name_index.h"
 #include "classpath/jars_version_resolver.h"
+#include "classpath/jvm_file_names.h"
 #include "config/line_reader.h"
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "platform/files_and_directories.h"
+#include "platform/libraries_and_texts.h"
 #include "platform/process_and_console.h"
 
 namespace launcher {
@@ -29,10 +32,35 @@ platform::DirectoryListing* openListing(const std::string& directory) {
     return platform::openDirectory(directory.empty() ? "." : directory.c_str());
 }
 
+// What the JVM makes of the names listed: a name holding the path-list separator would be read
+// as two elements, and bytes the JVM can't decode name a file that isn't there. The charset is
+// asked of the system only for the first name beyond ASCII, which every charset reads alike.
+class NameRules {
+  public:
+    bool holdsSeparator(std::string_view name) const {
+        return name.find(separator_) != std::string_view::npos;
+    }
+
+    bool jvmCanOpen(std::string_view name) {
+        if (holdsOnlyAscii(name))
+            return true;
+        if (!charsetKnown_) {
+            charset_ = platform::jvmFileNameCharset();
+            charsetKnown_ = true;
+        }
+        return canDecodeName(name, charset_);
+    }
+
+  private:
+    char separator_ = platform::pathListSeparator();
+    bool charsetKnown_ = false;
+    platform::FileNameCharset charset_ = platform::FileNameCharset::AnyBytes;
+};
+
 // Offers every file of directory that stands for one of its jar names, then checks that each
 // of them has a file by now (possibly from an earlier directory).
 void scanDirectory(const std::string& directory, const std::vector<std::string>& jarNames,
-                   JarsVersionResolver& resolver) {
+                   JarsVersionResolver& resolver, NameRules& names) {
     // The JVM splits its class path at this character: a name holding it would be read as two
     // elements, neither of them the one chosen here.
     const char separator = platform::pathListSeparator();
@@ -44,36 +72,44 @@ void scanDirectory(const std::string& directory, const std::vector<std::string>&
     if (listing == nullptr)
         giveUp("Failed to scan dir '" + directory + "'");
 
+    // Each jar name's place is looked up once, not at every file offered for it.
+    std::vector<JarsVersionResolver::Choice*> choices;
+    choices.reserve(jarNames.size());
+    for (const std::string& jarName : jarNames)
+        choices.push_back(&resolver.choiceFor(jarName));
     const JarNameIndex index(jarNames);
     const std::string dirPrefix = directory.empty() ? std::string() : directory + "/";
     std::vector<std::size_t> matches;
     platform::DirectoryEntry entry{};
     while (platform::nextDirectoryEntry(listing, entry)) {
         // Subdirectories named like jars are never class path elements, nor names that the JVM
-        // would split.
+        // would split. A name it could not decode is chosen only while there is no other.
         if (entry.type == platform::EntryType::Other)
             continue;
-        index.findMatches(entry.name, matches);
-        if (matches.empty() || entry.name.find(separator) != std::string_view::npos)
+        const JarFileName name(entry.name);
+        index.findMatches(name, matches);
+        if (matches.empty() || names.holdsSeparator(entry.name))
             continue;
-        const JarCandidate candidate{std::string(entry.name), dirPrefix};
+        const bool readable = names.jvmCanOpen(entry.name);
         for (const std::size_t position : matches)
-            resolver.offerJar(jarNames[position], candidate);
+            resolver.offer(*choices[position], name, dirPrefix, readable);
     }
 
-    for (const std::string& jarName : jarNames) {
-        if (!resolver.containsJar(jarName))
-            giveUp("Failed to build classpath. " + directory + "/" + jarName + " is missed.");
+    for (std::size_t position = 0; position < jarNames.size(); ++position) {
+        if (!choices[position]->offered) {
+            giveUp("Failed to build classpath. " + directory + "/" + jarNames[position] +
+                   " is missed.");
+        }
     }
     platform::closeDirectory(listing);
 }
 
 // The first line of the file "version" in the current directory, or "" when there is none.
+// Only that line is read: whatever follows it may be of any size.
 std::string readClientVersion() {
-    std::string bytes;
-    if (!readFileBytes("version", bytes))
-        return {};
-    return std::string(firstLine(bytes));
+    std::string line;
+    readFirstLine("version", line);
+    return line;
 }
 
 }  // namespace
@@ -82,9 +118,10 @@ std::string buildClassPath() {
     const JarNamesByDir jarNamesByDir =
         parseClassPathDirective(getProperty(launchProps, "jvm.classpath"));
     JarsVersionResolver resolver(readClientVersion());
+    NameRules names;
     // One directory at a time, so a failure leaves the later ones unopened.
     for (const auto& [directory, jarNames] : jarNamesByDir)
-        scanDirectory(directory, jarNames, resolver);
+        scanDirectory(directory, jarNames, resolver, names);
 
     std::string classPath = resolver.getClassPath(platform::pathListSeparator());
     platform::writeOutput("classpath: " + classPath + '\n');

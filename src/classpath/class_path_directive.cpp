@@ -1,18 +1,28 @@
 #include "classpath/class_path_directive.h"
 
-#include "config/string_split.h"
+#include <algorithm>
 
 namespace launcher {
 
 JarNamesByDir parseClassPathDirective(std::string_view directive) {
     JarNamesByDir jarNamesByDir;
-    for (const std::string& entry : splitString(directive, ';')) {
+    // Entries as splitString yields them at ';', taken in place; entries of one directory
+    // usually follow each other, so its list is looked up again only when the directory changes.
+    std::vector<std::string>* names = nullptr;
+    std::string_view namesDirectory;
+    for (std::size_t start = 0; start < directive.size();) {
+        const std::size_t end = std::min(directive.find(';', start), directive.size());
+        const std::string_view entry = directive.substr(start, end - start);
+        start = end + 1;
         // Only '/' divides, so "/a.jar" names the current directory, not the root.
         const std::size_t slash = entry.rfind('/');
-        if (slash == std::string::npos)
-            jarNamesByDir[""].push_back(entry);
-        else
-            jarNamesByDir[entry.substr(0, slash)].push_back(entry.substr(slash + 1));
+        const std::string_view directory =
+            slash == std::string_view::npos ? std::string_view() : entry.substr(0, slash);
+        if (names == nullptr || directory != namesDirectory) {
+            names = &jarNamesByDir[std::string(directory)];
+            namesDirectory = directory;
+        }
+        names->emplace_back(slash == std::string_view::npos ? entry : entry.substr(slash + 1));
     }
     return jarNamesByDir;
 }

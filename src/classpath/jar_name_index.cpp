@@ -1,80 +1,150 @@
 #include "classpath/jar_name_index.h"
 
 #include <algorithm>
-
-#include "classpath/jar_version.h"
+#include <bit>
+#include <cstring>
 
 namespace launcher {
 
 namespace {
 
-void appendAll(const std::vector<std::size_t>* found, std::vector<std::size_t>& positions) {
-    if (found != nullptr)
-        positions.insert(positions.end(), found->begin(), found->end());
-}
-
-template <typename Map>
-const std::vector<std::size_t>* lookUp(const Map& map, std::string_view key) {
-    const auto it = map.find(key);
-    return it == map.end() ? nullptr : &it->second;
+// A hash of the size and of the first and last eight bytes, where names of jars differ: a few
+// instructions where a hash of every byte costs several dozen, for every name listed. Texts
+// that agree there fall into one group and are told apart in full.
+std::size_t hashOf(std::string_view text) {
+    constexpr std::size_t word = sizeof(std::uint64_t);
+    std::uint64_t first = 0;
+    std::uint64_t last = 0;
+    if (text.size() >= word) {
+        std::memcpy(&first, text.data(), word);
+        std::memcpy(&last, text.data() + text.size() - word, word);
+    } else {
+        for (const char c : text)
+            first = (first << 8) | static_cast<unsigned char>(c);
+    }
+    std::uint64_t hash = (first * 0x9E3779B97F4A7C15U) ^ (last * 0xC2B2AE3D27D4EB4FU) ^ text.size();
+    hash ^= hash >> 31;
+    return static_cast<std::size_t>(hash * 0xD6E8FEB86659FD93U);
 }
 
 }  // namespace
 
-JarNameIndex::JarNameIndex(const std::vector<std::string>& jarNames) : jarNames_(jarNames) {
-    for (std::size_t position = 0; position < jarNames.size(); ++position) {
-        const std::string& name = jarNames[position];
-        byName_[name].push_back(position);
-        const std::size_t lastDot = name.rfind('.');
-        if (lastDot == std::string::npos) {
-            byPlainStart_[name].push_back(position);
-            plainStartLengths_.push_back(name.size());
-        } else {
-            byVersionedStart_[name.substr(0, lastDot) + jarVersionSeparator].push_back(position);
-        }
+void JarNameIndex::ByHash::reserve(std::size_t count) {
+    keys_.reserve(count);
+}
+
+void JarNameIndex::ByHash::add(std::string_view text, std::size_t position) {
+    keys_.push_back({hashOf(text), position, text.size()});
+}
+
+void JarNameIndex::ByHash::seal() {
+    const std::size_t groups = std::bit_ceil(std::max<std::size_t>(keys_.size(), 1));
+    // The top log2(groups) bits pick the group (none for a single group).
+    shift_ = static_cast<unsigned>(sizeof(std::size_t) * 8 - 1 - std::countr_zero(groups));
+    // Counted, then placed in the order added, which keeps positions ascending in a group.
+    groupStarts_.assign(groups + 1, 0);
+    for (const Key& key : keys_)
+        ++groupStarts_[group(key.hash) + 1];
+    for (std::size_t at = 1; at <= groups; ++at)
+        groupStarts_[at] += groupStarts_[at - 1];
+    std::vector<Key> grouped(keys_.size());
+    std::vector<std::uint32_t> next(groupStarts_.begin(), groupStarts_.end() - 1);
+    for (const Key& key : keys_)
+        grouped[next[group(key.hash)]++] = key;
+    keys_ = std::move(grouped);
+}
+
+template <typename Visit>
+void JarNameIndex::ByHash::forEach(std::string_view text, Visit visit) const {
+    const std::size_t hash = hashOf(text);
+    const std::size_t at = group(hash);
+    for (std::uint32_t key = groupStarts_[at]; key < groupStarts_[at + 1]; ++key) {
+        if (keys_[key].hash == hash && keys_[key].size == text.size())
+            visit(keys_[key].position);
     }
-    std::sort(plainStartLengths_.begin(), plainStartLengths_.end());
-    plainStartLengths_.erase(std::unique(plainStartLengths_.begin(), plainStartLengths_.end()),
-                             plainStartLengths_.end());
+}
+
+JarNameIndex::JarNameIndex(const std::vector<std::string>& jarNames) : jarNames_(jarNames) {
+    byBase_.reserve(jarNames.size());
+    for (std::size_t position = 0; position < jarNames.size(); ++position) {
+        const std::string_view name = jarNames[position];
+        const std::size_t lastDot = name.rfind('.');
+        if (lastDot == std::string_view::npos) {
+            byPlainName_.add(name, position);
+            plainLengths_.push_back(name.size());
+            continue;
+        }
+        const std::string_view base = name.substr(0, lastDot);
+        byBase_.add(base, position);
+        if (findVersionSeparator(base) != std::string_view::npos)
+            aBaseHoldsSeparator_ = true;
+    }
+    byBase_.seal();
+    byPlainName_.seal();
+    std::sort(plainLengths_.begin(), plainLengths_.end());
+    plainLengths_.erase(std::unique(plainLengths_.begin(), plainLengths_.end()),
+                        plainLengths_.end());
 }
 
 void JarNameIndex::findMatches(std::string_view fileName,
                                std::vector<std::size_t>& positions) const {
-    positions.clear();
-    appendAll(lookUp(byName_, fileName), positions);
-    addVersionedMatches(fileName, positions);
-    addPlainMatches(fileName, positions);
-    // A name without '.' is found both as equal and as start; offers follow the list's order.
-    std::sort(positions.begin(), positions.end());
-    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    findMatches(JarFileName(fileName), positions);
 }
 
-void JarNameIndex::addVersionedMatches(std::string_view fileName,
-                                       std::vector<std::size_t>& positions) const {
-    if (byVersionedStart_.empty())
-        return;
-    // A required start ends in the separator, so only the starts ending at one of the
-    // separators in fileName can match; the required end is then checked in full.
-    for (std::size_t at = fileName.find(jarVersionSeparator); at != std::string_view::npos;
-         at = fileName.find(jarVersionSeparator, at + 1)) {
-        const auto* found =
-            lookUp(byVersionedStart_, fileName.substr(0, at + jarVersionSeparator.size()));
-        if (found == nullptr)
-            continue;
-        for (const std::size_t position : *found) {
-            if (matchesJarName(fileName, jarNames_[position]))
-                positions.push_back(position);
+void JarNameIndex::findMatches(const JarFileName& fileName,
+                               std::vector<std::size_t>& positions) const {
+    positions.clear();
+    const std::string_view name = fileName.name;
+    if (!byBase_.empty()) {
+        // A versioned entry: its base ends at one of its separators, at the first unless a
+        // base holds one itself.
+        for (std::size_t at = fileName.firstSeparator; at != std::string_view::npos;
+             at = aBaseHoldsSeparator_ ? findVersionSeparator(name, at + 1)
+                                       : std::string_view::npos) {
+            addNamesByBase(name, at, false, positions);
+        }
+        // An entry equal to a name: its base ends at its last '.', and holds a separator only
+        // when some name's base does. A separator before the last '.' rules that out.
+        if (fileName.lastDot != std::string_view::npos &&
+            (aBaseHoldsSeparator_ || fileName.firstSeparator == std::string_view::npos ||
+             fileName.firstSeparator > fileName.lastDot)) {
+            addNamesByBase(name, fileName.lastDot, true, positions);
         }
     }
+    for (const std::size_t length : plainLengths_) {
+        if (length > name.size())
+            break;
+        const std::string_view start = name.substr(0, length);
+        byPlainName_.forEach(start, [&](std::size_t position) {
+            if (jarNames_[position] == start)
+                positions.push_back(position);
+        });
+    }
+    // Each look-up finds names in the list's order, which the offers follow; several look-ups
+    // may find names for one entry.
+    if (positions.size() > 1)
+        std::sort(positions.begin(), positions.end());
 }
 
-void JarNameIndex::addPlainMatches(std::string_view fileName,
-                                   std::vector<std::size_t>& positions) const {
-    for (const std::size_t length : plainStartLengths_) {
-        if (length > fileName.size())
-            break;
-        appendAll(lookUp(byPlainStart_, fileName.substr(0, length)), positions);
-    }
+void JarNameIndex::addNamesByBase(std::string_view fileName, std::size_t baseSize, bool equal,
+                                  std::vector<std::size_t>& positions) const {
+    const std::string_view base = fileName.substr(0, baseSize);
+    byBase_.forEach(base, [&](std::size_t position) {
+        // The name's base has the size of base; the name is base, '.', and its required end.
+        const std::string& jarName = jarNames_[position];
+        const std::size_t endSize = jarName.size() - baseSize - 1;
+        const bool matches =
+            equal ? jarName.size() == fileName.size() &&
+                        std::char_traits<char>::compare(jarName.data(), fileName.data(),
+                                                        fileName.size()) == 0
+                  : std::char_traits<char>::compare(jarName.data(), base.data(), baseSize) == 0 &&
+                        endSize <= fileName.size() &&
+                        std::char_traits<char>::compare(jarName.data() + baseSize + 1,
+                                                        fileName.data() + fileName.size() - endSize,
+                                                        endSize) == 0;
+        if (matches)
+            positions.push_back(position);
+    });
 }
 
 bool matchesJarName(std::string_view fileName, std::string_view jarName) {

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "classpath/jar_version.h"
 
 namespace launcher {
 
@@ -13,9 +14,10 @@ namespace launcher {
 bool matchesJarName(std::string_view fileName, std::string_view jarName);
 
 // Finds the configured jar names that a directory entry stands for without testing the entry
-// against every name: a name can only match an entry equal to it or one that begins with its
-// required start, and that start either ends in the version separator (names with a '.') or
-// is the whole name (names without one).
+// against every name. A name with a '.' matches only an entry equal to it or one that begins
+// with its base (the text before its last '.') and the version separator; either way the
+// entry begins with the base, followed by the separator or by the entry's own last '.'. A
+// name without a '.' matches the entries it begins.
 class JarNameIndex {
   public:
     // jarNames must outlive the index.
@@ -24,25 +26,44 @@ class JarNameIndex {
     // Sets positions to the ascending positions in jarNames of every name that fileName
     // stands for; a name written twice is found at both of its positions.
     void findMatches(std::string_view fileName, std::vector<std::size_t>& positions) const;
+    void findMatches(const JarFileName& fileName, std::vector<std::size_t>& positions) const;
 
   private:
-    struct TextHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const noexcept {
-            return std::hash<std::string_view>{}(text);
-        }
-    };
-    using PositionsByText =
-        std::unordered_map<std::string, std::vector<std::size_t>, TextHash, std::equal_to<>>;
+    // Positions of names by the hash of the text they are looked up by, grouped by the hash's
+    // top bits (about one group per name): a look-up reads one short group, and compares the
+    // names of the same hash and size in full.
+    class ByHash {
+      public:
+        void reserve(std::size_t count);
+        void add(std::string_view text, std::size_t position);
+        // Groups what was added; nothing is added after.
+        void seal();
+        bool empty() const { return keys_.empty(); }
+        // Calls visit with the positions of the texts that may equal text, ascending.
+        template <typename Visit>
+        void forEach(std::string_view text, Visit visit) const;
 
-    void addVersionedMatches(std::string_view fileName, std::vector<std::size_t>& positions) const;
-    void addPlainMatches(std::string_view fileName, std::vector<std::size_t>& positions) const;
+      private:
+        struct Key {
+            std::size_t hash;
+            std::size_t position;
+            std::size_t size;
+        };
+        std::size_t group(std::size_t hash) const { return hash >> shift_ >> 1; }
+
+        std::vector<Key> keys_;
+        std::vector<std::uint32_t> groupStarts_;  // and the end after the last group
+        unsigned shift_ = 0;
+    };
+
+    void addNamesByBase(std::string_view fileName, std::size_t baseSize, bool equal,
+                        std::vector<std::size_t>& positions) const;
 
     const std::vector<std::string>& jarNames_;
-    PositionsByText byName_;
-    PositionsByText byVersionedStart_;
-    PositionsByText byPlainStart_;
-    std::vector<std::size_t> plainStartLengths_;  // ascending, distinct
+    ByHash byBase_;                          // names with a '.', by their base
+    ByHash byPlainName_;                     // names without a '.', by the whole name
+    std::vector<std::size_t> plainLengths_;  // of those, ascending, distinct
+    bool aBaseHoldsSeparator_ = false;
 };
 
 }  // namespace launcher

@@ -2,19 +2,10 @@
 
 namespace launcher {
 
-const std::string jarVersionSeparator = "__V";
+const std::string jarVersionSeparator(versionSeparator);
 
-std::string extractJarVersion(std::string_view fileName) {
-    const std::size_t separator = fileName.find(jarVersionSeparator);
-    if (separator == std::string_view::npos)
-        return {};
-    const std::size_t start = separator + jarVersionSeparator.size();
-    const std::size_t lastDot = fileName.rfind('.');
-    if (lastDot == std::string_view::npos)
-        return std::string(fileName.substr(start));
-    if (lastDot <= start)
-        return {};
-    return std::string(fileName.substr(start, lastDot - start));
+std::string_view extractJarVersion(std::string_view fileName) {
+    return JarFileName(fileName).version();
 }
 
 }  // namespace launcher

@@ -1,16 +1,55 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace launcher {
 
 // Separates a jar's base name from its version: lib__V2.1.0.jar is version 2.1.0 of lib.jar.
-extern const std::string jarVersionSeparator;
+inline constexpr std::string_view versionSeparator = "__V";
+extern const std::string jarVersionSeparator;  // the same, as a string
 
-// The version carried by a jar file name: the text after the first separator up to the last
-// '.', up to the end when there is no '.', and empty when there is no separator or the last
-// '.' does not lie after it.
-std::string extractJarVersion(std::string_view fileName);
+// The first separator in name at from or after it; npos when there is none. The library's
+// search for the first byte, then the rest in place: a general substring search costs several
+// times as much on names this short, and this runs for every name listed.
+inline std::size_t findVersionSeparator(std::string_view name, std::size_t from = 0) {
+    static_assert(versionSeparator.size() == 3);
+    for (;; ++from) {
+        from = name.find(versionSeparator[0], from);
+        if (from == std::string_view::npos || name.size() - from < versionSeparator.size())
+            return std::string_view::npos;
+        if (name[from + 1] == versionSeparator[1] && name[from + 2] == versionSeparator[2])
+            return from;
+    }
+}
+
+// A directory entry's name with the places in it that the class path asks about, found once.
+struct JarFileName {
+    std::string_view name;
+    std::size_t firstSeparator = std::string_view::npos;
+    std::size_t lastDot = std::string_view::npos;
+
+    explicit JarFileName(std::string_view fileName)
+        : name(fileName),
+          firstSeparator(findVersionSeparator(fileName)),
+          lastDot(fileName.rfind('.')) {}
+
+    // The text after the first separator up to the last '.', up to the end when there is no
+    // '.', and empty when there is no separator or the last '.' does not lie after it.
+    std::string_view version() const {
+        if (firstSeparator == std::string_view::npos)
+            return {};
+        const std::size_t start = firstSeparator + versionSeparator.size();
+        if (lastDot == std::string_view::npos)
+            return name.substr(start);
+        if (lastDot <= start)
+            return {};
+        return name.substr(start, lastDot - start);
+    }
+};
+
+// The version carried by a jar file name (JarFileName::version). A view into fileName.
+std::string_view extractJarVersion(std::string_view fileName);
 
 }  // namespace launcher

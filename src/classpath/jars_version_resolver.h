@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "classpath/jar_version.h"
 
 namespace launcher {
 
@@ -17,21 +21,51 @@ struct JarCandidate {
 // run of parts with the client's version; the first offered wins ties.
 class JarsVersionResolver {
   public:
+    // A configured jar name's place, which the builder looks up once per directory and then
+    // offers every file of that directory to without looking the name up again.
+    struct Choice {
+        std::size_t elementAt = 0;  // the chosen file's class path element in chosenElements
+        std::size_t elementSize = 0;
+        int score = 0;  // of the chosen file's version
+        bool offered = false;
+        bool readable = true;  // whether the JVM can open the chosen file by its name
+    };
+
     // Prints the client version line.
     explicit JarsVersionResolver(const std::string& clientVersion);
+    JarsVersionResolver(const JarsVersionResolver&) = delete;
+    JarsVersionResolver& operator=(const JarsVersionResolver&) = delete;
 
     void offerJar(const std::string& jarName, const JarCandidate& candidate);
     bool containsJar(const std::string& jarName) const;
+
+    // The place of jarName, made (still without a file) when there is none yet. Names asked for
+    // in byte-wise order are found without a search.
+    Choice& choiceFor(const std::string& jarName);
+    // offerJar for the jar name whose place choice is. A file the JVM could not open by its name
+    // (readable false) is kept only until a file it can open is offered, whatever the versions.
+    void offer(Choice& choice, const JarFileName& fileName, std::string_view dirPrefix,
+               bool readable = true);
 
     // The chosen files in byte-wise order of their jar names, joined by separator.
     std::string getClassPath(char separator) const;
 
   private:
     int countMatchingVersionParts(std::string_view version) const;
-    bool isClientVersionDigital() const;
+    int scoreOf(const JarFileName& fileName) const;
+    void choose(Choice& choice, std::string_view fileName, std::string_view dirPrefix, int score,
+                bool readable);
 
-    std::map<std::string, JarCandidate> chosenJars;
+    // The places live in one growing block, given back at once with the resolver.
+    std::pmr::monotonic_buffer_resource places;
+    using ChosenJars = std::pmr::map<std::string, Choice, std::less<>>;
+    ChosenJars chosenJars{&places};
+    ChosenJars::iterator lastAskedFor = chosenJars.end();
+    // Every element chosen so far, one after the other (a replaced one stays unused).
+    std::string chosenElements;
     std::vector<std::string> clientVersionParts;
+    // Set once with the parts: the client version is fixed, and so is whether it is digital.
+    bool clientVersionDigital = false;
 };
 
 }  // namespace launcher

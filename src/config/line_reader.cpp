@@ -22,25 +22,47 @@ std::string_view withoutCarriageReturn(std::string_view line) {
     return line;
 }
 
-}  // namespace
-
-bool readFileBytes(const std::string& path, std::string& bytes) {
+// Appends the bytes of the file at path to bytes, in chunks through a small buffer: growing the
+// string and filling it in place would clear every chunk first. With untilLineEnd the reading
+// stops after the first line feed or end-of-data mark, so that a huge file costs no more than
+// its first line.
+bool readBytes(const std::string& path, std::string& bytes, bool untilLineEnd) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(platform::openSharedForReading(path),
                                                                std::fclose);
     if (!file)
         return false;
-    // Read straight into the string: a buffer on the stack would need a large frame.
-    constexpr std::size_t chunk = 65536;
-    bytes.clear();
+    constexpr std::size_t chunk = 4096;
+    char buffer[chunk];
     for (;;) {
-        const std::size_t start = bytes.size();
-        bytes.resize(start + chunk);
-        const std::size_t got = std::fread(bytes.data() + start, 1, chunk, file.get());
-        bytes.resize(start + got);
+        const std::size_t got = std::fread(buffer, 1, chunk, file.get());
+        std::string_view read(buffer, got);
+        if (untilLineEnd) {
+            const std::size_t end = read.find_first_of("\n\x1A");
+            if (end != std::string_view::npos) {
+                bytes.append(read.substr(0, end + 1));
+                break;
+            }
+        }
+        bytes.append(read);
         // End of file, or a read error (a directory opened as a file, say) ends the data.
         if (got < chunk || std::ferror(file.get()) != 0)
             break;
     }
+    return true;
+}
+
+}  // namespace
+
+bool readFileBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    return readBytes(path, bytes, false);
+}
+
+bool readFirstLine(const std::string& path, std::string& line) {
+    line.clear();
+    if (!readBytes(path, line, true))
+        return false;
+    line = std::string(firstLine(line));
     return true;
 }
 

@@ -15,6 +15,10 @@ namespace launcher {
 // opened or is not a regular file; a read error ends the data where it happened.
 bool readFileBytes(const std::string& path, std::string& bytes);
 
+// The first line of the file at path (as firstLine takes it), reading no further than the first
+// line feed. False when it can't be opened or is not a regular file.
+bool readFirstLine(const std::string& path, std::string& line);
+
 // The lines of data, as views into it.
 std::vector<std::string_view> splitLines(std::string_view data);
 

@@ -21,6 +21,20 @@ std::string builtinText(void* moduleInstance, unsigned id);
 // surrogates and values above U+10FFFF included) becomes U+FFFD.
 std::u16string utf8ToUtf16(std::string_view text);
 
+// How the JVM turns the bytes of a file name into text (its sun.jnu.encoding), as far as the
+// class path needs it: a name the JVM can't decode it can't open.
+enum class FileNameCharset {
+    AnyBytes,  // every name the listing gives reads back as it is
+    Ascii,     // bytes above 127 become U+FFFD
+    Utf8,      // a byte outside a valid UTF-8 sequence becomes U+FFFD
+};
+
+// The charset of file names in the JVM this process hosts. POSIX: the JVM takes the locale the
+// environment names (LC_ALL, LC_CTYPE, LANG), whatever this process's own; the C and POSIX
+// locales, and names no locale is installed for, give ASCII. Windows: the listing gives names
+// in the ANSI code page the JVM uses, converted without loss.
+FileNameCharset jvmFileNameCharset();
+
 // A malloc'd copy of text that the caller releases with free: strdup on POSIX, _strdup on
 // Windows. Null when memory runs out.
 char* duplicateString(const char* text);

@@ -46,6 +46,12 @@ char* duplicateString(const char* text) {
     return ::_strdup(text);
 }
 
+// The directory stream converts names with the ANSI code page, the JVM's sun.jnu.encoding, and
+// gives no narrow name where that conversion loses anything.
+FileNameCharset jvmFileNameCharset() {
+    return FileNameCharset::AnyBytes;
+}
+
 }  // namespace platform
 
 namespace platform::win {

@@ -217,6 +217,27 @@ TEST(ClassPathBuild, ReadsTheFirstLineOfTheVersionFileByteForByte) {
     }
 }
 
+// Only the first line of "version" is read: the rest, however large (a file a crash left
+// preallocated, here a 3 GiB hole), costs nothing. Under a 1 GiB address limit a launcher that
+// read it whole would die of std::bad_alloc.
+TEST(ClassPathBuild, ReadsTheVersionFileNoFurtherThanItsFirstLine) {
+    const Installation installation;
+    lay(installation, "lib/a.jar", {{"lib/a__V1.jar", "lib/a__V2.1.0.jar"}, {}, "2.1.0\n"});
+    std::filesystem::resize_file(installation.root() / "version", std::uintmax_t{3} << 30);
+#if defined(__SANITIZE_ADDRESS__)
+    const std::string limit;  // AddressSanitizer's shadow memory alone is larger
+#else
+    const std::string limit = "ulimit -v 1048576 && ";
+#endif
+    ProcessOptions options = installation.launchOptions();
+    options.arguments = {"sh", "-c", limit + "exec \"$0\"", options.program};
+    options.program = "/bin/sh";
+    const ProcessResult result = testing_support::runProcess(options);
+    EXPECT_EQ(result.signal, 0) << result.err;
+    EXPECT_TRUE(hasLine(result.out, "Brantlo Client version: 2.1.0")) << result.out << result.err;
+    EXPECT_EQ(printedClassPath(result.out), "lib/a__V2.1.0.jar") << result.out;
+}
+
 TEST(ClassPathBuild, JarWrittenTwiceIsOfferedTwice) {
     for (const std::string version : {"x", "1"}) {
         const Installation installation;

@@ -58,6 +58,39 @@ TEST(RealJvm, RunsTheClientWithItsArgumentsAndConfiguration) {
     EXPECT_EQ(lineValue(result.out, "MaxHeapSize="), std::to_string(384ull << 20));
 }
 
+// The JVM decodes file names in the charset of the environment's locale (US-ASCII in the C
+// locale and without one): a jar whose name it can't decode is never chosen over one it can
+// open, and the client starts.
+TEST(RealJvm, AJarNameTheJvmCannotDecodeLosesToOneItCanOpen) {
+    struct Case {
+        std::string locale;  // LC_ALL, or "" for no locale variable at all
+        std::string chosen;
+    };
+    const std::vector<Case> cases = {
+        {"C", "lib/client__V1.1.0.jar"},
+        {"", "lib/client__V1.1.0.jar"},
+        {"C.UTF-8", "lib/client__V1.2.0.\xC3\xA9.jar"},
+    };
+    for (const Case& c : cases) {
+        Installation installation;
+        jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch");
+        const std::string jar =
+            testing_support::readFile(installation.root() / "lib/client__V1.2.0.jar");
+        std::filesystem::remove(installation.root() / "lib/client__V1.2.0.jar");
+        installation.write("lib/client__V1.2.0.\xE9.jar", jar);  // Latin-1, as an unzip leaves it
+        installation.write("lib/client__V1.2.0.\xC3\xA9.jar", jar);
+        testing_support::ProcessOptions options =
+            installation.launchOptions({}, jvm_e2e::modernJvmEnvironment(), "./launcher");
+        for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG", "LANGUAGE"})
+            options.unsetEnvironment.emplace_back(name);
+        if (!c.locale.empty())
+            options.environment.emplace_back("LC_ALL", c.locale);
+        const ProcessResult result = testing_support::runProcess(options);
+        EXPECT_EQ(result.exitCode, 0) << "locale '" << c.locale << "'\n" << describe(result);
+        EXPECT_EQ(lineValue(result.out, "classpath: "), c.chosen) << "locale '" << c.locale << "'";
+    }
+}
+
 TEST(RealJvm, WithoutMemoryMaxTheHeapIsOneGigabyte) {
     Installation installation;
     jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch");

@@ -5,6 +5,7 @@
 
 #include "classpath/class_path_builder.h"
 #include "classpath/jar_name_index.h"
+#include "classpath/jvm_file_names.h"
 
 namespace launcher {
 namespace {
@@ -88,6 +89,33 @@ TEST(JarNameIndex, FindsNothingForNoNames) {
     std::vector<std::size_t> found = {7};
     index.findMatches("a.jar", found);
     EXPECT_TRUE(found.empty());
+}
+
+// What the JVM decodes back to the same bytes: ASCII in the C locale, strict UTF-8 in a UTF-8 one.
+TEST(CanDecodeName, AsTheJvmsCharsetOfFileNames) {
+    using platform::FileNameCharset;
+    struct Case {
+        std::string name;
+        bool ascii;
+        bool utf8;
+    };
+    const std::vector<Case> cases = {
+        {"main__V2.1.jar", true, true},
+        {"main__V2.1.0.\xE9.jar", false, false},  // Latin-1
+        {"caf\xC3\xA9.jar", false, true},
+        {"\xE2\x82\xAC\xF0\x9F\x98\x80.jar", false, true},
+        {"\xC3(.jar", false, false},             // a lead byte without its continuation
+        {"\xC0\xAF.jar", false, false},          // overlong
+        {"\xED\xA0\x80.jar", false, false},      // a surrogate
+        {"\xF4\x90\x80\x80.jar", false, false},  // beyond U+10FFFF
+        {"x\xE2\x82", false, false},             // cut short at the end
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(canDecodeName(c.name, FileNameCharset::Ascii), c.ascii) << c.name;
+        EXPECT_EQ(canDecodeName(c.name, FileNameCharset::Utf8), c.utf8) << c.name;
+        EXPECT_TRUE(canDecodeName(c.name, FileNameCharset::AnyBytes)) << c.name;
+        EXPECT_EQ(holdsOnlyAscii(c.name), c.ascii) << c.name;
+    }
 }
 
 }  // namespace

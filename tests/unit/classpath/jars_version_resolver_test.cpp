@@ -122,5 +122,27 @@ TEST(JarsVersionResolver, OneEntryPerJarNameWhateverTheDirectory) {
     EXPECT_EQ(resolver.getClassPath(';'), "lib/a__V2.1.0.jar");
 }
 
+// A file the JVM can't open by its name is kept only until one it can open is offered,
+// whatever the versions; among the files it can open the versions decide as before.
+TEST(JarsVersionResolver, AFileTheJvmCanOpenBeatsOneItCannot) {
+    for (const std::string clientVersion : {"2.1.0", "x"}) {
+        testing::internal::CaptureStdout();
+        JarsVersionResolver resolver(clientVersion);
+        const JarFileName unreadable("lib__V2.1.0.\xE9.jar");
+        const JarFileName older("lib__V2.0.jar");
+        const JarFileName newer("lib__V2.1.jar");
+        JarsVersionResolver::Choice& choice = resolver.choiceFor("lib.jar");
+        resolver.offer(choice, unreadable, "lib/", false);
+        EXPECT_EQ(resolver.getClassPath(';'), "lib/lib__V2.1.0.\xE9.jar");
+        resolver.offer(choice, older, "lib/");
+        resolver.offer(choice, unreadable, "lib/", false);
+        EXPECT_EQ(resolver.getClassPath(';'), "lib/lib__V2.0.jar") << clientVersion;
+        resolver.offer(choice, newer, "lib/");
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(resolver.getClassPath(';'),
+                  clientVersion == "x" ? "lib/lib__V2.0.jar" : "lib/lib__V2.1.jar");
+    }
+}
+
 }  // namespace
 }  // namespace launcher
