@@ -3,14 +3,41 @@
 
 #include <optional>
 
+#include "config/numbers.h"
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
 #include "deferred/list_files.h"
+#include "deferred/list_identity.h"
+#include "deferred/operation_count.h"
+#include "deferred/progress_record.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 
 namespace launcher {
+
+namespace {
+
+// A list under the taken name was either finished by a start that was stopped before it deleted
+// it (the record, still bound to it, counts all its operations) or given back too late and never
+// carried out. The first goes: given back, it would run again from its first operation once a
+// later list had replaced the record. The second goes back into its place once that is free.
+void settleTakenList(const std::string& listPath, const std::string& takenPath,
+                     const std::string& progressPath) {
+    PropertyMap taken;
+    if (const std::optional<ListIdentity> identity = loadList(takenPath, taken)) {
+        const int count = boundedOperationCount(parseLeadingInt(getProperty(taken, "size")), taken);
+        const std::optional<int> finished = readFinishedOperations(progressPath, *identity);
+        if (finished && *finished >= count) {
+            platform::systemCalls().removeFile(takenPath.c_str());
+            return;
+        }
+    }
+    if (!platform::systemCalls().pathExists(listPath.c_str()))
+        platform::renameWithoutReplacing(takenPath.c_str(), listPath.c_str());
+}
+
+}  // namespace
 
 void loadAndRunDeferredOperations() {
     // Two starts at once (a double-click that seems to do nothing, then another) would both
@@ -35,10 +62,8 @@ void loadAndRunDeferredOperations() {
             finishDeferredRun({false, message});
             return;
         }
-        // A list taken over by a start that was stopped before it deleted it, or one given
-        // back too late, goes back into its place once that is free.
-        if (exists(takenPath) && !exists(listPath))
-            platform::renameWithoutReplacing(takenPath.c_str(), listPath.c_str());
+        if (exists(takenPath))
+            settleTakenList(listPath, takenPath, progressPath);
         // Loaded only under the lock: a start that waited finds what the other one left.
         loadedList = loadDeferredOperations();
         // A record whose list is gone (the run was stopped between the two removals) is stale.

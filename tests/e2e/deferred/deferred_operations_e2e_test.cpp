@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "deferred/list_identity.h"
+#include "deferred/progress_record.h"
 #include "support/installation.h"
 
 namespace {
@@ -155,6 +157,35 @@ TEST(DeferredRecovery, GivesUpAfterTheBudgetAndResumesAtTheNextStartWhateverTheL
     EXPECT_FALSE(install.exists("old.jar"));
     EXPECT_FALSE(install.exists("deferred_operations"));
     EXPECT_FALSE(install.exists("deferred_operations.progress"));
+}
+
+// A start stopped between taking its finished list aside and deleting it, then a new list
+// before the next start: the finished one is never given back to run a second time, which
+// would delete the version its own rename put in place.
+TEST(DeferredRecovery, FinishedListLeftAsideNeverRunsAgain) {
+    const Installation install;
+    const std::string finished =
+        "size=2\n"
+        "operation.0=delete\noperation.0.file=version\n"
+        "operation.1=rename\noperation.1.file=update/version\n"
+        "operation.1.destination=version\n";
+    install.write("deferred_operations.taken", finished);
+    launcher::PropertyMap parsed;
+    const auto identity = launcher::loadList(install.path("deferred_operations.taken"), parsed);
+    ASSERT_TRUE(identity);
+    install.write("deferred_operations.progress", launcher::formatProgressRecord(*identity, 2));
+    install.write("version", "2.2.0");
+    install.write("old.jar", "x");
+    install.write("deferred_operations", "size=1\noperation.0=delete\noperation.0.file=old.jar\n");
+
+    for (int start = 0; start < 2; ++start) {
+        install.run();
+        EXPECT_EQ(install.read("version"), "2.2.0") << "start " << start;
+    }
+    EXPECT_FALSE(install.exists("old.jar"));
+    for (const char* gone :
+         {"deferred_operations", "deferred_operations.taken", "deferred_operations.progress"})
+        EXPECT_FALSE(install.exists(gone)) << gone;
 }
 
 // A double-click that seems to do nothing, then another: one start carries the list out, the
