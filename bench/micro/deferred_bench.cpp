@@ -67,7 +67,7 @@ void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::
     if (flushes == Flushes::leftOut) {
         calls.syncFile = [](std::FILE*) { return 0; };
         calls.syncDirectory = [](const char*) { return 0; };
-        calls.syncMappedFile = [](platform::MappedFile*) { return 0; };
+        calls.syncMappedFile = [](platform::MappedFile&) { return 0; };
     }
     if (flushes != Flushes::kept)
         calls.syncFileSystem = [](const char*) { return 0; };

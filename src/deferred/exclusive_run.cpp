@@ -15,7 +15,7 @@ namespace launcher {
 void loadAndRunDeferredOperations() {
     // Two starts at once (a double-click that seems to do nothing, then another) would both
     // carry out one list: the second deletes what the first has just put in place.
-    platform::DirectoryLock* lock = nullptr;
+    platform::Owned<platform::DirectoryLock> lock;
     std::optional<ListIdentity> loadedList;
     const std::string listPath = listFilePath(exeDir, listFileName);
     const std::string takenPath = listFilePath(exeDir, takenListFileName);
@@ -48,7 +48,7 @@ void loadAndRunDeferredOperations() {
     }
     const DeferredRunEnd end = runDeferredOperations(loadedList);
     // Released before a box or the client, so that the next start never waits for either.
-    platform::unlockDirectory(lock);
+    lock.reset();
     finishDeferredRun(end);
 }
 

@@ -202,10 +202,8 @@ ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& 
     if (recorded) {
         mapped_ = platform::mapFile(path, size);
         if (mapped_ != nullptr &&
-            std::string_view(platform::mappedBytes(mapped_), identity_.size()) != identity_) {
-            platform::unmapFile(mapped_);
-            mapped_ = nullptr;
-        }
+            std::string_view(platform::mappedBytes(*mapped_), identity_.size()) != identity_)
+            mapped_.reset();
     }
     if (mapped_ == nullptr) {
         if (!writeFreshRecord(path, list, finishedOperations))
@@ -242,9 +240,9 @@ void ProgressRecorder::recordNotCarriedOut(int index) {
 void ProgressRecorder::writeSlot(int slotIndex, std::string_view slot, bool sync) {
     const std::size_t offset = identity_.size() + static_cast<std::size_t>(slotIndex) * slotSize;
     if (mapped_ != nullptr) {
-        std::copy(slot.begin(), slot.end(), platform::mappedBytes(mapped_) + offset);
+        std::copy(slot.begin(), slot.end(), platform::mappedBytes(*mapped_) + offset);
         if (sync)
-            platform::systemCalls().syncMappedFile(mapped_);
+            platform::systemCalls().syncMappedFile(*mapped_);
     } else if (file_ != nullptr && std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0) {
         std::fwrite(slot.data(), 1, slot.size(), file_);
         if (sync)
@@ -255,8 +253,7 @@ void ProgressRecorder::writeSlot(int slotIndex, std::string_view slot, bool sync
 }
 
 void ProgressRecorder::close() {
-    platform::unmapFile(mapped_);
-    mapped_ = nullptr;
+    mapped_.reset();
     if (file_ != nullptr)
         std::fclose(file_);
     file_ = nullptr;

@@ -87,7 +87,7 @@ class ProgressRecorder {
 
     std::string identity_;         // the identity block, which every slot is bound to
     std::uint64_t identityPrint_;  // its fingerprint, where each slot's check goes on from
-    platform::MappedFile* mapped_ = nullptr;
+    platform::Owned<platform::MappedFile> mapped_;
     std::FILE* file_ = nullptr;  // where the record could not be mapped
 };
 

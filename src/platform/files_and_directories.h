@@ -6,11 +6,21 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+// The owner of a resource of this layer: it releases the resource once, when it goes, on every
+// path. Null stands for a resource that could not be had.
+template <typename Resource>
+struct Release {
+    void operator()(Resource* resource) const noexcept;
+};
+template <typename Resource>
+using Owned = std::unique_ptr<Resource, Release<Resource>>;
 
 // Makes path the current directory; false when that fails.
 bool setCurrentDirectory(const std::string& path);
@@ -26,15 +36,15 @@ struct DirectoryEntry {
 };
 
 struct DirectoryListing;
+template <>
+void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noexcept;
 
 // Opens a listing of the directory path (relative to the current directory); null on failure.
-DirectoryListing* openDirectory(const char* path);
+Owned<DirectoryListing> openDirectory(const char* path);
 
 // The next entry, in the order the system yields them; false when the listing is exhausted or a
 // read fails. Exhaustion is final.
-bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry);
-
-void closeDirectory(DirectoryListing* listing);
+bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry);
 
 // Whether anything exists at path, a dangling symbolic link included.
 bool pathExists(const char* path);
@@ -106,32 +116,32 @@ std::optional<FileIdentity> fileIdentity(const std::string& path);
 // The exclusion of one installation directory: held by one process at a time and released by
 // the system when the process ends, however it ends. It needs no file (nothing is left behind
 // and nothing can be put in its place) and is not passed on to programs the process starts.
+// Released when its owner goes.
 struct DirectoryLock;
+template <>
+void Release<DirectoryLock>::operator()(DirectoryLock* lock) const noexcept;
 
 // Waits until this process holds the exclusion of the directory dir, at most about
 // waitMilliseconds (the pauses through the system-call seam). Null when it can't be had at all
 // or not within that time.
-DirectoryLock* lockDirectory(const std::string& dir, unsigned waitMilliseconds);
-
-// Releases the exclusion. Accepts null.
-void unlockDirectory(DirectoryLock* lock);
+Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMilliseconds);
 
 // The bytes of an existing file mapped into memory for reading and writing. What is stored in
 // them reaches the file through the system's cache without a call per store, and stays there
-// even when the process is killed.
+// even when the process is killed. Its owner unmaps and closes it; afterwards the file may be
+// removed.
 struct MappedFile;
+template <>
+void Release<MappedFile>::operator()(MappedFile* file) const noexcept;
 
 // Maps the first size bytes of the file at path, which must be at least that long; null when
 // that fails.
-MappedFile* mapFile(const std::string& path, std::size_t size);
+Owned<MappedFile> mapFile(const std::string& path, std::size_t size);
 
-char* mappedBytes(MappedFile* file);
+char* mappedBytes(MappedFile& file);
 
 // Writes the mapped bytes through to the disk: 0 on success.
-int syncMappedFile(MappedFile* file);
-
-// Unmaps and closes; afterwards the file may be removed.
-void unmapFile(MappedFile* file);
+int syncMappedFile(MappedFile& file);
 
 // Opens a file for reading in binary mode, sharing it freely with other readers and writers.
 // Null when it can't be opened or is not a regular file (a FIFO, a device, a directory): such
@@ -188,8 +198,6 @@ std::optional<std::string> chooseNarrowPath(
 
 // The seam over the system calls whose failures and pauses tests must be able to produce: the
 // product calls through this table, tests may replace single entries (and restore them).
-struct MappedFile;
-
 struct SystemCalls {
     bool (*pathExists)(const char* path);
     int (*removeFile)(const char* path);
@@ -199,7 +207,7 @@ struct SystemCalls {
     // Writing through to the disk, so that what is recorded survives a power cut.
     int (*syncFile)(std::FILE* file);
     int (*syncDirectory)(const char* path);
-    int (*syncMappedFile)(MappedFile* file);
+    int (*syncMappedFile)(MappedFile& file);
     int (*syncFileSystem)(const char* path);
 };
 

@@ -43,19 +43,19 @@ EntryType resolvedType(DIR* stream, const char* name) {
 
 }  // namespace
 
-DirectoryListing* openDirectory(const char* path) {
+Owned<DirectoryListing> openDirectory(const char* path) {
     DIR* stream = ::opendir(path);
     if (stream == nullptr)
         return nullptr;
-    return new DirectoryListing{stream, false};
+    return Owned<DirectoryListing>(new DirectoryListing{stream, false});
 }
 
-bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
-    if (listing->exhausted)
+bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
+    if (listing.exhausted)
         return false;
-    const dirent* record = ::readdir(listing->stream);
+    const dirent* record = ::readdir(listing.stream);
     if (record == nullptr) {
-        listing->exhausted = true;
+        listing.exhausted = true;
         return false;
     }
     entry.name = record->d_name;
@@ -65,7 +65,7 @@ bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
             break;
         case DT_UNKNOWN:
         case DT_LNK:
-            entry.type = resolvedType(listing->stream, record->d_name);
+            entry.type = resolvedType(listing.stream, record->d_name);
             break;
         default:
             entry.type = EntryType::Other;
@@ -74,9 +74,8 @@ bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
     return true;
 }
 
-void closeDirectory(DirectoryListing* listing) {
-    if (listing == nullptr)
-        return;
+template <>
+void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noexcept {
     ::closedir(listing->stream);
     delete listing;
 }
@@ -182,7 +181,7 @@ struct DirectoryLock {
     int descriptor;
 };
 
-DirectoryLock* lockDirectory(const std::string& dir, unsigned waitMilliseconds) {
+Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMilliseconds) {
     // The directory itself is locked (Linux allows flock on a directory's descriptor): no lock
     // file, so nothing is left behind, nothing can be put in its place and no link is followed.
     int descriptor = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -205,7 +204,7 @@ DirectoryLock* lockDirectory(const std::string& dir, unsigned waitMilliseconds) 
     unsigned waited = 0;
     for (;;) {
         if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
-            return new DirectoryLock{descriptor};
+            return Owned<DirectoryLock>(new DirectoryLock{descriptor});
         if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMilliseconds)
             break;
         systemCalls().sleepMilliseconds(pauseMilliseconds);
@@ -215,9 +214,8 @@ DirectoryLock* lockDirectory(const std::string& dir, unsigned waitMilliseconds) 
     return nullptr;
 }
 
-void unlockDirectory(DirectoryLock* lock) {
-    if (lock == nullptr)
-        return;
+template <>
+void Release<DirectoryLock>::operator()(DirectoryLock* lock) const noexcept {
     ::close(lock->descriptor);  // releases the lock
     delete lock;
 }
@@ -227,7 +225,7 @@ struct MappedFile {
     std::size_t size;
 };
 
-MappedFile* mapFile(const std::string& path, std::size_t size) {
+Owned<MappedFile> mapFile(const std::string& path, std::size_t size) {
     // Only the regular file itself: never a link's target, never a FIFO that would wait.
     const int descriptor = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
@@ -240,21 +238,20 @@ MappedFile* mapFile(const std::string& path, std::size_t size) {
     ::close(descriptor);  // the mapping keeps the file
     if (bytes == MAP_FAILED)
         return nullptr;
-    return new MappedFile{bytes, size};
+    return Owned<MappedFile>(new MappedFile{bytes, size});
 }
 
-char* mappedBytes(MappedFile* file) {
-    return static_cast<char*>(file->bytes);
+char* mappedBytes(MappedFile& file) {
+    return static_cast<char*>(file.bytes);
 }
 
-int syncMappedFile(MappedFile* file) {
+int syncMappedFile(MappedFile& file) {
     // The record is written in place, its size never changes: its data is all there is to sync.
-    return ::msync(file->bytes, file->size, MS_SYNC);
+    return ::msync(file.bytes, file.size, MS_SYNC);
 }
 
-void unmapFile(MappedFile* file) {
-    if (file == nullptr)
-        return;
+template <>
+void Release<MappedFile>::operator()(MappedFile* file) const noexcept {
     ::munmap(file->bytes, file->size);
     delete file;
 }

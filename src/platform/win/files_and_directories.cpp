@@ -26,15 +26,15 @@ struct DirectoryListing {
     win::DIR* stream;
 };
 
-DirectoryListing* openDirectory(const char* path) {
+Owned<DirectoryListing> openDirectory(const char* path) {
     win::DIR* stream = win::opendir(path);
     if (stream == nullptr)
         return nullptr;
-    return new DirectoryListing{stream};
+    return Owned<DirectoryListing>(new DirectoryListing{stream});
 }
 
-bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
-    const win::dirent* record = win::readdir(listing->stream);
+bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
+    const win::dirent* record = win::readdir(listing.stream);
     if (record == nullptr)
         return false;
     entry.name = std::string_view(record->d_name, record->d_namlen);
@@ -52,9 +52,8 @@ bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
     return true;
 }
 
-void closeDirectory(DirectoryListing* listing) {
-    if (listing == nullptr)
-        return;
+template <>
+void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noexcept {
     win::closedir(listing->stream);
     delete listing;
 }
@@ -203,7 +202,7 @@ HANDLE createNamedMutex(const std::wstring& name) {
 
 }  // namespace
 
-DirectoryLock* lockDirectory(const std::string& dir, unsigned waitMilliseconds) {
+Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMilliseconds) {
     // A named mutex, not a lock file: nothing is left behind, nothing (a directory, a file held
     // by a scanner) can be put in its place. Its name comes from the directory's identity, links
     // followed: every spelling of it (a drive letter mapped to it, its short form, any case)
@@ -233,12 +232,11 @@ DirectoryLock* lockDirectory(const std::string& dir, unsigned waitMilliseconds) 
         CloseHandle(mutex);
         return nullptr;
     }
-    return new DirectoryLock{mutex};
+    return Owned<DirectoryLock>(new DirectoryLock{mutex});
 }
 
-void unlockDirectory(DirectoryLock* lock) {
-    if (lock == nullptr)
-        return;
+template <>
+void Release<DirectoryLock>::operator()(DirectoryLock* lock) const noexcept {
     ReleaseMutex(lock->mutex);
     CloseHandle(lock->mutex);
     delete lock;
@@ -250,7 +248,7 @@ struct MappedFile {
     void* bytes;
 };
 
-MappedFile* mapFile(const std::string& path, std::size_t size) {
+Owned<MappedFile> mapFile(const std::string& path, std::size_t size) {
     const std::wstring widePath = win::widePathForLongNames(path);
     if (widePath.empty())
         return nullptr;
@@ -271,20 +269,19 @@ MappedFile* mapFile(const std::string& path, std::size_t size) {
         CloseHandle(file);
         return nullptr;
     }
-    return new MappedFile{file, mapping, bytes};
+    return Owned<MappedFile>(new MappedFile{file, mapping, bytes});
 }
 
-char* mappedBytes(MappedFile* file) {
-    return static_cast<char*>(file->bytes);
+char* mappedBytes(MappedFile& file) {
+    return static_cast<char*>(file.bytes);
 }
 
-int syncMappedFile(MappedFile* file) {
-    return FlushViewOfFile(file->bytes, 0) && FlushFileBuffers(file->file) ? 0 : -1;
+int syncMappedFile(MappedFile& file) {
+    return FlushViewOfFile(file.bytes, 0) && FlushFileBuffers(file.file) ? 0 : -1;
 }
 
-void unmapFile(MappedFile* file) {
-    if (file == nullptr)
-        return;
+template <>
+void Release<MappedFile>::operator()(MappedFile* file) const noexcept {
     UnmapViewOfFile(file->bytes);
     CloseHandle(file->mapping);
     CloseHandle(file->file);

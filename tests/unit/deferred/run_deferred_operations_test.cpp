@@ -265,7 +265,7 @@ TEST_F(DeferredRun, HugeSizeEndsAfterTheUndescribedIndicesAndDeletesTheList) {
 
     // One key far out: its operation is kept, the indices before it are passed over silently
     // once the Skip lines are spent.
-    platform::systemCalls().syncMappedFile = [](platform::MappedFile*) { return 0; };
+    platform::systemCalls().syncMappedFile = [](platform::MappedFile&) { return 0; };
     create({"far.jar"});
     writeList("size=2147483647\noperation.100000=delete\noperation.100000.file=far.jar\n");
     EXPECT_EQ(run(), skips);
@@ -415,7 +415,7 @@ TEST_F(DeferredRun, RecordReachesTheDiskAtCreationAndBetweenEveryTwoOperations) 
         return result;
     };
     calls.syncFileSystem = [](const char*) { return events.push_back("sync file system"), 0; };
-    calls.syncMappedFile = [](platform::MappedFile*) { return events.push_back("sync"), 0; };
+    calls.syncMappedFile = [](platform::MappedFile&) { return events.push_back("sync"), 0; };
     calls.removeFile = [](const char* path) {
         events.push_back(std::string("remove ") + fs::path(path).filename().string());
         return platform::realSystemCalls().removeFile(path);
@@ -474,7 +474,7 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
 TEST_F(DeferredRun, RecordWithoutItsListIsRemovedOnlyUnderTheExclusion) {
     writeFile(at("deferred_operations.progress"), "stale");
     launcher::deferredOps.clear();
-    platform::DirectoryLock* const held = platform::lockDirectory(launcher::exeDir, 0);
+    platform::Owned<platform::DirectoryLock> held = platform::lockDirectory(launcher::exeDir, 0);
     ASSERT_NE(held, nullptr);
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
@@ -486,7 +486,7 @@ TEST_F(DeferredRun, RecordWithoutItsListIsRemovedOnlyUnderTheExclusion) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Error: " + message + "\n");
     EXPECT_GT(pausesTaken, 0);
     EXPECT_TRUE(fs::exists(at("deferred_operations.progress")));
-    platform::unlockDirectory(held);
+    held.reset();
 
     ::testing::internal::CaptureStdout();
     launcher::loadAndRunDeferredOperations();
