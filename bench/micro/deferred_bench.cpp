@@ -65,12 +65,12 @@ void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::
     const bench::ScratchDir dir;
     platform::SystemCalls& calls = platform::systemCalls();
     if (flushes == Flushes::leftOut) {
-        calls.syncFile = [](std::FILE*) { return 0; };
-        calls.syncDirectory = [](const char*) { return 0; };
-        calls.syncMappedFile = [](platform::MappedFile&) { return 0; };
+        calls.syncFile = [](std::FILE*) { return true; };
+        calls.syncDirectory = [](const char*) { return true; };
+        calls.syncMappedFile = [](platform::MappedFile&) { return true; };
     }
     if (flushes != Flushes::kept)
-        calls.syncFileSystem = [](const char*) { return 0; };
+        calls.syncFileSystem = [](const char*) { return true; };
     // As at start-up: exeDir set and made the current directory, which the existence test uses.
     const bench::CurrentDirectory inside(dir.path());
     launcher::exeDir = dir.path().string() + "/";
@@ -93,7 +93,7 @@ void afterDownload(benchmark::State& state, Flushes flushes) {
     const bench::ScratchDir dir;
     platform::SystemCalls& calls = platform::systemCalls();
     if (flushes == Flushes::fileSystemLeftOut)
-        calls.syncFileSystem = [](const char*) { return 0; };
+        calls.syncFileSystem = [](const char*) { return true; };
     const bench::CurrentDirectory inside(dir.path());
     launcher::exeDir = dir.path().string() + "/";
     std::filesystem::create_directories(dir.path() / "lib");

@@ -38,13 +38,15 @@ void loadAndRunDeferredOperations() {
         // A list taken over by a start that was stopped before it deleted it, or one given
         // back too late, goes back into its place once that is free.
         if (exists(takenPath) && !exists(listPath))
-            platform::renameWithoutReplacing(takenPath.c_str(), listPath.c_str());
+            (void)platform::renameWithoutReplacing(takenPath.c_str(),
+                                                   listPath.c_str());  // else it waits
         // Loaded only under the lock: a start that waited finds what the other one left.
         loadedList = loadDeferredOperations();
         // A record whose list is gone (the run was stopped between the two removals) is stale.
         // Removed only under the lock: another start may have begun a new list meanwhile.
         if (!hasProperty(deferredOps, "size"))
-            platform::systemCalls().removeFile(progressPath.c_str());
+            (void)platform::systemCalls().removeFile(
+                progressPath.c_str());  // else tried again next start
     }
     const DeferredRunEnd end = runDeferredOperations(loadedList);
     // Released before a box or the client, so that the next start never waits for either.

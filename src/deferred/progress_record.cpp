@@ -175,18 +175,20 @@ bool writeFreshRecord(const std::string& path, const ListIdentity& list, int fin
     const std::string temporary =
         directoryOf(path, systemPathStyle()) + std::string(progressTemporaryFileName);
     const std::string text = formatProgressRecord(list, finishedOperations);
-    platform::removeFile(temporary.c_str());
+    // A leftover of a run stopped part way; where it stays, the creation below fails.
+    (void)platform::removeFile(temporary.c_str());
     bool written = false;
     if (std::FILE* const file = platform::createNewFile(temporary.c_str())) {
         written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
-                  platform::systemCalls().syncFile(file) == 0;
+                  platform::systemCalls().syncFile(file);
         written = std::fclose(file) == 0 && written;
     }
-    if (!written || platform::replaceFile(temporary.c_str(), path.c_str()) != 0) {
-        platform::removeFile(temporary.c_str());
+    if (!written || !platform::replaceFile(temporary.c_str(), path.c_str())) {
+        (void)platform::removeFile(temporary.c_str());  // what stays is removed by the next write
         return false;
     }
-    platform::systemCalls().syncDirectory(directoryToSync(path).c_str());
+    // Best effort: a name lost in a power cut leaves the record as it was before.
+    (void)platform::systemCalls().syncDirectory(directoryToSync(path).c_str());
     return true;
 }
 
@@ -242,11 +244,11 @@ void ProgressRecorder::writeSlot(int slotIndex, std::string_view slot, bool sync
     if (mapped_ != nullptr) {
         std::copy(slot.begin(), slot.end(), platform::mappedBytes(*mapped_) + offset);
         if (sync)
-            platform::systemCalls().syncMappedFile(*mapped_);
+            (void)platform::systemCalls().syncMappedFile(*mapped_);  // a lagging record stays valid
     } else if (file_ != nullptr && std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0) {
         std::fwrite(slot.data(), 1, slot.size(), file_);
         if (sync)
-            platform::systemCalls().syncFile(file_);
+            (void)platform::systemCalls().syncFile(file_);  // a lagging record stays valid
         else
             std::fflush(file_);
     }

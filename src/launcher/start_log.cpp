@@ -22,10 +22,10 @@ bool cutPastLimit(const std::string& path) {
     const std::uint64_t size = platform::openFileSize(in).value_or(0);
     const auto limit = static_cast<std::uint64_t>(startLogLimit);
     int last = '\n';
-    if (size > 0 && platform::seekFile(in, size - 1) == 0)
+    if (size > 0 && platform::seekFile(in, size - 1))
         last = std::fgetc(in);
     std::string kept;
-    if (size > limit && platform::seekFile(in, size - limit / 2) == 0) {
+    if (size > limit && platform::seekFile(in, size - limit / 2)) {
         kept.resize(startLogLimit / 2);
         kept.resize(std::fread(kept.data(), 1, kept.size(), in));
     }

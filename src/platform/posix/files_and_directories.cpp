@@ -90,32 +90,31 @@ bool certainlyMissing(const char* path) {
     return ::lstat(path, &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
-int removeFile(const char* path) {
-    return std::remove(path);
+bool removeFile(const char* path) {
+    return std::remove(path) == 0;
 }
 
-int renameFile(const char* from, const char* to) {
-    return std::rename(from, to);
+bool renameFile(const char* from, const char* to) {
+    return std::rename(from, to) == 0;
 }
 
-int removeDirectory(const char* path) {
-    return ::rmdir(path);
+bool removeDirectory(const char* path) {
+    return ::rmdir(path) == 0;
 }
 
-int replaceFile(const char* from, const char* to) {
-    return std::rename(from, to);
+bool replaceFile(const char* from, const char* to) {
+    return std::rename(from, to) == 0;
 }
 
-int renameWithoutReplacing(const char* from, const char* to) {
+bool renameWithoutReplacing(const char* from, const char* to) {
+    // Linux only: renameat2 with RENAME_NOREPLACE.
     if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
-        return 0;
+        return true;
     if (errno != EINVAL && errno != ENOSYS)
-        return -1;
+        return false;
     // A file system without the flag: a second name, which is refused where one exists, and
     // then the first one goes.
-    if (::link(from, to) != 0)
-        return -1;
-    return ::unlink(from);
+    return ::link(from, to) == 0 && ::unlink(from) == 0;
 }
 
 std::optional<std::string> resolvedDirectory(const std::string& path) {
@@ -137,26 +136,27 @@ std::FILE* createNewFile(const char* path) {
     return file;
 }
 
-int syncFile(std::FILE* file) {
-    return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0 ? 0 : -1;
+bool syncFile(std::FILE* file) {
+    return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
 }
 
-int syncDirectory(const char* path) {
+bool syncDirectory(const char* path) {
     const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
-        return -1;
-    const int result = ::fsync(descriptor);
+        return false;
+    const bool synced = ::fsync(descriptor) == 0;
     ::close(descriptor);
-    return result;
+    return synced;
 }
 
-int syncFileSystem(const char* path) {
+bool syncFileSystem(const char* path) {
     const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
-        return -1;
-    const int result = ::syncfs(descriptor);
+        return false;
+    // Linux only: syncfs.
+    const bool synced = ::syncfs(descriptor) == 0;
     ::close(descriptor);
-    return result;
+    return synced;
 }
 
 std::optional<FileStatus> fileStatus(const std::string& path) {
@@ -182,7 +182,7 @@ struct DirectoryLock {
 };
 
 Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMilliseconds) {
-    // The directory itself is locked (Linux allows flock on a directory's descriptor): no lock
+    // Linux only: flock on a directory's descriptor. The directory itself is locked: no lock
     // file, so nothing is left behind, nothing can be put in its place and no link is followed.
     int descriptor = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
@@ -245,9 +245,9 @@ char* mappedBytes(MappedFile& file) {
     return static_cast<char*>(file.bytes);
 }
 
-int syncMappedFile(MappedFile& file) {
+bool syncMappedFile(MappedFile& file) {
     // The record is written in place, its size never changes: its data is all there is to sync.
-    return ::msync(file.bytes, file.size, MS_SYNC);
+    return ::msync(file.bytes, file.size, MS_SYNC) == 0;
 }
 
 template <>
@@ -324,8 +324,8 @@ std::optional<std::uint64_t> openFileSize(std::FILE* file) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-int seekFile(std::FILE* file, std::uint64_t offset) {
-    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET);
+bool seekFile(std::FILE* file, std::uint64_t offset) {
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
 char pathListSeparator() {

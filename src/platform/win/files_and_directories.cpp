@@ -68,43 +68,41 @@ bool pathExists(const char* path) {
            INVALID_FILE_ATTRIBUTES;
 }
 
-int removeFile(const char* path) {
+bool removeFile(const char* path) {
     const std::wstring widePath = win::widePathForLongNames(path);
     if (widePath.empty())
-        return std::remove(path);
+        return std::remove(path) == 0;
     if (_wremove(widePath.c_str()) == 0)
-        return 0;
+        return true;
     // The running executable can't be deleted, but it can be renamed: a list that replaces
     // the launcher deletes it and then renames its successor into place.
     const int error = errno;
     if (win::moveAsideIfRunning(widePath))
-        return 0;
+        return true;
     errno = error;
-    return -1;
+    return false;
 }
 
-int renameFile(const char* from, const char* to) {
+bool renameFile(const char* from, const char* to) {
     const std::wstring wideFrom = win::widePathForLongNames(from);
     const std::wstring wideTo = win::widePathForLongNames(to);
     if (wideFrom.empty() || wideTo.empty())
-        return std::rename(from, to);
-    return _wrename(wideFrom.c_str(), wideTo.c_str());
+        return std::rename(from, to) == 0;
+    return _wrename(wideFrom.c_str(), wideTo.c_str()) == 0;
 }
 
-int removeDirectory(const char* path) {
+bool removeDirectory(const char* path) {
     const std::wstring widePath = win::widePathForLongNames(path);
-    return widePath.empty() ? _rmdir(path) : _wrmdir(widePath.c_str());
+    return (widePath.empty() ? _rmdir(path) : _wrmdir(widePath.c_str())) == 0;
 }
 
-int replaceFile(const char* from, const char* to) {
+bool replaceFile(const char* from, const char* to) {
     const std::wstring wideFrom = win::widePathForLongNames(from);
     const std::wstring wideTo = win::widePathForLongNames(to);
     if (wideFrom.empty() || wideTo.empty())
-        return -1;
+        return false;
     return MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? 0
-               : -1;
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 std::optional<std::string> resolvedDirectory(const std::string& path) {
@@ -156,23 +154,23 @@ std::FILE* createNewFile(const char* path) {
     return file;
 }
 
-int syncFile(std::FILE* file) {
+bool syncFile(std::FILE* file) {
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-    return std::fflush(file) == 0 && FlushFileBuffers(handle) ? 0 : -1;
+    return std::fflush(file) == 0 && FlushFileBuffers(handle) != 0;
 }
 
-int syncDirectory(const char* path) {
+bool syncDirectory(const char* path) {
     const std::wstring widePath = win::widePathForLongNames(path);
     if (widePath.empty())
-        return -1;
+        return false;
     const HANDLE handle = CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return -1;
-    const bool flushed = FlushFileBuffers(handle);
+        return false;
+    const bool flushed = FlushFileBuffers(handle) != 0;
     CloseHandle(handle);
-    return flushed ? 0 : -1;
+    return flushed;
 }
 
 std::optional<FileStatus> fileStatus(const std::string& path) {
@@ -276,8 +274,8 @@ char* mappedBytes(MappedFile& file) {
     return static_cast<char*>(file.bytes);
 }
 
-int syncMappedFile(MappedFile& file) {
-    return FlushViewOfFile(file.bytes, 0) && FlushFileBuffers(file.file) ? 0 : -1;
+bool syncMappedFile(MappedFile& file) {
+    return FlushViewOfFile(file.bytes, 0) != 0 && FlushFileBuffers(file.file) != 0;
 }
 
 template <>
@@ -355,8 +353,8 @@ std::optional<std::uint64_t> openFileSize(std::FILE* file) {
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-int seekFile(std::FILE* file, std::uint64_t offset) {
-    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET);
+bool seekFile(std::FILE* file, std::uint64_t offset) {
+    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
 }
 
 char directorySeparator() {
@@ -380,19 +378,19 @@ bool certainlyMissing(const char* path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-int renameWithoutReplacing(const char* from, const char* to) {
+bool renameWithoutReplacing(const char* from, const char* to) {
     const std::wstring wideFrom = win::widePathForLongNames(from);
     const std::wstring wideTo = win::widePathForLongNames(to);
     if (wideFrom.empty() || wideTo.empty())
-        return -1;
+        return false;
     // Without MOVEFILE_REPLACE_EXISTING the move is refused where a file exists.
-    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-int syncFileSystem(const char*) {
+bool syncFileSystem(const char*) {
     // Flushing a whole volume needs administrator rights; the files the updater closed are
     // written back by the system's lazy writer.
-    return 0;
+    return true;
 }
 
 std::FILE* openRegularFile(const std::string& path, const char* mode) {

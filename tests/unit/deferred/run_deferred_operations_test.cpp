@@ -57,7 +57,7 @@ class DeferredRun : public ::testing::Test {
 
     void TearDown() override {
         platform::systemCalls() = platform::realSystemCalls();
-        platform::setCurrentDirectory(savedDirectory_);
+        EXPECT_TRUE(platform::setCurrentDirectory(savedDirectory_));
         launcher::exeDir.clear();
         launcher::deferredOps.clear();
     }
@@ -265,7 +265,7 @@ TEST_F(DeferredRun, HugeSizeEndsAfterTheUndescribedIndicesAndDeletesTheList) {
 
     // One key far out: its operation is kept, the indices before it are passed over silently
     // once the Skip lines are spent.
-    platform::systemCalls().syncMappedFile = [](platform::MappedFile&) { return 0; };
+    platform::systemCalls().syncMappedFile = [](platform::MappedFile&) { return true; };
     create({"far.jar"});
     writeList("size=2147483647\noperation.100000=delete\noperation.100000.file=far.jar\n");
     EXPECT_EQ(run(), skips);
@@ -406,16 +406,16 @@ TEST_F(DeferredRun, RecordReachesTheDiskAtCreationAndBetweenEveryTwoOperations) 
     static std::vector<std::string> events;
     events.clear();
     auto& calls = platform::systemCalls();
-    calls.syncFile = [](std::FILE*) { return events.push_back("sync"), 0; };
+    calls.syncFile = [](std::FILE*) { return events.push_back("sync"), true; };
     // Only a directory that is there: the sync of one that the operation removed holds nothing.
     calls.syncDirectory = [](const char* path) {
-        const int result = platform::realSystemCalls().syncDirectory(path);
-        if (result == 0)
+        const bool synced = platform::realSystemCalls().syncDirectory(path);
+        if (synced)
             events.push_back("sync directory");
-        return result;
+        return synced;
     };
-    calls.syncFileSystem = [](const char*) { return events.push_back("sync file system"), 0; };
-    calls.syncMappedFile = [](platform::MappedFile&) { return events.push_back("sync"), 0; };
+    calls.syncFileSystem = [](const char*) { return events.push_back("sync file system"), true; };
+    calls.syncMappedFile = [](platform::MappedFile&) { return events.push_back("sync"), true; };
     calls.removeFile = [](const char* path) {
         events.push_back(std::string("remove ") + fs::path(path).filename().string());
         return platform::realSystemCalls().removeFile(path);
