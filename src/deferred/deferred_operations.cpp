@@ -48,8 +48,8 @@ std::string operationKey(int index, std::string_view suffix) {
     return key;
 }
 
-// Repeats attempt until it returns true, pausing after each failure and reporting it by its number
-// (counted per operation); each failure takes one pause from the budget of the whole run.
+// Repeats attempt until it returns true, pausing after each failure and reporting it by its
+// number (counted per operation); each failure takes one pause from the budget of the whole run.
 // False when the budget is spent.
 template <typename Attempt, typename ReportRetry>
 bool retryWithinBudget(DeferredRun& run, Attempt attempt, ReportRetry reportRetry) {
@@ -158,15 +158,15 @@ void letGoOfList(const ListIdentity& loadedList) {
         // deleted where it is. One that can't be deleted runs again at the next start; its
         // record, kept, then lets none of its operations be repeated.
         const bool ours = loadList(listPath, reread) == loadedList;
+        // A record left behind is stale: the next start removes it.
         if (!ours || platform::systemCalls().removeFile(listPath.c_str()))
-            (void)platform::systemCalls().removeFile(
-                progressPath.c_str());  // else stale: removed at the next start
+            (void)platform::systemCalls().removeFile(progressPath.c_str());
         return;
     }
     if (loadList(takenPath, reread) == loadedList) {
+        // A record left behind is stale: the next start removes it.
         if (platform::systemCalls().removeFile(takenPath.c_str()))
-            (void)platform::systemCalls().removeFile(
-                progressPath.c_str());  // else stale: removed at the next start
+            (void)platform::systemCalls().removeFile(progressPath.c_str());
         return;
     }
     // A list that an updater put in place during the run is another list: it stays for the

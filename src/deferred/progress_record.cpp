@@ -178,12 +178,12 @@ bool writeFreshRecord(const std::string& path, const ListIdentity& list, int fin
     // A leftover of a run stopped part way; where it stays, the creation below fails.
     (void)platform::removeFile(temporary.c_str());
     bool written = false;
-    if (std::FILE* const file = platform::createNewFile(temporary.c_str())) {
+    if (std::FILE* const file = platform::systemCalls().createNewFile(temporary.c_str())) {
         written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
                   platform::systemCalls().syncFile(file);
         written = std::fclose(file) == 0 && written;
     }
-    if (!written || !platform::replaceFile(temporary.c_str(), path.c_str())) {
+    if (!written || !platform::systemCalls().replaceFile(temporary.c_str(), path.c_str())) {
         (void)platform::removeFile(temporary.c_str());  // what stays is removed by the next write
         return false;
     }
@@ -202,7 +202,7 @@ ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& 
     // otherwise (another user's, one written by an earlier launcher) a fresh one with the same
     // count takes its place.
     if (recorded) {
-        mapped_ = platform::mapFile(path, size);
+        mapped_ = platform::systemCalls().mapFile(path, size);
         if (mapped_ != nullptr &&
             std::string_view(platform::mappedBytes(*mapped_), identity_.size()) != identity_)
             mapped_.reset();
@@ -210,7 +210,7 @@ ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& 
     if (mapped_ == nullptr) {
         if (!writeFreshRecord(path, list, finishedOperations))
             return;
-        mapped_ = platform::mapFile(path, size);
+        mapped_ = platform::systemCalls().mapFile(path, size);
     }
     // Where the file system maps nothing: written in place, never through a link.
     if (mapped_ == nullptr)

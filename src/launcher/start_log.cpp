@@ -56,7 +56,7 @@ void reopenStartLog() {
     // one can be made there until it is closed.
     platform::setOwnOutput(nullptr);
     std::fclose(startLog);
-    startLog = platform::openFile(startLogPath, "a");
+    startLog = platform::systemCalls().openFile(startLogPath, "a");
     if (startLog != nullptr)
         platform::setOwnOutput(startLog);
 }

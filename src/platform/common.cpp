@@ -131,9 +131,19 @@ std::optional<std::string> chooseNarrowPath(
 }
 
 const SystemCalls& realSystemCalls() {
-    static const SystemCalls real{pathExists,      removeFile,        renameFile,
-                                  removeDirectory, sleepMilliseconds, syncFile,
-                                  syncDirectory,   syncMappedFile,    syncFileSystem};
+    static const SystemCalls real{.pathExists = pathExists,
+                                  .removeFile = removeFile,
+                                  .renameFile = renameFile,
+                                  .removeDirectory = removeDirectory,
+                                  .replaceFile = replaceFile,
+                                  .sleepMilliseconds = sleepMilliseconds,
+                                  .createNewFile = createNewFile,
+                                  .openFile = openFile,
+                                  .mapFile = mapFile,
+                                  .syncFile = syncFile,
+                                  .syncDirectory = syncDirectory,
+                                  .syncMappedFile = syncMappedFile,
+                                  .syncFileSystem = syncFileSystem};
     return real;
 }
 

@@ -204,13 +204,18 @@ std::optional<std::string> chooseNarrowPath(
     const std::function<std::optional<std::string>()>& shortForm);
 
 // The seam over the system calls whose failures and pauses tests must be able to produce: the
-// product calls through this table, tests may replace single entries (and restore them).
+// product calls through this table, tests replace entries for a scope (ScopedSystemCalls).
 struct SystemCalls {
     bool (*pathExists)(const char* path);
     bool (*removeFile)(const char* path);
     bool (*renameFile)(const char* from, const char* to);
     bool (*removeDirectory)(const char* path);
+    bool (*replaceFile)(const char* from, const char* to);
     void (*sleepMilliseconds)(unsigned milliseconds);
+    // The files the launcher writes: the progress record and the start log.
+    std::FILE* (*createNewFile)(const char* path);
+    std::FILE* (*openFile)(const std::string& path, const char* mode);
+    Owned<MappedFile> (*mapFile)(const std::string& path, std::size_t size);
     // Writing through to the disk, so that what is recorded survives a power cut.
     bool (*syncFile)(std::FILE* file);
     bool (*syncDirectory)(const char* path);
@@ -221,7 +226,22 @@ struct SystemCalls {
 // The table in use, initialised to the real calls.
 SystemCalls& systemCalls();
 
-// The real calls, for restoring an entry.
+// The real calls, for an entry that replaces one to call on.
 const SystemCalls& realSystemCalls();
+
+// The table as it is now, for replacing entries while this object lives; afterwards the table
+// is what it was before, whatever path leaves the scope.
+class ScopedSystemCalls {
+  public:
+    ScopedSystemCalls() : saved_(systemCalls()) {}
+    ~ScopedSystemCalls() { systemCalls() = saved_; }
+    ScopedSystemCalls(const ScopedSystemCalls&) = delete;
+    ScopedSystemCalls& operator=(const ScopedSystemCalls&) = delete;
+
+    SystemCalls* operator->() const { return &systemCalls(); }
+
+  private:
+    SystemCalls saved_;
+};
 
 }  // namespace platform
