@@ -7,6 +7,7 @@
 #include "config/paths.h"
 #include "config/process_state.h"
 #include "config/property_file.h"
+#include "deferred/path_rules.h"
 
 namespace launcher {
 
