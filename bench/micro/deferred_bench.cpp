@@ -20,6 +20,7 @@
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "scratch_files.h"
 

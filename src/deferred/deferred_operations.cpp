@@ -14,6 +14,7 @@
 #include "deferred/operation_count.h"
 #include "deferred/path_guard.h"
 #include "deferred/progress_record.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 

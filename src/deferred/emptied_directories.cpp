@@ -8,6 +8,7 @@
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/path_rules.h"
+#include "platform/durable_files.h"
 
 namespace launcher {
 

@@ -7,6 +7,7 @@
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
 #include "deferred/list_files.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 

@@ -8,6 +8,7 @@
 #include "config/line_reader.h"
 #include "config/paths.h"
 #include "deferred/list_files.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 
 namespace launcher {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "deferred/list_identity.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 
 // The progress record kept beside the list: how many of the list's operations are finished

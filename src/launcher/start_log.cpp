@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdlib>
 
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/libraries_and_texts.h"
 #include "platform/process_and_console.h"

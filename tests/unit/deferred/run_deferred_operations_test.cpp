@@ -17,6 +17,7 @@
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
 #include "deferred/progress_record.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
