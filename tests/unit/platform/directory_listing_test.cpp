@@ -15,7 +15,8 @@ using platform::EntryType;
 
 std::map<std::string, EntryType> listAll(const std::string& path) {
     std::map<std::string, EntryType> entries;
-    const platform::Owned<platform::DirectoryListing> listing = platform::openDirectory(path.c_str());
+    const platform::Owned<platform::DirectoryListing> listing =
+        platform::openDirectory(path.c_str());
     if (listing == nullptr)
         ADD_FAILURE() << "cannot open " << path;
     if (listing == nullptr)
