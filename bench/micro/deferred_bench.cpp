@@ -20,6 +20,7 @@
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "scratch_files.h"
 
@@ -63,14 +64,14 @@ std::string listText(Kind kind) {
 
 void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::kept) {
     const bench::ScratchDir dir;
-    platform::SystemCalls& calls = platform::systemCalls();
+    const platform::ScopedSystemCalls calls;
     if (flushes == Flushes::leftOut) {
-        calls.syncFile = [](std::FILE*) { return 0; };
-        calls.syncDirectory = [](const char*) { return 0; };
-        calls.syncMappedFile = [](platform::MappedFile*) { return 0; };
+        calls->syncFile = [](std::FILE*) { return true; };
+        calls->syncDirectory = [](const char*) { return true; };
+        calls->syncMappedFile = [](platform::MappedFile&) { return true; };
     }
     if (flushes != Flushes::kept)
-        calls.syncFileSystem = [](const char*) { return 0; };
+        calls->syncFileSystem = [](const char*) { return true; };
     // As at start-up: exeDir set and made the current directory, which the existence test uses.
     const bench::CurrentDirectory inside(dir.path());
     launcher::exeDir = dir.path().string() + "/";
@@ -85,15 +86,14 @@ void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::
         launcher::runDeferredOperations(launcher::loadDeferredOperations());
     }
     state.SetItemsProcessed(state.iterations() * operations);
-    calls = platform::realSystemCalls();
 }
 
 // The update of the file's head comment, each pass after a fresh unsynced download.
 void afterDownload(benchmark::State& state, Flushes flushes) {
     const bench::ScratchDir dir;
-    platform::SystemCalls& calls = platform::systemCalls();
+    const platform::ScopedSystemCalls calls;
     if (flushes == Flushes::fileSystemLeftOut)
-        calls.syncFileSystem = [](const char*) { return 0; };
+        calls->syncFileSystem = [](const char*) { return true; };
     const bench::CurrentDirectory inside(dir.path());
     launcher::exeDir = dir.path().string() + "/";
     std::filesystem::create_directories(dir.path() / "lib");
@@ -117,7 +117,6 @@ void afterDownload(benchmark::State& state, Flushes flushes) {
 
         launcher::runDeferredOperations(launcher::loadDeferredOperations());
     }
-    calls = platform::realSystemCalls();
 }
 
 void directly(benchmark::State& state, Kind kind) {

@@ -25,7 +25,7 @@ namespace {
     platform::exitAfterFailure();
 }
 
-platform::DirectoryListing* openListing(const std::string& directory) {
+platform::Owned<platform::DirectoryListing> openListing(const std::string& directory) {
     // A NUL inside the text would silently list a shorter path.
     if (directory.find('\0') != std::string::npos)
         return nullptr;
@@ -68,7 +68,7 @@ void scanDirectory(const std::string& directory, const std::vector<std::string>&
         giveUp("Failed to build classpath. The directory '" + directory + "' holds '" + separator +
                "', which separates class path elements.");
     }
-    platform::DirectoryListing* listing = openListing(directory);
+    const platform::Owned<platform::DirectoryListing> listing = openListing(directory);
     if (listing == nullptr)
         giveUp("Failed to scan dir '" + directory + "'");
 
@@ -81,7 +81,7 @@ void scanDirectory(const std::string& directory, const std::vector<std::string>&
     const std::string dirPrefix = directory.empty() ? std::string() : directory + "/";
     std::vector<std::size_t> matches;
     platform::DirectoryEntry entry{};
-    while (platform::nextDirectoryEntry(listing, entry)) {
+    while (platform::nextDirectoryEntry(*listing, entry)) {
         // Subdirectories named like jars are never class path elements, nor names that the JVM
         // would split. A name it could not decode is chosen only while there is no other.
         if (entry.type == platform::EntryType::Other)
@@ -101,7 +101,6 @@ void scanDirectory(const std::string& directory, const std::vector<std::string>&
                    " is missed.");
         }
     }
-    platform::closeDirectory(listing);
 }
 
 // The first line of the file "version" in the current directory, or "" when there is none.

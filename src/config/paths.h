@@ -6,9 +6,10 @@
 
 namespace launcher {
 
-// The path rules of the launcher. Each takes the system's conventions as a parameter, so that
-// the Windows rules ('\\', a double-byte code page, the file system's case) run in every test
-// as well as the POSIX ones ('/').
+// The path rules that more than one part of the launcher reads paths by (those only the
+// deferred run needs are in deferred/path_rules.h). Each takes the system's conventions as a
+// parameter, so that the Windows rules ('\\', a double-byte code page, the file system's case) run
+// in every test as well as the POSIX ones ('/').
 
 // Whether byte begins a two-byte character of the code page that narrow paths are written in.
 // The second byte of such a character can be any of '\\', '|' or a letter (code page 932:
@@ -26,6 +27,11 @@ struct PathStyle {
     PathStyle(char partSeparator, LeadByteTest leadByte = nullptr,
               ComparableName comparable = nullptr)
         : separator(partSeparator), isLeadByte(leadByte), comparableName(comparable) {}
+
+    // Whether c begins a two-byte character.
+    bool startsTwoByteCharacter(char c) const {
+        return isLeadByte != nullptr && isLeadByte(static_cast<unsigned char>(c));
+    }
 
     char separator;
     LeadByteTest isLeadByte;        // null: every byte is a character
@@ -47,32 +53,12 @@ std::string directoryOf(const std::string& path, const PathStyle& style);
 // itself counts here: the removal of emptied directories walks up by the system's own one.
 std::string parentPath(const std::string& path, const PathStyle& style);
 
-// Whether path, taken relative to the launcher directory, climbs above it through ".." parts.
-// Parts are separated by the separator and by '/', which every platform accepts.
-bool leavesLauncherDirectory(std::string_view path, const PathStyle& style);
+// The parts of path between separators (the style's and '/', which every platform accepts),
+// in order, empty ones included.
+std::vector<std::string_view> pathParts(std::string_view path, const PathStyle& style);
 
-// Whether path can't be put after the launcher directory to name something inside it: an
-// absolute path; with the Windows separator '\\' also a root-relative one ("\\tmp\\x"), a
-// UNC name and one with a drive letter ("C:\\x", "C:x").
-bool cannotBeJoined(std::string_view path, const PathStyle& style);
-
-// Whether a part of path names a Windows device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to
-// LPT9, CONIN$, CONOUT$, in any case, with or without an extension or a colon and what follows
-// it: "nul:", "aux:x"). Only with the Windows separator '\\': elsewhere these are ordinary
-// names.
-bool namesDevice(std::string_view path, const PathStyle& style);
-
-// The directories that hold path, outermost first, each in one spelling for comparison: parts
-// joined by '/', without "." and empty parts, ".." applied, each part as the style's
-// comparableName gives it (without one: in ASCII upper case with the Windows separator '\\',
-// as it is otherwise).
-std::vector<std::string> enclosingDirectories(std::string_view path, const PathStyle& style);
-
-// The same spelling of the directory dir itself.
-std::string comparableDirectory(std::string_view dir, const PathStyle& style);
-
-// Whether the resolved directory dir is root or lies below it; both are as the system resolves
-// them, so a text comparison decides.
-bool isWithin(std::string_view dir, std::string_view root, const PathStyle& style);
+// The position of the first separator (the style's or '/') of path at or after from, never
+// the second byte of a two-byte character; npos when there is none.
+std::size_t nextSeparator(std::string_view path, std::size_t from, const PathStyle& style);
 
 }  // namespace launcher

@@ -15,10 +15,10 @@ PropertyMap launchProps;
 PropertyMap settingsProps;
 
 bool initExePaths() {
-    const std::optional<std::string> path = platform::executablePath();
-    if (!path)
+    const std::optional<platform::ExecutablePath> executable = platform::executablePath();
+    if (!executable)
         return false;
-    exePath = *path;
+    exePath = executable->path.value_or(std::string());
     exeDir = directoryOf(exePath, systemPathStyle());
     return true;
 }

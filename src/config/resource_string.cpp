@@ -6,7 +6,8 @@
 namespace launcher {
 
 std::string loadResourceString(unsigned id) {
-    return platform::builtinText(appInstance, id);
+    // An absent text reads as empty (a box without a caption).
+    return platform::builtinText(appInstance, id).value_or(std::string());
 }
 
 }  // namespace launcher

@@ -14,6 +14,7 @@
 #include "deferred/operation_count.h"
 #include "deferred/path_guard.h"
 #include "deferred/progress_record.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 
@@ -24,22 +25,22 @@ namespace {
 // Single attempts at the list's file operations, each followed on success by the removal of
 // the directories it emptied. Every call goes through the system-call seam.
 
-// One attempt to delete exeDir + path; 0 on success.
-int tryDeleteFile(const DeferredRun& run, const std::string& path) {
-    const int result = platform::systemCalls().removeFile((exeDir + path).c_str());
-    if (result == 0)
+// One attempt to delete exeDir + path; true when done.
+bool tryDeleteFile(const DeferredRun& run, const std::string& path) {
+    const bool done = platform::systemCalls().removeFile((exeDir + path).c_str());
+    if (done)
         removeEmptyDirectories(run, parentPath(path, systemPathStyle()));
-    return result;
+    return done;
 }
 
-// One attempt to rename exeDir + from to exeDir + to; 0 on success. The destination's
+// One attempt to rename exeDir + from to exeDir + to; true when done. The destination's
 // directories are neither created nor cleared: only the source side can have been emptied.
-int tryRenameFile(const DeferredRun& run, const std::string& from, const std::string& to) {
-    const int result =
+bool tryRenameFile(const DeferredRun& run, const std::string& from, const std::string& to) {
+    const bool done =
         platform::systemCalls().renameFile((exeDir + from).c_str(), (exeDir + to).c_str());
-    if (result == 0)
+    if (done)
         removeEmptyDirectories(run, parentPath(from, systemPathStyle()));
-    return result;
+    return done;
 }
 
 std::string operationKey(int index, std::string_view suffix) {
@@ -48,8 +49,8 @@ std::string operationKey(int index, std::string_view suffix) {
     return key;
 }
 
-// Repeats attempt until it returns 0, pausing after each failure and reporting it by its number
-// (counted per operation); each failure takes one pause from the budget of the whole run.
+// Repeats attempt until it returns true, pausing after each failure and reporting it by its
+// number (counted per operation); each failure takes one pause from the budget of the whole run.
 // False when the budget is spent.
 template <typename Attempt, typename ReportRetry>
 bool retryWithinBudget(DeferredRun& run, Attempt attempt, ReportRetry reportRetry) {
@@ -59,7 +60,7 @@ bool retryWithinBudget(DeferredRun& run, Attempt attempt, ReportRetry reportRetr
         // that may have emptied directories, which a refused, missing or failed one never did.
         if (run.attemptRecorder != nullptr)
             run.attemptRecorder->recordCarryingOut(run.attemptIndex);
-        if (attempt() == 0)
+        if (attempt())
             return true;
         if (run.attemptRecorder != nullptr)
             run.attemptRecorder->recordNotCarriedOut(run.attemptIndex);
@@ -153,25 +154,28 @@ void letGoOfList(const ListIdentity& loadedList) {
     const std::string takenPath = listFilePath(exeDir, takenListFileName);
     const std::string progressPath = listFilePath(exeDir, progressFileName);
     PropertyMap reread;
-    if (platform::renameWithoutReplacing(listPath.c_str(), takenPath.c_str()) != 0) {
+    if (!platform::renameWithoutReplacing(listPath.c_str(), takenPath.c_str())) {
         // A list given back too late still waits under that name: the list is compared and
         // deleted where it is. One that can't be deleted runs again at the next start; its
         // record, kept, then lets none of its operations be repeated.
         const bool ours = loadList(listPath, reread) == loadedList;
-        if (!ours || platform::systemCalls().removeFile(listPath.c_str()) == 0)
-            platform::systemCalls().removeFile(progressPath.c_str());
+        // A record left behind is stale: the next start removes it.
+        if (!ours || platform::systemCalls().removeFile(listPath.c_str()))
+            (void)platform::systemCalls().removeFile(progressPath.c_str());
         return;
     }
     if (loadList(takenPath, reread) == loadedList) {
-        if (platform::systemCalls().removeFile(takenPath.c_str()) == 0)
-            platform::systemCalls().removeFile(progressPath.c_str());
+        // A record left behind is stale: the next start removes it.
+        if (platform::systemCalls().removeFile(takenPath.c_str()))
+            (void)platform::systemCalls().removeFile(progressPath.c_str());
         return;
     }
     // A list that an updater put in place during the run is another list: it stays for the
     // next start, and the record, bound to this one, goes. Where yet another one has taken its
     // place meanwhile, it waits under the taken name until that one is done.
-    platform::systemCalls().removeFile(progressPath.c_str());
-    platform::renameWithoutReplacing(takenPath.c_str(), listPath.c_str());
+    // Either left over is put right by the next start, under the exclusion.
+    (void)platform::systemCalls().removeFile(progressPath.c_str());
+    (void)platform::renameWithoutReplacing(takenPath.c_str(), listPath.c_str());
 }
 
 // The run of count operations from firstPending on, its progress recorded.
@@ -249,7 +253,8 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
         // What the list acts on (the updater's files, written and never synced, and the list
         // itself) reaches the disk before the first operation: a power cut must never find the
         // old files gone and the new ones empty.
-        platform::systemCalls().syncFileSystem(exeDir.c_str());
+        // Best effort: where the system can't, the run goes on as without a power cut.
+        (void)platform::systemCalls().syncFileSystem(exeDir.c_str());
         DeferredRun run;
         recognizeOwnFiles(run);
         end = carryOutList(run, count, firstPending, recorded && recorded->nextBegun, *progress);

@@ -7,6 +7,8 @@
 #include "config/paths.h"
 #include "config/process_state.h"
 #include "config/property_file.h"
+#include "deferred/path_rules.h"
+#include "platform/durable_files.h"
 
 namespace launcher {
 
@@ -35,7 +37,7 @@ void removeEmptyDirectories(const DeferredRun& run, std::string dir) {
     // Ends at the first directory that can't be removed, or after the first component of the
     // path: the launcher directory itself is never a candidate.
     while (!dir.empty() && !keptDirectory(run, dir) &&
-           platform::systemCalls().removeDirectory((exeDir + dir).c_str()) == 0)
+           platform::systemCalls().removeDirectory((exeDir + dir).c_str()))
         dir = parentDirectory(dir);
 }
 
@@ -51,7 +53,7 @@ void syncDirectoryHolding(const std::string& path) {
     std::size_t last = lastSeparator(path, style);
     std::string dir = last == std::string::npos ? std::string() : path.substr(0, last);
     // Each step is shorter, so the walk ends at the launcher directory at the latest.
-    while (platform::systemCalls().syncDirectory((exeDir + dir).c_str()) != 0 && !dir.empty()) {
+    while (!platform::systemCalls().syncDirectory((exeDir + dir).c_str()) && !dir.empty()) {
         last = lastSeparator(dir, style);
         dir = last == std::string::npos ? std::string() : dir.substr(0, last);
     }

@@ -11,6 +11,7 @@
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
 #include "deferred/progress_record.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 
@@ -29,12 +30,14 @@ void settleTakenList(const std::string& listPath, const std::string& takenPath,
         const int count = boundedOperationCount(parseLeadingInt(getProperty(taken, "size")), taken);
         const std::optional<int> finished = readFinishedOperations(progressPath, *identity);
         if (finished && *finished >= count) {
-            platform::systemCalls().removeFile(takenPath.c_str());
+            // One that can't be removed is settled again at the next start.
+            (void)platform::systemCalls().removeFile(takenPath.c_str());
             return;
         }
     }
     if (!platform::systemCalls().pathExists(listPath.c_str()))
-        platform::renameWithoutReplacing(takenPath.c_str(), listPath.c_str());
+        (void)platform::renameWithoutReplacing(takenPath.c_str(),
+                                               listPath.c_str());  // else it waits
 }
 
 }  // namespace
@@ -42,7 +45,7 @@ void settleTakenList(const std::string& listPath, const std::string& takenPath,
 void loadAndRunDeferredOperations() {
     // Two starts at once (a double-click that seems to do nothing, then another) would both
     // carry out one list: the second deletes what the first has just put in place.
-    platform::DirectoryLock* lock = nullptr;
+    platform::Owned<platform::DirectoryLock> lock;
     std::optional<ListIdentity> loadedList;
     const std::string listPath = listFilePath(exeDir, listFileName);
     const std::string takenPath = listFilePath(exeDir, takenListFileName);
@@ -69,11 +72,12 @@ void loadAndRunDeferredOperations() {
         // A record whose list is gone (the run was stopped between the two removals) is stale.
         // Removed only under the lock: another start may have begun a new list meanwhile.
         if (!hasProperty(deferredOps, "size"))
-            platform::systemCalls().removeFile(progressPath.c_str());
+            (void)platform::systemCalls().removeFile(
+                progressPath.c_str());  // else tried again next start
     }
     const DeferredRunEnd end = runDeferredOperations(loadedList);
     // Released before a box or the client, so that the next start never waits for either.
-    platform::unlockDirectory(lock);
+    lock.reset();
     finishDeferredRun(end);
 }
 

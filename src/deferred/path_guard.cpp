@@ -6,6 +6,7 @@
 #include "config/paths.h"
 #include "config/process_state.h"
 #include "deferred/list_files.h"
+#include "deferred/path_rules.h"
 #include "platform/process_and_console.h"
 
 namespace launcher {

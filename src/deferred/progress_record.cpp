@@ -8,6 +8,7 @@
 #include "config/line_reader.h"
 #include "config/paths.h"
 #include "deferred/list_files.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 
 namespace launcher {
@@ -175,18 +176,20 @@ bool writeFreshRecord(const std::string& path, const ListIdentity& list, int fin
     const std::string temporary =
         directoryOf(path, systemPathStyle()) + std::string(progressTemporaryFileName);
     const std::string text = formatProgressRecord(list, finishedOperations);
-    platform::removeFile(temporary.c_str());
+    // A leftover of a run stopped part way; where it stays, the creation below fails.
+    (void)platform::removeFile(temporary.c_str());
     bool written = false;
-    if (std::FILE* const file = platform::createNewFile(temporary.c_str())) {
+    if (std::FILE* const file = platform::systemCalls().createNewFile(temporary.c_str())) {
         written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
-                  platform::systemCalls().syncFile(file) == 0;
+                  platform::systemCalls().syncFile(file);
         written = std::fclose(file) == 0 && written;
     }
-    if (!written || platform::replaceFile(temporary.c_str(), path.c_str()) != 0) {
-        platform::removeFile(temporary.c_str());
+    if (!written || !platform::systemCalls().replaceFile(temporary.c_str(), path.c_str())) {
+        (void)platform::removeFile(temporary.c_str());  // what stays is removed by the next write
         return false;
     }
-    platform::systemCalls().syncDirectory(directoryToSync(path).c_str());
+    // Best effort: a name lost in a power cut leaves the record as it was before.
+    (void)platform::systemCalls().syncDirectory(directoryToSync(path).c_str());
     return true;
 }
 
@@ -200,17 +203,15 @@ ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& 
     // otherwise (another user's, one written by an earlier launcher) a fresh one with the same
     // count takes its place.
     if (recorded) {
-        mapped_ = platform::mapFile(path, size);
+        mapped_ = platform::systemCalls().mapFile(path, size);
         if (mapped_ != nullptr &&
-            std::string_view(platform::mappedBytes(mapped_), identity_.size()) != identity_) {
-            platform::unmapFile(mapped_);
-            mapped_ = nullptr;
-        }
+            std::string_view(platform::mappedBytes(*mapped_), identity_.size()) != identity_)
+            mapped_.reset();
     }
     if (mapped_ == nullptr) {
         if (!writeFreshRecord(path, list, finishedOperations))
             return;
-        mapped_ = platform::mapFile(path, size);
+        mapped_ = platform::systemCalls().mapFile(path, size);
     }
     // Where the file system maps nothing: written in place, never through a link.
     if (mapped_ == nullptr)
@@ -242,21 +243,20 @@ void ProgressRecorder::recordNotCarriedOut(int index) {
 void ProgressRecorder::writeSlot(int slotIndex, std::string_view slot, bool sync) {
     const std::size_t offset = identity_.size() + static_cast<std::size_t>(slotIndex) * slotSize;
     if (mapped_ != nullptr) {
-        std::copy(slot.begin(), slot.end(), platform::mappedBytes(mapped_) + offset);
+        std::copy(slot.begin(), slot.end(), platform::mappedBytes(*mapped_) + offset);
         if (sync)
-            platform::systemCalls().syncMappedFile(mapped_);
+            (void)platform::systemCalls().syncMappedFile(*mapped_);  // a lagging record stays valid
     } else if (file_ != nullptr && std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0) {
         std::fwrite(slot.data(), 1, slot.size(), file_);
         if (sync)
-            platform::systemCalls().syncFile(file_);
+            (void)platform::systemCalls().syncFile(file_);  // a lagging record stays valid
         else
             std::fflush(file_);
     }
 }
 
 void ProgressRecorder::close() {
-    platform::unmapFile(mapped_);
-    mapped_ = nullptr;
+    mapped_.reset();
     if (file_ != nullptr)
         std::fclose(file_);
     file_ = nullptr;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "deferred/list_identity.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 
 // The progress record kept beside the list: how many of the list's operations are finished
@@ -87,7 +88,7 @@ class ProgressRecorder {
 
     std::string identity_;         // the identity block, which every slot is bound to
     std::uint64_t identityPrint_;  // its fingerprint, where each slot's check goes on from
-    platform::MappedFile* mapped_ = nullptr;
+    platform::Owned<platform::MappedFile> mapped_;
     std::FILE* file_ = nullptr;  // where the record could not be mapped
 };
 

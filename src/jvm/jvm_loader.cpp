@@ -15,10 +15,11 @@ StepResult loadJvmLibrary() {
     const std::string dllPath = getProperty(launchProps, "jvm.dll.path");
 
     // The JVM library finds its own dependencies relative to its bin directory while it loads.
-    platform::setCurrentDirectory(binPath);
+    // Not examined: the load itself tells whether the library and its dependencies were found.
+    (void)platform::setCurrentDirectory(binPath);
     jvmLibrary = platform::loadLibrary(dllPath);
     if (jvmLibrary != nullptr) {
-        platform::setCurrentDirectory(exeDir);
+        (void)platform::setCurrentDirectory(exeDir);  // it was current before
         createJavaVMEntry = reinterpret_cast<CreateJavaVMFunction>(
             platform::findSymbol(jvmLibrary, "JNI_CreateJavaVM"));
     }

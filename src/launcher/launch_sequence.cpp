@@ -51,7 +51,9 @@ int runLaunch(void* instance) {
         platform::reopenStandardStreamsOnConsole();
         return fail(ExitCode::folderUnusable, unwritableFolderMessage);
     }
-    platform::setCurrentDirectory(exeDir);
+    // Not examined, as the start always went on: a directory that can't be made current shows
+    // in the first step that reads from it.
+    (void)platform::setCurrentDirectory(exeDir);
     if (!outputHasDestination) {
         const std::size_t argumentCount = platform::processArguments().size();
         openStartLog(exeDir, exePath, argumentCount > 0 ? argumentCount - 1 : 0);

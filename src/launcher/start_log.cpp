@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 
@@ -22,10 +23,10 @@ bool cutPastLimit(const std::string& path) {
     const std::uint64_t size = platform::openFileSize(in).value_or(0);
     const auto limit = static_cast<std::uint64_t>(startLogLimit);
     int last = '\n';
-    if (size > 0 && platform::seekFile(in, size - 1) == 0)
+    if (size > 0 && platform::seekFile(in, size - 1))
         last = std::fgetc(in);
     std::string kept;
-    if (size > limit && platform::seekFile(in, size - limit / 2) == 0) {
+    if (size > limit && platform::seekFile(in, size - limit / 2)) {
         kept.resize(startLogLimit / 2);
         kept.resize(std::fread(kept.data(), 1, kept.size(), in));
     }
@@ -56,7 +57,7 @@ void reopenStartLog() {
     // one can be made there until it is closed.
     platform::setOwnOutput(nullptr);
     std::fclose(startLog);
-    startLog = platform::openFile(startLogPath, "a");
+    startLog = platform::systemCalls().openFile(startLogPath, "a");
     if (startLog != nullptr)
         platform::setOwnOutput(startLog);
 }

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdlib>
 
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/libraries_and_texts.h"
 #include "platform/process_and_console.h"
@@ -131,9 +132,19 @@ std::optional<std::string> chooseNarrowPath(
 }
 
 const SystemCalls& realSystemCalls() {
-    static const SystemCalls real{pathExists,      removeFile,        renameFile,
-                                  removeDirectory, sleepMilliseconds, syncFile,
-                                  syncDirectory,   syncMappedFile,    syncFileSystem};
+    static const SystemCalls real{.pathExists = pathExists,
+                                  .removeFile = removeFile,
+                                  .renameFile = renameFile,
+                                  .removeDirectory = removeDirectory,
+                                  .replaceFile = replaceFile,
+                                  .sleepMilliseconds = sleepMilliseconds,
+                                  .createNewFile = createNewFile,
+                                  .openFile = openFile,
+                                  .mapFile = mapFile,
+                                  .syncFile = syncFile,
+                                  .syncDirectory = syncDirectory,
+                                  .syncMappedFile = syncMappedFile,
+                                  .syncFileSystem = syncFileSystem};
     return real;
 }
 

@@ -1,5 +1,6 @@
 // The process and its console: the executable's path and arguments, the standard streams, the
-// launcher's own output, message boxes and pauses. Declarations only.
+// launcher's own output, message boxes and pauses. Declarations only. Failures follow the
+// convention written at the top of files_and_directories.h.
 #pragma once
 
 #include <cstdio>
@@ -17,13 +18,20 @@ void recordProcessArguments(int argc, char** argv);
 // CommandLineToArgvW over GetCommandLineW on Windows; on POSIX the recorded argv decoded as
 // the JVM decodes file names (sun.jnu.encoding): with the encoding of the locale the
 // environment names, so that an argument naming a file names the file the client opens.
-std::vector<std::u16string> processArguments();
+[[nodiscard]] std::vector<std::u16string> processArguments();
 
-// Full path of the running executable as a narrow string, of any length; empty when the system
-// can't tell it. On Windows it is in the ANSI code page: its long form when that converts
-// without loss and leaves room below its directory, otherwise its short (8.3) form. Nothing
-// when neither form can be written in the code page; on POSIX the bytes are as they are.
-std::optional<std::string> executablePath();
+// What the system tells of the running executable's path.
+struct ExecutablePath {
+    // The full path as a narrow string, of any length; nothing when the system can't tell it
+    // (not a failure of the start: it goes on from an empty path, the current directory).
+    std::optional<std::string> path;
+};
+
+// The running executable's path. On Windows it is in the ANSI code page: its long form when
+// that converts without loss and leaves room below its directory, otherwise its short (8.3)
+// form; on POSIX the bytes are as they are. Nothing (a failure) when the system told a path
+// that neither form can write in the code page.
+[[nodiscard]] std::optional<ExecutablePath> executablePath();
 
 // The launcher's own lines (the deferred run, the class path, the failed launch steps) go
 // through these C stdio calls only, to one stream: standard output unless set otherwise. The
@@ -43,15 +51,15 @@ void writeOutput(std::string_view text);
 // start that cannot go on (a deferred operation given up, a class path that cannot be built).
 [[noreturn]] void exitAfterFailure();
 
-// Attaches the process to its parent's console, where the platform has such a notion. The
-// result is not examined: without a parent console the call simply fails.
+// Attaches the process to its parent's console, where the platform has such a notion. Returns
+// nothing on purpose: without a parent console the call simply fails, and the start goes on.
 void attachParentConsole();
 
 // Whether standard output leads anywhere once the console step has run: a file, a pipe, a
 // terminal, or (Windows) the console it is about to be reopened on. False for a start from the
 // desktop (Windows: no console to attach to, no redirection; POSIX: descriptor 1 closed). Asked
 // after attachParentConsole.
-bool standardOutputHasDestination();
+[[nodiscard]] bool standardOutputHasDestination();
 
 // Gives each closed standard descriptor the null device (POSIX), so that no file opened
 // afterwards takes its number and the client's writes to it never reach that file. Nothing

@@ -31,6 +31,7 @@
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
 #include "deferred/operation_count.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 
 namespace fs = std::filesystem;

@@ -2,8 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,19 +41,19 @@ EntryType resolvedType(DIR* stream, const char* name) {
 
 }  // namespace
 
-DirectoryListing* openDirectory(const char* path) {
+Owned<DirectoryListing> openDirectory(const char* path) {
     DIR* stream = ::opendir(path);
     if (stream == nullptr)
         return nullptr;
-    return new DirectoryListing{stream, false};
+    return Owned<DirectoryListing>(new DirectoryListing{stream, false});
 }
 
-bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
-    if (listing->exhausted)
+bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
+    if (listing.exhausted)
         return false;
-    const dirent* record = ::readdir(listing->stream);
+    const dirent* record = ::readdir(listing.stream);
     if (record == nullptr) {
-        listing->exhausted = true;
+        listing.exhausted = true;
         return false;
     }
     entry.name = record->d_name;
@@ -65,7 +63,7 @@ bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
             break;
         case DT_UNKNOWN:
         case DT_LNK:
-            entry.type = resolvedType(listing->stream, record->d_name);
+            entry.type = resolvedType(listing.stream, record->d_name);
             break;
         default:
             entry.type = EntryType::Other;
@@ -74,9 +72,8 @@ bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
     return true;
 }
 
-void closeDirectory(DirectoryListing* listing) {
-    if (listing == nullptr)
-        return;
+template <>
+void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noexcept {
     ::closedir(listing->stream);
     delete listing;
 }
@@ -91,32 +88,16 @@ bool certainlyMissing(const char* path) {
     return ::lstat(path, &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
-int removeFile(const char* path) {
-    return std::remove(path);
+bool removeFile(const char* path) {
+    return std::remove(path) == 0;
 }
 
-int renameFile(const char* from, const char* to) {
-    return std::rename(from, to);
+bool renameFile(const char* from, const char* to) {
+    return std::rename(from, to) == 0;
 }
 
-int removeDirectory(const char* path) {
-    return ::rmdir(path);
-}
-
-int replaceFile(const char* from, const char* to) {
-    return std::rename(from, to);
-}
-
-int renameWithoutReplacing(const char* from, const char* to) {
-    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return -1;
-    // A file system without the flag: a second name, which is refused where one exists, and
-    // then the first one goes.
-    if (::link(from, to) != 0)
-        return -1;
-    return ::unlink(from);
+bool removeDirectory(const char* path) {
+    return ::rmdir(path) == 0;
 }
 
 std::optional<std::string> resolvedDirectory(const std::string& path) {
@@ -125,38 +106,6 @@ std::optional<std::string> resolvedDirectory(const std::string& path) {
         return std::nullopt;
     std::string result(resolved);
     std::free(resolved);
-    return result;
-}
-
-std::FILE* createNewFile(const char* path) {
-    const int descriptor = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (descriptor < 0)
-        return nullptr;
-    std::FILE* const file = ::fdopen(descriptor, "wb");
-    if (file == nullptr)
-        ::close(descriptor);
-    return file;
-}
-
-int syncFile(std::FILE* file) {
-    return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0 ? 0 : -1;
-}
-
-int syncDirectory(const char* path) {
-    const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return -1;
-    const int result = ::fsync(descriptor);
-    ::close(descriptor);
-    return result;
-}
-
-int syncFileSystem(const char* path) {
-    const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return -1;
-    const int result = ::syncfs(descriptor);
-    ::close(descriptor);
     return result;
 }
 
@@ -176,87 +125,6 @@ std::optional<FileIdentity> fileIdentity(const std::string& path) {
         return std::nullopt;
     return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
                         static_cast<std::uint64_t>(info.st_ino)};
-}
-
-struct DirectoryLock {
-    int descriptor;
-};
-
-DirectoryLock* lockDirectory(const std::string& dir, unsigned waitMilliseconds) {
-    // The directory itself is locked (Linux allows flock on a directory's descriptor): no lock
-    // file, so nothing is left behind, nothing can be put in its place and no link is followed.
-    int descriptor = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return nullptr;
-    // Where a standard stream was closed, the descriptor would take its number, and a later
-    // opening of that stream would release the lock by closing it.
-    if (descriptor <= STDERR_FILENO) {
-        const int high = ::fcntl(descriptor, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-        ::close(descriptor);
-        if (high < 0)
-            return nullptr;
-        descriptor = high;
-    }
-    // flock, not fcntl: its lock belongs to this descriptor alone, so no other opening of the
-    // directory in this process can release it by closing. Asked without blocking and again
-    // after each pause, so that a holder that is stopped (Ctrl+Z) or stuck delays a start by
-    // the bound and no more.
-    constexpr unsigned pauseMilliseconds = 100;
-    unsigned waited = 0;
-    for (;;) {
-        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
-            return new DirectoryLock{descriptor};
-        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMilliseconds)
-            break;
-        systemCalls().sleepMilliseconds(pauseMilliseconds);
-        waited += pauseMilliseconds;
-    }
-    ::close(descriptor);
-    return nullptr;
-}
-
-void unlockDirectory(DirectoryLock* lock) {
-    if (lock == nullptr)
-        return;
-    ::close(lock->descriptor);  // releases the lock
-    delete lock;
-}
-
-struct MappedFile {
-    void* bytes;
-    std::size_t size;
-};
-
-MappedFile* mapFile(const std::string& path, std::size_t size) {
-    // Only the regular file itself: never a link's target, never a FIFO that would wait.
-    const int descriptor = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
-        return nullptr;
-    struct stat status {};
-    void* bytes = MAP_FAILED;
-    if (size > 0 && ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
-        static_cast<std::size_t>(status.st_size) >= size)
-        bytes = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
-    ::close(descriptor);  // the mapping keeps the file
-    if (bytes == MAP_FAILED)
-        return nullptr;
-    return new MappedFile{bytes, size};
-}
-
-char* mappedBytes(MappedFile* file) {
-    return static_cast<char*>(file->bytes);
-}
-
-int syncMappedFile(MappedFile* file) {
-    // The record is written in place, its size never changes: its data is all there is to sync.
-    return ::msync(file->bytes, file->size, MS_SYNC);
-}
-
-void unmapFile(MappedFile* file) {
-    if (file == nullptr)
-        return;
-    ::munmap(file->bytes, file->size);
-    delete file;
 }
 
 // Files are never locked against other readers and writers here.
@@ -327,8 +195,8 @@ std::optional<std::uint64_t> openFileSize(std::FILE* file) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-int seekFile(std::FILE* file, std::uint64_t offset) {
-    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET);
+bool seekFile(std::FILE* file, std::uint64_t offset) {
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
 char pathListSeparator() {

@@ -58,12 +58,12 @@ constexpr BuiltinText builtinTexts[] = {
 };
 }  // namespace
 
-std::string builtinText(void* /*moduleInstance*/, unsigned id) {
+std::optional<std::string> builtinText(void* /*moduleInstance*/, unsigned id) {
     for (const BuiltinText& entry : builtinTexts) {
         if (entry.id == id)
             return entry.text;
     }
-    return {};
+    return std::nullopt;
 }
 
 char* duplicateString(const char* text) {

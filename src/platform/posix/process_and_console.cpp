@@ -87,15 +87,15 @@ std::vector<std::u16string> processArguments() {
 }
 
 // POSIX only (Linux): the kernel's link to the running image, which names the real file.
-std::optional<std::string> executablePath() {
+std::optional<ExecutablePath> executablePath() {
     std::vector<char> buffer(256);
     for (;;) {
+        // Linux only: /proc/self/exe.
         const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (length < 0)
-            return std::string();
-        if (static_cast<size_t>(length) < buffer.size()) {
-            return std::string(buffer.data(), static_cast<size_t>(length));
-        }
+            return ExecutablePath{};
+        if (static_cast<size_t>(length) < buffer.size())
+            return ExecutablePath{std::string(buffer.data(), static_cast<size_t>(length))};
         buffer.resize(buffer.size() * 2);  // possibly cut: read again with room to spare
     }
 }

@@ -26,15 +26,15 @@ struct DirectoryListing {
     win::DIR* stream;
 };
 
-DirectoryListing* openDirectory(const char* path) {
+Owned<DirectoryListing> openDirectory(const char* path) {
     win::DIR* stream = win::opendir(path);
     if (stream == nullptr)
         return nullptr;
-    return new DirectoryListing{stream};
+    return Owned<DirectoryListing>(new DirectoryListing{stream});
 }
 
-bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
-    const win::dirent* record = win::readdir(listing->stream);
+bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
+    const win::dirent* record = win::readdir(listing.stream);
     if (record == nullptr)
         return false;
     entry.name = std::string_view(record->d_name, record->d_namlen);
@@ -52,9 +52,8 @@ bool nextDirectoryEntry(DirectoryListing* listing, DirectoryEntry& entry) {
     return true;
 }
 
-void closeDirectory(DirectoryListing* listing) {
-    if (listing == nullptr)
-        return;
+template <>
+void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noexcept {
     win::closedir(listing->stream);
     delete listing;
 }
@@ -69,43 +68,32 @@ bool pathExists(const char* path) {
            INVALID_FILE_ATTRIBUTES;
 }
 
-int removeFile(const char* path) {
+bool removeFile(const char* path) {
     const std::wstring widePath = win::widePathForLongNames(path);
     if (widePath.empty())
-        return std::remove(path);
+        return std::remove(path) == 0;
     if (_wremove(widePath.c_str()) == 0)
-        return 0;
+        return true;
     // The running executable can't be deleted, but it can be renamed: a list that replaces
     // the launcher deletes it and then renames its successor into place.
     const int error = errno;
     if (win::moveAsideIfRunning(widePath))
-        return 0;
+        return true;
     errno = error;
-    return -1;
+    return false;
 }
 
-int renameFile(const char* from, const char* to) {
+bool renameFile(const char* from, const char* to) {
     const std::wstring wideFrom = win::widePathForLongNames(from);
     const std::wstring wideTo = win::widePathForLongNames(to);
     if (wideFrom.empty() || wideTo.empty())
-        return std::rename(from, to);
-    return _wrename(wideFrom.c_str(), wideTo.c_str());
+        return std::rename(from, to) == 0;
+    return _wrename(wideFrom.c_str(), wideTo.c_str()) == 0;
 }
 
-int removeDirectory(const char* path) {
+bool removeDirectory(const char* path) {
     const std::wstring widePath = win::widePathForLongNames(path);
-    return widePath.empty() ? _rmdir(path) : _wrmdir(widePath.c_str());
-}
-
-int replaceFile(const char* from, const char* to) {
-    const std::wstring wideFrom = win::widePathForLongNames(from);
-    const std::wstring wideTo = win::widePathForLongNames(to);
-    if (wideFrom.empty() || wideTo.empty())
-        return -1;
-    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? 0
-               : -1;
+    return (widePath.empty() ? _rmdir(path) : _wrmdir(widePath.c_str())) == 0;
 }
 
 std::optional<std::string> resolvedDirectory(const std::string& path) {
@@ -135,47 +123,6 @@ std::optional<std::string> resolvedDirectory(const std::string& path) {
     return win::wideToCodePage(resolved, CP_UTF8);
 }
 
-std::FILE* createNewFile(const char* path) {
-    // CREATE_NEW fails on anything already there, a symbolic link or junction included.
-    // Through the wide call where the path is beyond the narrow calls' limit.
-    const std::wstring widePath = win::widePathForLongNames(path);
-    const HANDLE handle = widePath.empty()
-                              ? CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)
-                              : CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return nullptr;
-    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
-    if (descriptor < 0) {
-        CloseHandle(handle);
-        return nullptr;
-    }
-    std::FILE* const file = _fdopen(descriptor, "wb");
-    if (file == nullptr)
-        _close(descriptor);
-    return file;
-}
-
-int syncFile(std::FILE* file) {
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-    return std::fflush(file) == 0 && FlushFileBuffers(handle) ? 0 : -1;
-}
-
-int syncDirectory(const char* path) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    if (widePath.empty())
-        return -1;
-    const HANDLE handle = CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return -1;
-    const bool flushed = FlushFileBuffers(handle);
-    CloseHandle(handle);
-    return flushed ? 0 : -1;
-}
-
 std::optional<FileStatus> fileStatus(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     const std::wstring widePath = win::widePathForLongNames(path);
@@ -187,108 +134,6 @@ std::optional<FileStatus> fileStatus(const std::string& path) {
     return FileStatus{combine(data.nFileSizeHigh, data.nFileSizeLow),
                       static_cast<std::int64_t>(combine(data.ftLastWriteTime.dwHighDateTime,
                                                         data.ftLastWriteTime.dwLowDateTime))};
-}
-
-struct DirectoryLock {
-    HANDLE mutex;
-};
-
-namespace {
-
-// A named mutex created, or opened, under name; null when refused.
-HANDLE createNamedMutex(const std::wstring& name) {
-    // No security attributes: the handle is not inherited by processes started later.
-    return CreateMutexW(nullptr, FALSE, name.c_str());
-}
-
-}  // namespace
-
-DirectoryLock* lockDirectory(const std::string& dir, unsigned waitMilliseconds) {
-    // A named mutex, not a lock file: nothing is left behind, nothing (a directory, a file held
-    // by a scanner) can be put in its place. Its name comes from the directory's identity, links
-    // followed: every spelling of it (a drive letter mapped to it, its short form, any case)
-    // meets the same one.
-    const std::wstring path = win::widePathForLongNames(dir);
-    if (path.empty())
-        return nullptr;
-    const std::optional<FileIdentity> identity = win::identityOf(path, true);
-    if (!identity)
-        return nullptr;
-    std::wstring name = L"deferred-operations";
-    for (const std::uint64_t part : {identity->volume, identity->index}) {
-        name += L'-';
-        for (int shift = 60; shift >= 0; shift -= 4)
-            name += L"0123456789abcdef"[(part >> shift) & 0xf];
-    }
-    // Global, so that the starts of every session meet; where that is refused (no right to
-    // create global objects), at least those of this session.
-    HANDLE mutex = createNamedMutex(L"Global\\" + name);
-    if (mutex == nullptr)
-        mutex = createNamedMutex(L"Local\\" + name);
-    if (mutex == nullptr)
-        return nullptr;
-    // Abandoned by a process that ended while holding it: the mutex is ours all the same.
-    const DWORD waited = WaitForSingleObject(mutex, waitMilliseconds);
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
-        CloseHandle(mutex);
-        return nullptr;
-    }
-    return new DirectoryLock{mutex};
-}
-
-void unlockDirectory(DirectoryLock* lock) {
-    if (lock == nullptr)
-        return;
-    ReleaseMutex(lock->mutex);
-    CloseHandle(lock->mutex);
-    delete lock;
-}
-
-struct MappedFile {
-    HANDLE file;
-    HANDLE mapping;
-    void* bytes;
-};
-
-MappedFile* mapFile(const std::string& path, std::size_t size) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    if (widePath.empty())
-        return nullptr;
-    const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return nullptr;
-    LARGE_INTEGER length{};
-    HANDLE mapping = nullptr;
-    if (size > 0 && GetFileSizeEx(file, &length) &&
-        static_cast<unsigned long long>(length.QuadPart) >= size)
-        mapping = CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, 0, nullptr);
-    void* bytes = mapping == nullptr ? nullptr : MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, size);
-    if (bytes == nullptr) {
-        if (mapping != nullptr)
-            CloseHandle(mapping);
-        CloseHandle(file);
-        return nullptr;
-    }
-    return new MappedFile{file, mapping, bytes};
-}
-
-char* mappedBytes(MappedFile* file) {
-    return static_cast<char*>(file->bytes);
-}
-
-int syncMappedFile(MappedFile* file) {
-    return FlushViewOfFile(file->bytes, 0) && FlushFileBuffers(file->file) ? 0 : -1;
-}
-
-void unmapFile(MappedFile* file) {
-    if (file == nullptr)
-        return;
-    UnmapViewOfFile(file->bytes);
-    CloseHandle(file->mapping);
-    CloseHandle(file->file);
-    delete file;
 }
 
 std::FILE* openSharedForReading(const std::string& path) {
@@ -358,8 +203,8 @@ std::optional<std::uint64_t> openFileSize(std::FILE* file) {
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-int seekFile(std::FILE* file, std::uint64_t offset) {
-    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET);
+bool seekFile(std::FILE* file, std::uint64_t offset) {
+    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
 }
 
 char directorySeparator() {
@@ -370,8 +215,8 @@ char pathListSeparator() {
     return ';';
 }
 
-// What the deferred run needs beyond the calls above: certain absence, moves that never
-// replace, the flush before a list and the launcher's own files opened without links.
+// What the deferred run needs beyond the calls above: certain absence and the launcher's own
+// files opened without links.
 
 bool certainlyMissing(const char* path) {
     const std::wstring widePath = win::widePathForLongNames(path);
@@ -381,21 +226,6 @@ bool certainlyMissing(const char* path) {
         return false;
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-int renameWithoutReplacing(const char* from, const char* to) {
-    const std::wstring wideFrom = win::widePathForLongNames(from);
-    const std::wstring wideTo = win::widePathForLongNames(to);
-    if (wideFrom.empty() || wideTo.empty())
-        return -1;
-    // Without MOVEFILE_REPLACE_EXISTING the move is refused where a file exists.
-    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH) ? 0 : -1;
-}
-
-int syncFileSystem(const char*) {
-    // Flushing a whole volume needs administrator rights; the files the updater closed are
-    // written back by the system's lazy writer.
-    return 0;
 }
 
 std::FILE* openRegularFile(const std::string& path, const char* mode) {

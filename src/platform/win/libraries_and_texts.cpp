@@ -27,14 +27,14 @@ void* findSymbol(void* library, const char* name) {
 // The string table of the executable's resources.
 namespace platform {
 
-std::string builtinText(void* moduleInstance, unsigned id) {
+std::optional<std::string> builtinText(void* moduleInstance, unsigned id) {
     // With a buffer size of 0 LoadStringW hands out a read-only pointer into the module and
     // the length, without a NUL and without a limit.
     const wchar_t* text = nullptr;
     const int length =
         LoadStringW(static_cast<HINSTANCE>(moduleInstance), id, reinterpret_cast<LPWSTR>(&text), 0);
     if (length <= 0 || text == nullptr)
-        return {};
+        return std::nullopt;
     return win::wideToAnsi(text, length, nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "platform/files_and_directories.h"
@@ -58,11 +59,15 @@ std::optional<std::string> narrowModulePath(const std::wstring& modulePath, unsi
 
 }  // namespace win
 
-std::optional<std::string> executablePath() {
+std::optional<ExecutablePath> executablePath() {
     const std::wstring modulePath = win::modulePath();
     if (modulePath.empty())
-        return std::string();
-    return win::narrowModulePath(modulePath, win::ansiCodePage(), win::shortPathOf);
+        return ExecutablePath{};
+    std::optional<std::string> narrow =
+        win::narrowModulePath(modulePath, win::ansiCodePage(), win::shortPathOf);
+    if (!narrow)
+        return std::nullopt;
+    return ExecutablePath{std::move(narrow)};
 }
 
 namespace {

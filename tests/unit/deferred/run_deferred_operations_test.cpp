@@ -17,6 +17,7 @@
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
 #include "deferred/progress_record.h"
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
@@ -52,12 +53,11 @@ class DeferredRun : public ::testing::Test {
         launcher::exeDir = install_.path().string() + "/";
         pausesTaken = 0;
         duringPause = nullptr;
-        platform::systemCalls().sleepMilliseconds = instantPause;
+        calls->sleepMilliseconds = instantPause;
     }
 
     void TearDown() override {
-        platform::systemCalls() = platform::realSystemCalls();
-        platform::setCurrentDirectory(savedDirectory_);
+        EXPECT_TRUE(platform::setCurrentDirectory(savedDirectory_));
         launcher::exeDir.clear();
         launcher::deferredOps.clear();
     }
@@ -97,6 +97,9 @@ class DeferredRun : public ::testing::Test {
 
     const std::optional<launcher::ListIdentity>& loadedList() const { return loadedList_; }
     void forgetListIdentity() const { loadedList_.reset(); }
+
+    // Every entry a test replaces is back once it ends.
+    platform::ScopedSystemCalls calls;
 
   private:
     mutable std::optional<launcher::ListIdentity> loadedList_;
@@ -265,7 +268,7 @@ TEST_F(DeferredRun, HugeSizeEndsAfterTheUndescribedIndicesAndDeletesTheList) {
 
     // One key far out: its operation is kept, the indices before it are passed over silently
     // once the Skip lines are spent.
-    platform::systemCalls().syncMappedFile = [](platform::MappedFile*) { return 0; };
+    calls->syncMappedFile = [](platform::MappedFile&) { return true; };
     create({"far.jar"});
     writeList("size=2147483647\noperation.100000=delete\noperation.100000.file=far.jar\n");
     EXPECT_EQ(run(), skips);
@@ -318,7 +321,7 @@ TEST_F(DeferredRun, ListLeavesItsOwnFilesAndAListPutInPlaceDuringTheRun) {
 
     create({"c.jar"});
     writeList("size=1\noperation.0=delete\noperation.0.file=c.jar\n");
-    platform::systemCalls().removeFile = [](const char* path) {
+    calls->removeFile = [](const char* path) {
         if (fs::path(path).filename() == "c.jar")
             writeFile(launcher::exeDir + "deferred_operations", "size=0\n");
         return platform::realSystemCalls().removeFile(path);
@@ -390,7 +393,7 @@ TEST_F(DeferredRun, RunAfterAnUnfinishedAttemptLeavesTheDirectoriesOfItsOperatio
     writeList(list);
     EXPECT_EXIT(
         {
-            platform::systemCalls().pathExists = [](const char*) -> bool {
+            calls->pathExists = [](const char*) -> bool {
                 std::raise(SIGKILL);
                 return false;
             };
@@ -405,22 +408,21 @@ TEST_F(DeferredRun, RunAfterAnUnfinishedAttemptLeavesTheDirectoriesOfItsOperatio
 TEST_F(DeferredRun, RecordReachesTheDiskAtCreationAndBetweenEveryTwoOperations) {
     static std::vector<std::string> events;
     events.clear();
-    auto& calls = platform::systemCalls();
-    calls.syncFile = [](std::FILE*) { return events.push_back("sync"), 0; };
+    calls->syncFile = [](std::FILE*) { return events.push_back("sync"), true; };
     // Only a directory that is there: the sync of one that the operation removed holds nothing.
-    calls.syncDirectory = [](const char* path) {
-        const int result = platform::realSystemCalls().syncDirectory(path);
-        if (result == 0)
+    calls->syncDirectory = [](const char* path) {
+        const bool synced = platform::realSystemCalls().syncDirectory(path);
+        if (synced)
             events.push_back("sync directory");
-        return result;
+        return synced;
     };
-    calls.syncFileSystem = [](const char*) { return events.push_back("sync file system"), 0; };
-    calls.syncMappedFile = [](platform::MappedFile*) { return events.push_back("sync"), 0; };
-    calls.removeFile = [](const char* path) {
+    calls->syncFileSystem = [](const char*) { return events.push_back("sync file system"), true; };
+    calls->syncMappedFile = [](platform::MappedFile&) { return events.push_back("sync"), true; };
+    calls->removeFile = [](const char* path) {
         events.push_back(std::string("remove ") + fs::path(path).filename().string());
         return platform::realSystemCalls().removeFile(path);
     };
-    calls.renameFile = [](const char* from, const char* to) {
+    calls->renameFile = [](const char* from, const char* to) {
         events.push_back(std::string("rename ") + fs::path(from).filename().string());
         return platform::realSystemCalls().renameFile(from, to);
     };
@@ -467,6 +469,23 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
     EXPECT_TRUE(fs::exists(at("a.jar")));
     EXPECT_TRUE(fs::exists(at("deferred_operations")));
     EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
+
+    // Nor where the system refuses the record (a full disk, a folder made read-only) at the
+    // creation of its temporary file or at its move into place.
+    for (const bool refuseCreation : {true, false}) {
+        const platform::ScopedSystemCalls refusing;
+        if (refuseCreation)
+            refusing->createNewFile = [](const char*) -> std::FILE* { return nullptr; };
+        else
+            refusing->replaceFile = [](const char*, const char*) { return false; };
+        writeList("size=1\noperation.0=delete\noperation.0.file=a.jar\n");
+        EXPECT_EQ(run(), "Cannot record the progress of the deferred operations in '" +
+                             at("deferred_operations.progress").string() +
+                             "'. They are left for the next start.\n");
+        EXPECT_TRUE(fs::exists(at("a.jar")));
+        EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
+        EXPECT_FALSE(fs::exists(at("deferred_operations.progress.tmp")));
+    }
 }
 
 // Removed only under the exclusion: another start may have begun a new list meanwhile. One
@@ -474,7 +493,7 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
 TEST_F(DeferredRun, RecordWithoutItsListIsRemovedOnlyUnderTheExclusion) {
     writeFile(at("deferred_operations.progress"), "stale");
     launcher::deferredOps.clear();
-    platform::DirectoryLock* const held = platform::lockDirectory(launcher::exeDir, 0);
+    platform::Owned<platform::DirectoryLock> held = platform::lockDirectory(launcher::exeDir, 0);
     ASSERT_NE(held, nullptr);
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
@@ -486,7 +505,7 @@ TEST_F(DeferredRun, RecordWithoutItsListIsRemovedOnlyUnderTheExclusion) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Error: " + message + "\n");
     EXPECT_GT(pausesTaken, 0);
     EXPECT_TRUE(fs::exists(at("deferred_operations.progress")));
-    platform::unlockDirectory(held);
+    held.reset();
 
     ::testing::internal::CaptureStdout();
     launcher::loadAndRunDeferredOperations();

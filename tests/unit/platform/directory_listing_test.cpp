@@ -15,17 +15,17 @@ using platform::EntryType;
 
 std::map<std::string, EntryType> listAll(const std::string& path) {
     std::map<std::string, EntryType> entries;
-    platform::DirectoryListing* listing = platform::openDirectory(path.c_str());
+    const platform::Owned<platform::DirectoryListing> listing =
+        platform::openDirectory(path.c_str());
     if (listing == nullptr)
         ADD_FAILURE() << "cannot open " << path;
     if (listing == nullptr)
         return entries;
     platform::DirectoryEntry entry{};
-    while (platform::nextDirectoryEntry(listing, entry))
+    while (platform::nextDirectoryEntry(*listing, entry))
         entries[std::string(entry.name)] = entry.type;
     // Exhaustion is final.
-    EXPECT_FALSE(platform::nextDirectoryEntry(listing, entry));
-    platform::closeDirectory(listing);
+    EXPECT_FALSE(platform::nextDirectoryEntry(*listing, entry));
     return entries;
 }
 

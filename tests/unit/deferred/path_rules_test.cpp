@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/paths.h"
+#include "deferred/path_rules.h"
 
 namespace {
 

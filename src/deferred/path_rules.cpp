@@ -1,0 +1,122 @@
+#include "deferred/path_rules.h"
+
+#include <array>
+
+namespace launcher {
+
+namespace {
+
+constexpr char windowsSeparator = '\\';
+
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool isDeviceName(std::string_view part) {
+    // The device is named by the text before the first dot or colon, trailing blanks dropped.
+    // Neither byte is ever the second of a two-byte character.
+    part = part.substr(0, part.find_first_of(".:"));
+    while (!part.empty() && part.back() == ' ')
+        part.remove_suffix(1);
+    std::string name;
+    for (const char c : part)
+        name += upper(c);
+    constexpr std::array<std::string_view, 6> plain = {"CON", "PRN",    "AUX",
+                                                       "NUL", "CONIN$", "CONOUT$"};
+    for (const std::string_view device : plain)
+        if (name == device)
+            return true;
+    return name.size() == 4 && (name.starts_with("COM") || name.starts_with("LPT")) &&
+           name[3] >= '1' && name[3] <= '9';
+}
+
+std::string comparablePart(std::string_view part, const PathStyle& style) {
+    if (style.comparableName != nullptr)
+        return style.comparableName(part);
+    std::string name(part);
+    if (style.separator == windowsSeparator)
+        for (std::size_t i = 0; i < name.size(); ++i) {
+            if (style.startsTwoByteCharacter(name[i]))
+                ++i;  // the second byte of a character is no letter of its own
+            else
+                name[i] = upper(name[i]);
+        }
+    return name;
+}
+
+}  // namespace
+
+bool leavesLauncherDirectory(std::string_view path, const PathStyle& style) {
+    int depth = 0;
+    for (const std::string_view part : pathParts(path, style)) {
+        if (part == "..") {
+            if (--depth < 0)
+                return true;
+        } else if (!part.empty() && part != ".") {
+            ++depth;
+        }
+    }
+    return false;
+}
+
+std::string comparableDirectory(std::string_view dir, const PathStyle& style) {
+    std::vector<std::string> parts;
+    for (const std::string_view part : pathParts(dir, style)) {
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(comparablePart(part, style));
+        }
+    }
+    std::string joined;
+    for (const std::string& part : parts)
+        joined += (joined.empty() ? "" : "/") + part;
+    return joined;
+}
+
+std::vector<std::string> enclosingDirectories(std::string_view path, const PathStyle& style) {
+    // '/' joins the parts: it is never a byte of a comparable name's characters.
+    const std::string whole = comparableDirectory(path, style);
+    std::vector<std::string> dirs;
+    for (std::size_t slash = whole.find('/'); slash != std::string::npos;
+         slash = whole.find('/', slash + 1))
+        dirs.push_back(whole.substr(0, slash));
+    return dirs;
+}
+
+bool cannotBeJoined(std::string_view path, const PathStyle& style) {
+    if (path.starts_with('/'))
+        return true;
+    if (style.separator != windowsSeparator)
+        return false;
+    return path.starts_with(windowsSeparator) ||
+           (path.size() >= 2 && !style.startsTwoByteCharacter(path[0]) && path[1] == ':');
+}
+
+bool namesDevice(std::string_view path, const PathStyle& style) {
+    if (style.separator != windowsSeparator)
+        return false;
+    for (const std::string_view part : pathParts(path, style))
+        if (isDeviceName(part))
+            return true;
+    return false;
+}
+
+bool isWithin(std::string_view dir, std::string_view root, const PathStyle& style) {
+    // Separators at the end of root are dropped, a root of one character ("/") kept.
+    while (root.size() > 1) {
+        const std::size_t last = lastSeparator(root, style);
+        if (last != root.size() - 1)
+            break;
+        root.remove_suffix(1);
+    }
+    if (!dir.starts_with(root))
+        return false;
+    if (dir.size() == root.size())
+        return true;
+    const bool rootEndsInSeparator = lastSeparator(root, style) == root.size() - 1;
+    return rootEndsInSeparator || nextSeparator(dir, root.size(), style) == root.size();
+}
+
+}  // namespace launcher

@@ -1,0 +1,42 @@
+// The rules by which the deferred run reads the paths of its list: what stays inside the
+// launcher directory, what names a device, which directories a path lies in. Each takes the
+// system's conventions as a parameter, as the rules of config/paths.h do.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/paths.h"
+
+namespace launcher {
+
+// Whether path, taken relative to the launcher directory, climbs above it through ".." parts.
+// Parts are separated by the separator and by '/', which every platform accepts.
+bool leavesLauncherDirectory(std::string_view path, const PathStyle& style);
+
+// Whether path can't be put after the launcher directory to name something inside it: an
+// absolute path; with the Windows separator '\\' also a root-relative one ("\\tmp\\x"), a
+// UNC name and one with a drive letter ("C:\\x", "C:x").
+bool cannotBeJoined(std::string_view path, const PathStyle& style);
+
+// Whether a part of path names a Windows device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to
+// LPT9, CONIN$, CONOUT$, in any case, with or without an extension or a colon and what follows
+// it: "nul:", "aux:x"). Only with the Windows separator '\\': elsewhere these are ordinary
+// names.
+bool namesDevice(std::string_view path, const PathStyle& style);
+
+// The directories that hold path, outermost first, each in one spelling for comparison: parts
+// joined by '/', without "." and empty parts, ".." applied, each part as the style's
+// comparableName gives it (without one: in ASCII upper case with the Windows separator '\\',
+// as it is otherwise).
+std::vector<std::string> enclosingDirectories(std::string_view path, const PathStyle& style);
+
+// The same spelling of the directory dir itself.
+std::string comparableDirectory(std::string_view dir, const PathStyle& style);
+
+// Whether the resolved directory dir is root or lies below it; both are as the system resolves
+// them, so a text comparison decides.
+bool isWithin(std::string_view dir, std::string_view root, const PathStyle& style);
+
+}  // namespace launcher

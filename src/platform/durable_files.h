@@ -1,0 +1,110 @@
+// Durable files: what the deferred run needs to be safe against a second start and a power cut
+// (the exclusion of a directory, moves in one step, the record created anew and mapped, writes
+// through to the disk) and the seam over the calls that tests make fail. Declarations only; one
+// implementation per operating system. Failures follow the convention written at the top of
+// files_and_directories.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+#include "platform/files_and_directories.h"
+
+namespace platform {
+
+// Moves the file from to the name to, replacing a file already there in one step (the C
+// library's rename refuses that on Windows): true when done.
+[[nodiscard]] bool replaceFile(const char* from, const char* to);
+
+// Moves the file from to the name to only when nothing is there yet, in one step: true when
+// done, false when something is there or the move fails.
+[[nodiscard]] bool renameWithoutReplacing(const char* from, const char* to);
+
+// Creates the file at path for writing, only when nothing is there yet, a link included (a
+// link's target is never written); null otherwise.
+[[nodiscard]] std::FILE* createNewFile(const char* path);
+
+// Writes what file holds through to the disk: true when done.
+[[nodiscard]] bool syncFile(std::FILE* file);
+
+// Writes the entries of the directory at path (a file created, renamed or removed in it)
+// through to the disk: true when done.
+[[nodiscard]] bool syncDirectory(const char* path);
+
+// Writes everything written so far to the file system that holds the directory path (files
+// of other programs included) through to the disk: true when done.
+[[nodiscard]] bool syncFileSystem(const char* path);
+
+// The exclusion of one installation directory: held by one process at a time and released by
+// the system when the process ends, however it ends. It needs no file (nothing is left behind
+// and nothing can be put in its place) and is not passed on to programs the process starts.
+// Released when its owner goes.
+struct DirectoryLock;
+template <>
+void Release<DirectoryLock>::operator()(DirectoryLock* lock) const noexcept;
+
+// Waits until this process holds the exclusion of the directory dir, at most about
+// waitMilliseconds (the pauses through the system-call seam). Null when it can't be had at all
+// or not within that time.
+[[nodiscard]] Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMilliseconds);
+
+// The bytes of an existing file mapped into memory for reading and writing. What is stored in
+// them reaches the file through the system's cache without a call per store, and stays there
+// even when the process is killed. Its owner unmaps and closes it; afterwards the file may be
+// removed.
+struct MappedFile;
+template <>
+void Release<MappedFile>::operator()(MappedFile* file) const noexcept;
+
+// Maps the first size bytes of the file at path, which must be at least that long; null when
+// that fails.
+[[nodiscard]] Owned<MappedFile> mapFile(const std::string& path, std::size_t size);
+
+[[nodiscard]] char* mappedBytes(MappedFile& file);
+
+// Writes the mapped bytes through to the disk: true when done.
+[[nodiscard]] bool syncMappedFile(MappedFile& file);
+
+// The seam over the system calls whose failures and pauses tests must be able to produce: the
+// product calls through this table, tests replace entries for a scope (ScopedSystemCalls).
+struct SystemCalls {
+    bool (*pathExists)(const char* path);
+    bool (*removeFile)(const char* path);
+    bool (*renameFile)(const char* from, const char* to);
+    bool (*removeDirectory)(const char* path);
+    bool (*replaceFile)(const char* from, const char* to);
+    void (*sleepMilliseconds)(unsigned milliseconds);
+    // The files the launcher writes: the progress record and the start log.
+    std::FILE* (*createNewFile)(const char* path);
+    std::FILE* (*openFile)(const std::string& path, const char* mode);
+    Owned<MappedFile> (*mapFile)(const std::string& path, std::size_t size);
+    // Writing through to the disk, so that what is recorded survives a power cut.
+    bool (*syncFile)(std::FILE* file);
+    bool (*syncDirectory)(const char* path);
+    bool (*syncMappedFile)(MappedFile& file);
+    bool (*syncFileSystem)(const char* path);
+};
+
+// The table in use, initialised to the real calls.
+SystemCalls& systemCalls();
+
+// The real calls, for an entry that replaces one to call on.
+const SystemCalls& realSystemCalls();
+
+// The table as it is now, for replacing entries while this object lives; afterwards the table
+// is what it was before, whatever path leaves the scope.
+class ScopedSystemCalls {
+  public:
+    ScopedSystemCalls() : saved_(systemCalls()) {}
+    ~ScopedSystemCalls() { systemCalls() = saved_; }
+    ScopedSystemCalls(const ScopedSystemCalls&) = delete;
+    ScopedSystemCalls& operator=(const ScopedSystemCalls&) = delete;
+
+    SystemCalls* operator->() const { return &systemCalls(); }
+
+  private:
+    SystemCalls saved_;
+};
+
+}  // namespace platform

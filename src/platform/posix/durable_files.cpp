@@ -1,0 +1,143 @@
+// POSIX only: the durable files of durable_files.h.
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/durable_files.h"
+
+namespace platform {
+
+bool replaceFile(const char* from, const char* to) {
+    return std::rename(from, to) == 0;
+}
+
+bool renameWithoutReplacing(const char* from, const char* to) {
+    // Linux only: renameat2 with RENAME_NOREPLACE.
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the flag: a second name, which is refused where one exists, and
+    // then the first one goes.
+    return ::link(from, to) == 0 && ::unlink(from) == 0;
+}
+
+std::FILE* createNewFile(const char* path) {
+    const int descriptor = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (descriptor < 0)
+        return nullptr;
+    std::FILE* const file = ::fdopen(descriptor, "wb");
+    if (file == nullptr)
+        ::close(descriptor);
+    return file;
+}
+
+bool syncFile(std::FILE* file) {
+    return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+}
+
+bool syncDirectory(const char* path) {
+    const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool synced = ::fsync(descriptor) == 0;
+    ::close(descriptor);
+    return synced;
+}
+
+bool syncFileSystem(const char* path) {
+    const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    // Linux only: syncfs.
+    const bool synced = ::syncfs(descriptor) == 0;
+    ::close(descriptor);
+    return synced;
+}
+
+struct DirectoryLock {
+    int descriptor;
+};
+
+Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMilliseconds) {
+    // Linux only: flock on a directory's descriptor. The directory itself is locked: no lock
+    // file, so nothing is left behind, nothing can be put in its place and no link is followed.
+    int descriptor = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return nullptr;
+    // Where a standard stream was closed, the descriptor would take its number, and a later
+    // opening of that stream would release the lock by closing it.
+    if (descriptor <= STDERR_FILENO) {
+        const int high = ::fcntl(descriptor, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        ::close(descriptor);
+        if (high < 0)
+            return nullptr;
+        descriptor = high;
+    }
+    // flock, not fcntl: its lock belongs to this descriptor alone, so no other opening of the
+    // directory in this process can release it by closing. Asked without blocking and again
+    // after each pause, so that a holder that is stopped (Ctrl+Z) or stuck delays a start by
+    // the bound and no more.
+    constexpr unsigned pauseMilliseconds = 100;
+    unsigned waited = 0;
+    for (;;) {
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+            return Owned<DirectoryLock>(new DirectoryLock{descriptor});
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMilliseconds)
+            break;
+        systemCalls().sleepMilliseconds(pauseMilliseconds);
+        waited += pauseMilliseconds;
+    }
+    ::close(descriptor);
+    return nullptr;
+}
+
+template <>
+void Release<DirectoryLock>::operator()(DirectoryLock* lock) const noexcept {
+    ::close(lock->descriptor);  // releases the lock
+    delete lock;
+}
+
+struct MappedFile {
+    void* bytes;
+    std::size_t size;
+};
+
+Owned<MappedFile> mapFile(const std::string& path, std::size_t size) {
+    // Only the regular file itself: never a link's target, never a FIFO that would wait.
+    const int descriptor = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return nullptr;
+    struct stat status {};
+    void* bytes = MAP_FAILED;
+    if (size > 0 && ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+        static_cast<std::size_t>(status.st_size) >= size)
+        bytes = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
+    ::close(descriptor);  // the mapping keeps the file
+    if (bytes == MAP_FAILED)
+        return nullptr;
+    return Owned<MappedFile>(new MappedFile{bytes, size});
+}
+
+char* mappedBytes(MappedFile& file) {
+    return static_cast<char*>(file.bytes);
+}
+
+bool syncMappedFile(MappedFile& file) {
+    // The record is written in place, its size never changes: its data is all there is to sync.
+    return ::msync(file.bytes, file.size, MS_SYNC) == 0;
+}
+
+template <>
+void Release<MappedFile>::operator()(MappedFile* file) const noexcept {
+    ::munmap(file->bytes, file->size);
+    delete file;
+}
+
+}  // namespace platform

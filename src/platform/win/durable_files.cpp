@@ -1,0 +1,182 @@
+// Windows only: the durable files of durable_files.h.
+
+#include <windows.h>
+// After windows.h, whose types some of these need.
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "platform/durable_files.h"
+#include "platform/win/win_internal.h"
+
+namespace platform {
+
+bool replaceFile(const char* from, const char* to) {
+    const std::wstring wideFrom = win::widePathForLongNames(from);
+    const std::wstring wideTo = win::widePathForLongNames(to);
+    if (wideFrom.empty() || wideTo.empty())
+        return false;
+    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::FILE* createNewFile(const char* path) {
+    // CREATE_NEW fails on anything already there, a symbolic link or junction included.
+    // Through the wide call where the path is beyond the narrow calls' limit.
+    const std::wstring widePath = win::widePathForLongNames(path);
+    const HANDLE handle = widePath.empty()
+                              ? CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)
+                              : CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* const file = _fdopen(descriptor, "wb");
+    if (file == nullptr)
+        _close(descriptor);
+    return file;
+}
+
+bool syncFile(std::FILE* file) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    return std::fflush(file) == 0 && FlushFileBuffers(handle) != 0;
+}
+
+bool syncDirectory(const char* path) {
+    const std::wstring widePath = win::widePathForLongNames(path);
+    if (widePath.empty())
+        return false;
+    const HANDLE handle = CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const bool flushed = FlushFileBuffers(handle) != 0;
+    CloseHandle(handle);
+    return flushed;
+}
+
+struct DirectoryLock {
+    HANDLE mutex;
+};
+
+namespace {
+
+// A named mutex created, or opened, under name; null when refused.
+HANDLE createNamedMutex(const std::wstring& name) {
+    // No security attributes: the handle is not inherited by processes started later.
+    return CreateMutexW(nullptr, FALSE, name.c_str());
+}
+
+}  // namespace
+
+Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMilliseconds) {
+    // A named mutex, not a lock file: nothing is left behind, nothing (a directory, a file held
+    // by a scanner) can be put in its place. Its name comes from the directory's identity, links
+    // followed: every spelling of it (a drive letter mapped to it, its short form, any case)
+    // meets the same one.
+    const std::wstring path = win::widePathForLongNames(dir);
+    if (path.empty())
+        return nullptr;
+    const std::optional<FileIdentity> identity = win::identityOf(path, true);
+    if (!identity)
+        return nullptr;
+    std::wstring name = L"deferred-operations";
+    for (const std::uint64_t part : {identity->volume, identity->index}) {
+        name += L'-';
+        for (int shift = 60; shift >= 0; shift -= 4)
+            name += L"0123456789abcdef"[(part >> shift) & 0xf];
+    }
+    // Global, so that the starts of every session meet; where that is refused (no right to
+    // create global objects), at least those of this session.
+    HANDLE mutex = createNamedMutex(L"Global\\" + name);
+    if (mutex == nullptr)
+        mutex = createNamedMutex(L"Local\\" + name);
+    if (mutex == nullptr)
+        return nullptr;
+    // Abandoned by a process that ended while holding it: the mutex is ours all the same.
+    const DWORD waited = WaitForSingleObject(mutex, waitMilliseconds);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        return nullptr;
+    }
+    return Owned<DirectoryLock>(new DirectoryLock{mutex});
+}
+
+template <>
+void Release<DirectoryLock>::operator()(DirectoryLock* lock) const noexcept {
+    ReleaseMutex(lock->mutex);
+    CloseHandle(lock->mutex);
+    delete lock;
+}
+
+struct MappedFile {
+    HANDLE file;
+    HANDLE mapping;
+    void* bytes;
+};
+
+Owned<MappedFile> mapFile(const std::string& path, std::size_t size) {
+    const std::wstring widePath = win::widePathForLongNames(path);
+    if (widePath.empty())
+        return nullptr;
+    const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    LARGE_INTEGER length{};
+    HANDLE mapping = nullptr;
+    if (size > 0 && GetFileSizeEx(file, &length) &&
+        static_cast<unsigned long long>(length.QuadPart) >= size)
+        mapping = CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, 0, nullptr);
+    void* bytes = mapping == nullptr ? nullptr : MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, size);
+    if (bytes == nullptr) {
+        if (mapping != nullptr)
+            CloseHandle(mapping);
+        CloseHandle(file);
+        return nullptr;
+    }
+    return Owned<MappedFile>(new MappedFile{file, mapping, bytes});
+}
+
+char* mappedBytes(MappedFile& file) {
+    return static_cast<char*>(file.bytes);
+}
+
+bool syncMappedFile(MappedFile& file) {
+    return FlushViewOfFile(file.bytes, 0) != 0 && FlushFileBuffers(file.file) != 0;
+}
+
+template <>
+void Release<MappedFile>::operator()(MappedFile* file) const noexcept {
+    UnmapViewOfFile(file->bytes);
+    CloseHandle(file->mapping);
+    CloseHandle(file->file);
+    delete file;
+}
+
+bool renameWithoutReplacing(const char* from, const char* to) {
+    const std::wstring wideFrom = win::widePathForLongNames(from);
+    const std::wstring wideTo = win::widePathForLongNames(to);
+    if (wideFrom.empty() || wideTo.empty())
+        return false;
+    // Without MOVEFILE_REPLACE_EXISTING the move is refused where a file exists.
+    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool syncFileSystem(const char*) {
+    // Flushing a whole volume needs administrator rights; the files the updater closed are
+    // written back by the system's lazy writer.
+    return true;
+}
+
+}  // namespace platform
