@@ -19,8 +19,8 @@ for target in build/fuzz/tests/fuzz/fuzz_*; do
     log=$(mktemp)
     if "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 \
         -artifact_prefix="$work/" "$work" >"$log" 2>&1; then
-        execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' ||
-                grep -o 'Done [0-9]* runs' "$log" | grep -o '[0-9]*' || echo '?')
+        execs=$(grep -ao 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' ||
+                grep -ao 'Done [0-9]* runs' "$log" | grep -o '[0-9]*' || echo '?')
         echo "fuzz: $name clean after $execs executions in ${seconds}s"
         passed=$((passed + 1))
     else
