@@ -42,23 +42,27 @@ bool syncFile(std::FILE* file) {
     return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
 }
 
-bool syncDirectory(const char* path) {
+namespace {
+
+// Opens the directory at path and calls sync (fsync or syncfs) on it: true when both succeed.
+bool syncThroughDirectory(const char* path, int (*sync)(int descriptor)) {
     const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
         return false;
-    const bool synced = ::fsync(descriptor) == 0;
+    const bool synced = sync(descriptor) == 0;
     ::close(descriptor);
     return synced;
 }
 
+}  // namespace
+
+bool syncDirectory(const char* path) {
+    return syncThroughDirectory(path, ::fsync);
+}
+
 bool syncFileSystem(const char* path) {
-    const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
     // Linux only: syncfs.
-    const bool synced = ::syncfs(descriptor) == 0;
-    ::close(descriptor);
-    return synced;
+    return syncThroughDirectory(path, ::syncfs);
 }
 
 struct DirectoryLock {

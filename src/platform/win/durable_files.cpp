@@ -34,15 +34,7 @@ std::FILE* createNewFile(const char* path) {
                                             nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
-    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
-    if (descriptor < 0) {
-        CloseHandle(handle);
-        return nullptr;
-    }
-    std::FILE* const file = _fdopen(descriptor, "wb");
-    if (file == nullptr)
-        _close(descriptor);
-    return file;
+    return win::streamOverHandle(handle, _O_BINARY, "wb");
 }
 
 bool syncFile(std::FILE* file) {

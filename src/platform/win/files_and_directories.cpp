@@ -151,6 +151,22 @@ std::FILE* openSharedForReading(const std::string& path) {
     return file;
 }
 
+namespace win {
+
+std::FILE* streamOverHandle(void* handle, int flags, const char* mode) {
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* const file = _fdopen(descriptor, mode);
+    if (file == nullptr)
+        _close(descriptor);
+    return file;
+}
+
+}  // namespace win
+
 std::FILE* openFile(const std::string& path, const char* mode) {
     const std::wstring widePath = win::widePathForLongNames(path);
     if (widePath.empty())
@@ -184,15 +200,7 @@ std::FILE* openFile(const std::string& path, const char* mode) {
                                       nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
-    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
-    if (descriptor < 0) {
-        CloseHandle(handle);
-        return nullptr;
-    }
-    std::FILE* const file = _fdopen(descriptor, mode);
-    if (file == nullptr)
-        _close(descriptor);
-    return file;
+    return win::streamOverHandle(handle, flags, mode);
 }
 
 std::optional<std::uint64_t> openFileSize(std::FILE* file) {

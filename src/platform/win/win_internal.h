@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,11 @@ std::wstring movedAsideExecutablePath();
 // Moves the file at path aside when it is the running executable, which Windows does not let
 // anyone delete but lets be renamed: true when it was moved.
 bool moveAsideIfRunning(const std::wstring& path);
+
+// A C stream over an open file handle (HANDLE), opened with the C runtime's flags (_O_BINARY,
+// _O_TEXT, ...) and the stream's mode; the handle belongs to the stream from then on. Null, with
+// the handle closed, when that fails.
+std::FILE* streamOverHandle(void* handle, int flags, const char* mode);
 
 // Windows only: the narrow form of the executable's path, with what decides it as parameters.
 // The short (8.3) form of path as GetShortPathNameW gives it; empty when there is none.
