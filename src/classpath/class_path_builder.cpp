@@ -59,7 +59,7 @@ class NameRules {
 
 // Offers every file of directory that stands for one of its jar names, then checks that each
 // of them has a file by now (possibly from an earlier directory).
-void scanDirectory(const std::string& directory, const std::vector<std::string>& jarNames,
+void scanDirectory(const std::string& directory, const std::vector<std::string_view>& jarNames,
                    JarsVersionResolver& resolver, NameRules& names) {
     // The JVM splits its class path at this character: a name holding it would be read as two
     // elements, neither of them the one chosen here.
@@ -75,7 +75,7 @@ void scanDirectory(const std::string& directory, const std::vector<std::string>&
     // Each jar name's place is looked up once, not at every file offered for it.
     std::vector<JarsVersionResolver::Choice*> choices;
     choices.reserve(jarNames.size());
-    for (const std::string& jarName : jarNames)
+    for (const std::string_view jarName : jarNames)
         choices.push_back(&resolver.choiceFor(jarName));
     const JarNameIndex index(jarNames);
     const std::string dirPrefix = directory.empty() ? std::string() : directory + "/";
@@ -97,8 +97,8 @@ void scanDirectory(const std::string& directory, const std::vector<std::string>&
 
     for (std::size_t position = 0; position < jarNames.size(); ++position) {
         if (!choices[position]->offered) {
-            giveUp("Failed to build classpath. " + directory + "/" + jarNames[position] +
-                   " is missed.");
+            giveUp("Failed to build classpath. " + directory + "/" +
+                   std::string(jarNames[position]) + " is missed.");
         }
     }
 }
@@ -120,7 +120,7 @@ std::string buildClassPath() {
     NameRules names;
     // One directory at a time, so a failure leaves the later ones unopened.
     for (const auto& [directory, jarNames] : jarNamesByDir)
-        scanDirectory(directory, jarNames, resolver, names);
+        scanDirectory(std::string(directory), jarNames, resolver, names);
 
     std::string classPath = resolver.getClassPath(platform::pathListSeparator());
     platform::writeOutput("classpath: " + classPath + '\n');

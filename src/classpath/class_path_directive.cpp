@@ -8,18 +8,22 @@ JarNamesByDir parseClassPathDirective(std::string_view directive) {
     JarNamesByDir jarNamesByDir;
     // Entries as splitString yields them at ';', taken in place; entries of one directory
     // usually follow each other, so its list is looked up again only when the directory changes.
-    std::vector<std::string>* names = nullptr;
+    std::vector<std::string_view>* names = nullptr;
     std::string_view namesDirectory;
     for (std::size_t start = 0; start < directive.size();) {
         const std::size_t end = std::min(directive.find(';', start), directive.size());
         const std::string_view entry = directive.substr(start, end - start);
         start = end + 1;
-        // Only '/' divides, so "/a.jar" names the current directory, not the root.
-        const std::size_t slash = entry.rfind('/');
+        // Only '/' divides, so "/a.jar" names the current directory, not the root. Searched
+        // forward: an entry holds one '/' or two, and a byte-wise search backward costs more.
+        std::size_t slash = entry.find('/');
+        for (std::size_t next = slash; next != std::string_view::npos;
+             next = entry.find('/', slash + 1))
+            slash = next;
         const std::string_view directory =
             slash == std::string_view::npos ? std::string_view() : entry.substr(0, slash);
         if (names == nullptr || directory != namesDirectory) {
-            names = &jarNamesByDir[std::string(directory)];
+            names = &jarNamesByDir[directory];
             namesDirectory = directory;
         }
         names->emplace_back(slash == std::string_view::npos ? entry : entry.substr(slash + 1));

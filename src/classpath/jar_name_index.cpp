@@ -64,10 +64,10 @@ void JarNameIndex::ByHash::forEach(std::string_view text, Visit visit) const {
     }
 }
 
-JarNameIndex::JarNameIndex(const std::vector<std::string>& jarNames) : jarNames_(jarNames) {
-    byBase_.reserve(jarNames.size());
-    for (std::size_t position = 0; position < jarNames.size(); ++position) {
-        const std::string_view name = jarNames[position];
+void JarNameIndex::addNames() {
+    byBase_.reserve(jarNames_.size());
+    for (std::size_t position = 0; position < jarNames_.size(); ++position) {
+        const std::string_view name = jarNames_[position];
         const std::size_t lastDot = name.rfind('.');
         if (lastDot == std::string_view::npos) {
             byPlainName_.add(name, position);
@@ -131,17 +131,15 @@ void JarNameIndex::addNamesByBase(std::string_view fileName, std::size_t baseSiz
     const std::string_view base = fileName.substr(0, baseSize);
     byBase_.forEach(base, [&](std::size_t position) {
         // The name's base has the size of base; the name is base, '.', and its required end.
-        const std::string& jarName = jarNames_[position];
+        const std::string_view jarName = jarNames_[position];
         const std::size_t endSize = jarName.size() - baseSize - 1;
         const bool matches =
-            equal ? jarName.size() == fileName.size() &&
-                        std::char_traits<char>::compare(jarName.data(), fileName.data(),
-                                                        fileName.size()) == 0
-                  : std::char_traits<char>::compare(jarName.data(), base.data(), baseSize) == 0 &&
-                        endSize <= fileName.size() &&
-                        std::char_traits<char>::compare(jarName.data() + baseSize + 1,
-                                                        fileName.data() + fileName.size() - endSize,
-                                                        endSize) == 0;
+            equal
+                ? jarName.size() == fileName.size() &&
+                      sameBytes(jarName.data(), fileName.data(), fileName.size())
+                : sameBytes(jarName.data(), base.data(), baseSize) && endSize <= fileName.size() &&
+                      sameBytes(jarName.data() + baseSize + 1,
+                                fileName.data() + fileName.size() - endSize, endSize);
         if (matches)
             positions.push_back(position);
     });

@@ -20,8 +20,12 @@ bool matchesJarName(std::string_view fileName, std::string_view jarName);
 // name without a '.' matches the entries it begins.
 class JarNameIndex {
   public:
-    // jarNames must outlive the index.
-    explicit JarNameIndex(const std::vector<std::string>& jarNames);
+    // The texts of jarNames (strings or views) must outlive the index.
+    template <typename JarNames>
+    explicit JarNameIndex(const JarNames& jarNames)
+        : jarNames_(std::begin(jarNames), std::end(jarNames)) {
+        addNames();
+    }
 
     // Sets positions to the ascending positions in jarNames of every name that fileName
     // stands for; a name written twice is found at both of its positions.
@@ -56,10 +60,11 @@ class JarNameIndex {
         unsigned shift_ = 0;
     };
 
+    void addNames();
     void addNamesByBase(std::string_view fileName, std::size_t baseSize, bool equal,
                         std::vector<std::size_t>& positions) const;
 
-    const std::vector<std::string>& jarNames_;
+    std::vector<std::string_view> jarNames_;
     ByHash byBase_;                          // names with a '.', by their base
     ByHash byPlainName_;                     // names without a '.', by the whole name
     std::vector<std::size_t> plainLengths_;  // of those, ascending, distinct

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,31 @@ inline std::size_t findVersionSeparator(std::string_view name, std::size_t from 
         if (name[from + 1] == versionSeparator[1] && name[from + 2] == versionSeparator[2])
             return from;
     }
+}
+
+// Whether a and b begin with the same size bytes. Eight at a time, the last eight overlapping:
+// on names this short a call to the library's comparison costs more than comparing.
+inline bool sameBytes(const char* a, const char* b, std::size_t size) {
+    constexpr std::size_t word = sizeof(std::uint64_t);
+    if (size < word) {
+        for (std::size_t at = 0; at < size; ++at) {
+            if (a[at] != b[at])
+                return false;
+        }
+        return true;
+    }
+    const auto sameWord = [&](std::size_t at) {
+        std::uint64_t left = 0;
+        std::uint64_t right = 0;
+        std::memcpy(&left, a + at, word);
+        std::memcpy(&right, b + at, word);
+        return left == right;
+    };
+    for (std::size_t at = 0; at + word < size; at += word) {
+        if (!sameWord(at))
+            return false;
+    }
+    return sameWord(size - word);
 }
 
 // A directory entry's name with the places in it that the class path asks about, found once.

@@ -1,6 +1,7 @@
 #include "classpath/jars_version_resolver.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "classpath/jar_version.h"
 #include "config/numbers.h"
@@ -9,26 +10,50 @@
 
 namespace launcher {
 
-JarsVersionResolver::JarsVersionResolver(const std::string& clientVersion) {
+JarsVersionResolver::JarsVersionResolver(const std::string& clientVersion)
+    : clientVersionText(clientVersion) {
     platform::writeOutput("Brantlo Client version: " + clientVersion + '\n');
-    clientVersionParts = splitString(clientVersion, '.');
+    const std::vector<std::string> parts = splitString(clientVersion, '.');
+    clientVersionPartCount = static_cast<int>(parts.size());
     clientVersionDigital =
-        !clientVersionParts.empty() &&
-        std::all_of(clientVersionParts.begin(), clientVersionParts.end(),
-                    [](const std::string& part) { return part.empty() || isAllDigits(part); });
+        !parts.empty() && std::all_of(parts.begin(), parts.end(), [](const std::string& part) {
+            return part.empty() || isAllDigits(part);
+        });
 }
 
 void JarsVersionResolver::offerJar(const std::string& jarName, const JarCandidate& candidate) {
-    offer(choiceFor(jarName), JarFileName(candidate.fileName), candidate.dirPrefix);
+    Place* place = find(jarName);
+    Choice& choice =
+        place != nullptr ? place->choice : choiceFor(keptJarNames.emplace_back(jarName));
+    offer(choice, JarFileName(candidate.fileName), candidate.dirPrefix);
 }
 
-JarsVersionResolver::Choice& JarsVersionResolver::choiceFor(const std::string& jarName) {
+JarsVersionResolver::Place* JarsVersionResolver::find(std::string_view jarName) const {
+    const auto found = std::lower_bound(
+        byName.begin(), byName.end(), jarName,
+        [](const Place* place, std::string_view text) { return place->name < text; });
+    return found != byName.end() && (*found)->name == jarName ? *found : nullptr;
+}
+
+JarsVersionResolver::Choice& JarsVersionResolver::choiceFor(std::string_view name) {
     // The builder asks for a directory's names in the order written, which is mostly byte-wise:
-    // then the place is right after the one asked for last, and the map checks that in two
-    // comparisons. A name already there is found, whatever the hint.
-    const auto hint = lastAskedFor == chosenJars.end() ? chosenJars.end() : std::next(lastAskedFor);
-    lastAskedFor = chosenJars.emplace_hint(hint, jarName, Choice{});
-    return lastAskedFor->second;
+    // then the place is right after the one asked for last, which two comparisons confirm.
+    std::size_t at = byName.empty() ? 0 : lastAskedAt + 1;
+    if ((at > 0 && byName[at - 1]->name >= name) ||
+        (at < byName.size() && byName[at]->name < name)) {
+        at = static_cast<std::size_t>(
+            std::lower_bound(
+                byName.begin(), byName.end(), name,
+                [](const Place* place, std::string_view text) { return place->name < text; }) -
+            byName.begin());
+    }
+    lastAskedAt = at;
+    if (at < byName.size() && byName[at]->name.size() == name.size() &&
+        sameBytes(byName[at]->name.data(), name.data(), name.size()))
+        return byName[at]->choice;
+    Place& place = places.emplace_back(Place{name, Choice{}});
+    byName.insert(byName.begin() + static_cast<std::ptrdiff_t>(at), &place);
+    return place.choice;
 }
 
 void JarsVersionResolver::offer(Choice& choice, const JarFileName& fileName,
@@ -46,7 +71,7 @@ void JarsVersionResolver::offer(Choice& choice, const JarFileName& fileName,
         return;
     }
     // A file sharing every part of the client's version can't be bettered.
-    if (!clientVersionDigital || choice.score == static_cast<int>(clientVersionParts.size()))
+    if (!clientVersionDigital || choice.score == clientVersionPartCount)
         return;
     const int score = scoreOf(fileName);
     if (score > choice.score)
@@ -68,48 +93,49 @@ void JarsVersionResolver::choose(Choice& choice, std::string_view fileName,
 }
 
 bool JarsVersionResolver::containsJar(const std::string& jarName) const {
-    const auto found = chosenJars.find(jarName);
-    return found != chosenJars.end() && found->second.offered;
+    const Place* place = find(jarName);
+    return place != nullptr && place->choice.offered;
 }
 
 std::string JarsVersionResolver::getClassPath(char separator) const {
     std::size_t length = 0;
-    for (const auto& [jarName, choice] : chosenJars)
-        length += choice.elementSize + 1;
-    std::string classPath;
-    classPath.reserve(length);
-    const std::string_view elements = chosenElements;
+    for (const Place* place : byName)
+        length += place->choice.elementSize + 1;
+    // Written in place: appending element by element costs several times as much.
+    std::string classPath(length, separator);
+    char* end = classPath.data();
     bool first = true;
-    for (const auto& [jarName, choice] : chosenJars) {
+    for (const Place* place : byName) {
+        const Choice& choice = place->choice;
         if (!choice.offered)
             continue;
         if (!first)
-            classPath += separator;
+            ++end;  // over the separator
         first = false;
-        classPath += elements.substr(choice.elementAt, choice.elementSize);
+        std::memcpy(end, chosenElements.data() + choice.elementAt, choice.elementSize);
+        end += choice.elementSize;
     }
+    classPath.resize(static_cast<std::size_t>(end - classPath.data()));
     return classPath;
 }
 
 int JarsVersionResolver::countMatchingVersionParts(std::string_view version) const {
-    // The version's parts as splitString yields them, walked in place: a client part (which
-    // holds no '.') equals the version's part at position when the version holds the same
-    // bytes there, followed by a '.' or the end.
+    // The parts as splitString yields them, walked in place: while the parts agree they start
+    // at the same offset in both texts. A client part (up to its '.' or the end) equals the
+    // version's when the version holds the same bytes there, followed by a '.' or its end; a
+    // '.' that ends the client's text starts no part.
+    const std::string_view client = clientVersionText;
     int count = 0;
-    std::size_t position = 0;
-    for (const std::string& part : clientVersionParts) {
-        if (position >= version.size())
-            break;
-        const std::size_t end = position + part.size();
-        if (end > version.size() || (end < version.size() && version[end] != '.'))
-            break;
-        std::size_t at = 0;
-        while (at < part.size() && part[at] == version[position + at])
-            ++at;
-        if (at < part.size())
-            break;
+    for (std::size_t at = 0; at < client.size() && at < version.size();) {
+        std::size_t end = at;
+        for (; end < client.size() && client[end] != '.'; ++end) {
+            if (end >= version.size() || version[end] != client[end])
+                return count;
+        }
+        if (end < version.size() && version[end] != '.')
+            return count;
         ++count;
-        position = end + 1;
+        at = end + 1;
     }
     return count;
 }

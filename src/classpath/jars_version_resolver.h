@@ -1,8 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
-#include <memory_resource>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,12 +35,14 @@ class JarsVersionResolver {
     JarsVersionResolver(const JarsVersionResolver&) = delete;
     JarsVersionResolver& operator=(const JarsVersionResolver&) = delete;
 
+    // choiceFor and offer, with a copy of jarName kept as long as the resolver.
     void offerJar(const std::string& jarName, const JarCandidate& candidate);
     bool containsJar(const std::string& jarName) const;
 
-    // The place of jarName, made (still without a file) when there is none yet. Names asked for
-    // in byte-wise order are found without a search.
-    Choice& choiceFor(const std::string& jarName);
+    // The place of jarName, made (still without a file) when there is none yet; the text of
+    // jarName must outlive the resolver. Names asked for in byte-wise order are found without a
+    // search.
+    Choice& choiceFor(std::string_view jarName);
     // offerJar for the jar name whose place choice is. A file the JVM could not open by its name
     // (readable false) is kept only until a file it can open is offered, whatever the versions.
     void offer(Choice& choice, const JarFileName& fileName, std::string_view dirPrefix,
@@ -56,15 +57,23 @@ class JarsVersionResolver {
     void choose(Choice& choice, std::string_view fileName, std::string_view dirPrefix, int score,
                 bool readable);
 
-    // The places live in one growing block, given back at once with the resolver.
-    std::pmr::monotonic_buffer_resource places;
-    using ChosenJars = std::pmr::map<std::string, Choice, std::less<>>;
-    ChosenJars chosenJars{&places};
-    ChosenJars::iterator lastAskedFor = chosenJars.end();
+    struct Place {
+        std::string_view name;
+        Choice choice;
+    };
+    Place* find(std::string_view jarName) const;
+
+    // The places in the order asked for: a place never moves, so the builder may keep a choice.
+    std::deque<Place> places;
+    // The same places in byte-wise order of their names, the order of the class path.
+    std::vector<Place*> byName;
+    std::size_t lastAskedAt = 0;           // in byName
+    std::deque<std::string> keptJarNames;  // those offerJar was given
     // Every element chosen so far, one after the other (a replaced one stays unused).
     std::string chosenElements;
-    std::vector<std::string> clientVersionParts;
-    // Set once with the parts: the client version is fixed, and so is whether it is digital.
+    const std::string clientVersionText;
+    // Counted once: the client version is fixed, and so is whether it is digital.
+    int clientVersionPartCount = 0;
     bool clientVersionDigital = false;
 };
 

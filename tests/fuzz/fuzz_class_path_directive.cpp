@@ -28,8 +28,8 @@ void checkDirective(std::string_view directive, const launcher::JarNamesByDir& b
     std::size_t names = 0;
     for (const auto& [directory, jarNames] : byDir) {
         check(!jarNames.empty());
-        for (const std::string& jarName : jarNames) {
-            check(jarName.find('/') == std::string::npos);
+        for (const std::string_view jarName : jarNames) {
+            check(jarName.find('/') == std::string_view::npos);
             ++names;
         }
     }
@@ -41,7 +41,7 @@ void checkDirective(std::string_view directive, const launcher::JarNamesByDir& b
         const auto found = byDir.find(directory);
         check(found != byDir.end());
         bool present = false;
-        for (const std::string& name : found->second)
+        for (const std::string_view name : found->second)
             present = present || name == jarName;
         check(present);
     }

@@ -11,8 +11,10 @@ namespace {
 using Groups = std::vector<std::pair<std::string, std::vector<std::string>>>;
 
 Groups groupsOf(const std::string& directive) {
-    const JarNamesByDir map = parseClassPathDirective(directive);
-    return Groups(map.begin(), map.end());
+    Groups groups;
+    for (const auto& [directory, names] : parseClassPathDirective(directive))
+        groups.emplace_back(directory, std::vector<std::string>(names.begin(), names.end()));
+    return groups;
 }
 
 TEST(ClassPathDirective, GroupsJarNamesByDirectoryText) {
