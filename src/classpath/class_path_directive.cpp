@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "classpath/jar_version.h"
+
 namespace launcher {
 
 JarNamesByDir parseClassPathDirective(std::string_view directive) {
@@ -14,8 +16,15 @@ JarNamesByDir parseClassPathDirective(std::string_view directive) {
         const std::size_t end = std::min(directive.find(';', start), directive.size());
         const std::string_view entry = directive.substr(start, end - start);
         start = end + 1;
-        // Only '/' divides, so "/a.jar" names the current directory, not the root. Searched
-        // forward: an entry holds one '/' or two, and a byte-wise search backward costs more.
+        // Only '/' divides, so "/a.jar" names the current directory, not the root. An entry is
+        // most often in the directory of the one before: then only the rest is searched.
+        const std::size_t known = namesDirectory.size();
+        if (names != nullptr && entry.size() > known && entry[known] == '/' &&
+            sameBytes(entry.data(), namesDirectory.data(), known) &&
+            entry.find('/', known + 1) == std::string_view::npos) {
+            names->emplace_back(entry.substr(known + 1));
+            continue;
+        }
         std::size_t slash = entry.find('/');
         for (std::size_t next = slash; next != std::string_view::npos;
              next = entry.find('/', slash + 1))

@@ -120,23 +120,19 @@ std::string JarsVersionResolver::getClassPath(char separator) const {
 }
 
 int JarsVersionResolver::countMatchingVersionParts(std::string_view version) const {
-    // The parts as splitString yields them, walked in place: while the parts agree they start
-    // at the same offset in both texts. A client part (up to its '.' or the end) equals the
-    // version's when the version holds the same bytes there, followed by a '.' or its end; a
-    // '.' that ends the client's text starts no part.
+    // The parts as splitString yields them, compared in place: every '.' of the texts' common
+    // beginning ends a part both share, and the part that ends where one text ends counts when
+    // it has begun and the other text ends there too or holds a '.' there (a '.' that ends the
+    // client's text begins no part).
     const std::string_view client = clientVersionText;
+    const std::size_t shorter = std::min(client.size(), version.size());
     int count = 0;
-    for (std::size_t at = 0; at < client.size() && at < version.size();) {
-        std::size_t end = at;
-        for (; end < client.size() && client[end] != '.'; ++end) {
-            if (end >= version.size() || version[end] != client[end])
-                return count;
-        }
-        if (end < version.size() && version[end] != '.')
-            return count;
+    std::size_t at = 0;
+    for (; at < shorter && client[at] == version[at]; ++at)
+        count += client[at] == '.' ? 1 : 0;
+    if (at == shorter && at > 0 && client[at - 1] != '.' &&
+        (at == client.size() || client[at] == '.') && (at == version.size() || version[at] == '.'))
         ++count;
-        at = end + 1;
-    }
     return count;
 }
 
