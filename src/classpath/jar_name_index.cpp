@@ -38,19 +38,24 @@ void JarNameIndex::ByHash::add(std::string_view text, std::size_t position) {
 }
 
 void JarNameIndex::ByHash::seal() {
-    const std::size_t groups = std::bit_ceil(std::max<std::size_t>(keys_.size(), 1));
+    if (keys_.empty())
+        return;  // never looked in
+    const std::size_t groups = std::bit_ceil(keys_.size());
     // The top log2(groups) bits pick the group (none for a single group).
     shift_ = static_cast<unsigned>(sizeof(std::size_t) * 8 - 1 - std::countr_zero(groups));
-    // Counted, then placed in the order added, which keeps positions ascending in a group.
+    // Counted, then placed in the order added, which keeps positions ascending in a group. Each
+    // group's start serves as its cursor while placing, and is then the next group's start.
     groupStarts_.assign(groups + 1, 0);
     for (const Key& key : keys_)
         ++groupStarts_[group(key.hash) + 1];
     for (std::size_t at = 1; at <= groups; ++at)
         groupStarts_[at] += groupStarts_[at - 1];
     std::vector<Key> grouped(keys_.size());
-    std::vector<std::uint32_t> next(groupStarts_.begin(), groupStarts_.end() - 1);
     for (const Key& key : keys_)
-        grouped[next[group(key.hash)]++] = key;
+        grouped[groupStarts_[group(key.hash)]++] = key;
+    for (std::size_t at = groups; at > 0; --at)
+        groupStarts_[at] = groupStarts_[at - 1];
+    groupStarts_[0] = 0;
     keys_ = std::move(grouped);
 }
 
