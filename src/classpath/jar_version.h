@@ -28,40 +28,27 @@ inline std::size_t findVersionSeparator(std::string_view name, std::size_t from 
 
 // Whether a and b begin with the same size bytes. Eight at a time, the last eight overlapping:
 // on names this short a call to the library's comparison costs more than comparing.
-inline bool sameBytes(const char* a, const char* b, std::size_t size) {
-    // The first and the last bytes of a word's width, which overlap when size is smaller.
-    const auto sameEnds = [&](auto width) {
+[[gnu::always_inline]] inline bool sameBytes(const char* a, const char* b, std::size_t size) {
+    const auto same = [&](std::size_t at, auto width) {
         decltype(width) left = 0;
         decltype(width) right = 0;
-        std::memcpy(&left, a, sizeof(width));
-        std::memcpy(&right, b, sizeof(width));
-        if (left != right)
-            return false;
-        std::memcpy(&left, a + size - sizeof(width), sizeof(width));
-        std::memcpy(&right, b + size - sizeof(width), sizeof(width));
+        std::memcpy(&left, a + at, sizeof(width));
+        std::memcpy(&right, b + at, sizeof(width));
         return left == right;
     };
+    // Below a word, the first and the last bytes of the widest width that fits, overlapping.
     if (size < sizeof(std::uint64_t)) {
         if (size >= sizeof(std::uint32_t))
-            return sameEnds(std::uint32_t{});
+            return same(0, std::uint32_t{}) && same(size - 4, std::uint32_t{});
         if (size >= sizeof(std::uint16_t))
-            return sameEnds(std::uint16_t{});
+            return same(0, std::uint16_t{}) && same(size - 2, std::uint16_t{});
         return size == 0 || *a == *b;
     }
-    constexpr std::size_t word = sizeof(std::uint64_t);
-    for (std::size_t at = 0; at + word < size; at += word) {
-        std::uint64_t left = 0;
-        std::uint64_t right = 0;
-        std::memcpy(&left, a + at, word);
-        std::memcpy(&right, b + at, word);
-        if (left != right)
+    for (std::size_t at = 0; at + 8 < size; at += 8) {
+        if (!same(at, std::uint64_t{}))
             return false;
     }
-    std::uint64_t left = 0;
-    std::uint64_t right = 0;
-    std::memcpy(&left, a + size - word, word);
-    std::memcpy(&right, b + size - word, word);
-    return left == right;
+    return same(size - 8, std::uint64_t{});
 }
 
 // A directory entry's name with the places in it that the class path asks about, found once.

@@ -58,23 +58,22 @@ JarsVersionResolver::Choice& JarsVersionResolver::choiceFor(std::string_view nam
 
 void JarsVersionResolver::offer(Choice& choice, const JarFileName& fileName,
                                 std::string_view dirPrefix, bool readable) {
-    if (!choice.offered) {
-        choose(choice, fileName.name, dirPrefix, scoreOf(fileName), readable);
-        return;
+    bool replaces = !choice.offered;
+    if (choice.offered) {
+        // Without a comparable client version the first file found is as good as any.
+        if (!clientVersionDigital)
+            platform::writeOutput("Brantlo Client version is not digital.\n");
+        if (readable != choice.readable) {
+            if (!readable)
+                return;
+            replaces = true;
+        } else if (!clientVersionDigital || choice.score == clientVersionPartCount) {
+            // A file sharing every part of the client's version can't be bettered.
+            return;
+        }
     }
-    // Without a comparable client version the first file found is as good as any.
-    if (!clientVersionDigital)
-        platform::writeOutput("Brantlo Client version is not digital.\n");
-    if (readable != choice.readable) {
-        if (readable)
-            choose(choice, fileName.name, dirPrefix, scoreOf(fileName), readable);
-        return;
-    }
-    // A file sharing every part of the client's version can't be bettered.
-    if (!clientVersionDigital || choice.score == clientVersionPartCount)
-        return;
     const int score = scoreOf(fileName);
-    if (score > choice.score)
+    if (replaces || score > choice.score)
         choose(choice, fileName.name, dirPrefix, score, readable);
 }
 
