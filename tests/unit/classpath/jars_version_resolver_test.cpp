@@ -60,6 +60,11 @@ TEST(JarsVersionResolver, EqualScoresKeepTheFirstOffer) {
         // An empty part is a part like any other.
         {"1..2", {"lib__V1.x.2.jar", "lib__V1..2.jar"}, "lib__V1..2.jar"},
         {".", {"lib.jar", "lib__V..jar"}, "lib__V..jar"},
+        // A part is shared only whole: 2.1 is not 2.10, and a '.' ending a text begins no part.
+        {"2.10", {"lib__V2.1.jar", "lib__V2.10.jar"}, "lib__V2.10.jar"},
+        {"2.1", {"lib__V2.10.jar", "lib__V2.1.9.jar"}, "lib__V2.1.9.jar"},
+        {"2.1.", {"lib__V2.jar", "lib__V2.1x.jar", "lib__V2.1.jar", "lib__V2.1..jar"},
+         "lib__V2.1.jar"},
     };
     for (const Case& c : cases) {
         testing::internal::CaptureStdout();
