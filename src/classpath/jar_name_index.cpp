@@ -101,19 +101,22 @@ void JarNameIndex::findMatches(const JarFileName& fileName,
     positions.clear();
     const std::string_view name = fileName.name;
     if (!byBase_.empty()) {
-        // A versioned entry: its base ends at one of its separators, at the first unless a
-        // base holds one itself.
-        for (std::size_t at = fileName.firstSeparator; at != std::string_view::npos;
-             at = aBaseHoldsSeparator_ ? findVersionSeparator(name, at + 1)
-                                       : std::string_view::npos) {
-            addNamesByBase(name, at, false, positions);
-        }
         // An entry equal to a name: its base ends at its last '.', and holds a separator only
         // when some name's base does. A separator before the last '.' rules that out.
-        if (fileName.lastDot != std::string_view::npos &&
+        const bool mayEqualName =
+            fileName.lastDot != std::string_view::npos &&
             (aBaseHoldsSeparator_ || fileName.firstSeparator == std::string_view::npos ||
-             fileName.firstSeparator > fileName.lastDot)) {
-            addNamesByBase(name, fileName.lastDot, true, positions);
+             fileName.firstSeparator > fileName.lastDot);
+        // A versioned entry: its base ends at one of its separators, at the first unless a
+        // base holds one itself. Then the entry as a whole, when it may equal a name.
+        for (std::size_t at = fileName.firstSeparator;
+             at != std::string_view::npos || mayEqualName;) {
+            const bool equal = at == std::string_view::npos;
+            addNamesByBase(name, equal ? fileName.lastDot : at, equal, positions);
+            if (equal)
+                break;
+            at = aBaseHoldsSeparator_ ? findVersionSeparator(name, at + 1)
+                                      : std::string_view::npos;
         }
     }
     for (const std::size_t length : plainLengths_) {
