@@ -22,7 +22,7 @@ JarNamesByDir parseClassPathDirective(std::string_view directive) {
         if (names != nullptr && entry.size() > known && entry[known] == '/' &&
             sameBytes(entry.data(), namesDirectory.data(), known) &&
             entry.find('/', known + 1) == std::string_view::npos) {
-            names->emplace_back(entry.substr(known + 1));
+            names->emplace_back(entry.data() + known + 1, entry.size() - known - 1);
             continue;
         }
         std::size_t slash = entry.find('/');

@@ -115,8 +115,7 @@ void JarNameIndex::findMatches(const JarFileName& fileName,
             addNamesByBase(name, equal ? fileName.lastDot : at, equal, positions);
             if (equal)
                 break;
-            at = aBaseHoldsSeparator_ ? findVersionSeparator(name, at + 1)
-                                      : std::string_view::npos;
+            at = aBaseHoldsSeparator_ ? findVersionSeparator(name, at + 1) : std::string_view::npos;
         }
     }
     for (const std::size_t length : plainLengths_) {

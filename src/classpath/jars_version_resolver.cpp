@@ -10,6 +10,18 @@
 
 namespace launcher {
 
+namespace {
+
+// Byte-wise order, as std::string_view's, without the library's out-of-line comparison around
+// memcmp: the places are ordered at every jar name asked for.
+bool precedes(std::string_view left, std::string_view right) {
+    const std::size_t common = std::min(left.size(), right.size());
+    const int order = common == 0 ? 0 : std::memcmp(left.data(), right.data(), common);
+    return order < 0 || (order == 0 && left.size() < right.size());
+}
+
+}  // namespace
+
 JarsVersionResolver::JarsVersionResolver(const std::string& clientVersion)
     : clientVersionText(clientVersion) {
     platform::writeOutput("Brantlo Client version: " + clientVersion + '\n');
@@ -31,7 +43,7 @@ void JarsVersionResolver::offerJar(const std::string& jarName, const JarCandidat
 JarsVersionResolver::Place* JarsVersionResolver::find(std::string_view jarName) const {
     const auto found = std::lower_bound(
         byName.begin(), byName.end(), jarName,
-        [](const Place* place, std::string_view text) { return place->name < text; });
+        [](const Place* place, std::string_view text) { return precedes(place->name, text); });
     return found != byName.end() && (*found)->name == jarName ? *found : nullptr;
 }
 
@@ -39,12 +51,13 @@ JarsVersionResolver::Choice& JarsVersionResolver::choiceFor(std::string_view nam
     // The builder asks for a directory's names in the order written, which is mostly byte-wise:
     // then the place is right after the one asked for last, which two comparisons confirm.
     std::size_t at = byName.empty() ? 0 : lastAskedAt + 1;
-    if ((at > 0 && byName[at - 1]->name >= name) ||
-        (at < byName.size() && byName[at]->name < name)) {
+    if ((at > 0 && !precedes(byName[at - 1]->name, name)) ||
+        (at < byName.size() && precedes(byName[at]->name, name))) {
         at = static_cast<std::size_t>(
-            std::lower_bound(
-                byName.begin(), byName.end(), name,
-                [](const Place* place, std::string_view text) { return place->name < text; }) -
+            std::lower_bound(byName.begin(), byName.end(), name,
+                             [](const Place* place, std::string_view text) {
+                                 return precedes(place->name, text);
+                             }) -
             byName.begin());
     }
     lastAskedAt = at;
