@@ -32,15 +32,11 @@ platform::Owned<platform::DirectoryListing> openListing(const std::string& direc
     return platform::openDirectory(directory.empty() ? "." : directory.c_str());
 }
 
-// What the JVM makes of the names listed: a name holding the path-list separator would be read
-// as two elements, and bytes the JVM can't decode name a file that isn't there. The charset is
-// asked of the system only for the first name beyond ASCII, which every charset reads alike.
+// Whether the JVM can open a listed file by its name: bytes it can't decode name a file that
+// isn't there. The charset is asked of the system only for the first name beyond ASCII, which
+// every charset reads alike.
 class NameRules {
   public:
-    bool holdsSeparator(std::string_view name) const {
-        return name.find(separator_) != std::string_view::npos;
-    }
-
     bool jvmCanOpen(std::string_view name) {
         if (holdsOnlyAscii(name))
             return true;
@@ -52,7 +48,6 @@ class NameRules {
     }
 
   private:
-    char separator_ = platform::pathListSeparator();
     bool charsetKnown_ = false;
     platform::FileNameCharset charset_ = platform::FileNameCharset::AnyBytes;
 };
@@ -88,7 +83,7 @@ void scanDirectory(const std::string& directory, const std::vector<std::string_v
             continue;
         const JarFileName name(entry.name);
         index.findMatches(name, matches);
-        if (matches.empty() || names.holdsSeparator(entry.name))
+        if (matches.empty() || entry.name.find(separator) != std::string_view::npos)
             continue;
         const bool readable = names.jvmCanOpen(entry.name);
         for (const std::size_t position : matches)

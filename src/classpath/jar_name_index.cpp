@@ -162,7 +162,7 @@ bool matchesJarName(std::string_view fileName, std::string_view jarName) {
     const std::string_view base = jarName.substr(0, lastDot);
     const std::string_view requiredEnd = jarName.substr(lastDot + 1);
     return fileName.starts_with(base) &&
-           fileName.substr(base.size()).starts_with(jarVersionSeparator) &&
+           fileName.substr(base.size()).starts_with(versionSeparator) &&
            fileName.ends_with(requiredEnd);
 }
 

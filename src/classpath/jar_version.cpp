@@ -2,8 +2,6 @@
 
 namespace launcher {
 
-const std::string jarVersionSeparator(versionSeparator);
-
 std::string_view extractJarVersion(std::string_view fileName) {
     return JarFileName(fileName).version();
 }

@@ -10,7 +10,6 @@ namespace launcher {
 
 // Separates a jar's base name from its version: lib__V2.1.0.jar is version 2.1.0 of lib.jar.
 inline constexpr std::string_view versionSeparator = "__V";
-extern const std::string jarVersionSeparator;  // the same, as a string
 
 // The first separator in name at from or after it; npos when there is none. The library's
 // search for the first byte, then the rest in place: a general substring search costs several

@@ -40,11 +40,17 @@ void JarsVersionResolver::offerJar(const std::string& jarName, const JarCandidat
     offer(choice, JarFileName(candidate.fileName), candidate.dirPrefix);
 }
 
+std::size_t JarsVersionResolver::placeAt(std::string_view jarName) const {
+    return static_cast<std::size_t>(std::lower_bound(byName.begin(), byName.end(), jarName,
+                                                     [](const Place* place, std::string_view text) {
+                                                         return precedes(place->name, text);
+                                                     }) -
+                                    byName.begin());
+}
+
 JarsVersionResolver::Place* JarsVersionResolver::find(std::string_view jarName) const {
-    const auto found = std::lower_bound(
-        byName.begin(), byName.end(), jarName,
-        [](const Place* place, std::string_view text) { return precedes(place->name, text); });
-    return found != byName.end() && (*found)->name == jarName ? *found : nullptr;
+    const std::size_t at = placeAt(jarName);
+    return at < byName.size() && byName[at]->name == jarName ? byName[at] : nullptr;
 }
 
 JarsVersionResolver::Choice& JarsVersionResolver::choiceFor(std::string_view name) {
@@ -52,14 +58,8 @@ JarsVersionResolver::Choice& JarsVersionResolver::choiceFor(std::string_view nam
     // then the place is right after the one asked for last, which two comparisons confirm.
     std::size_t at = byName.empty() ? 0 : lastAskedAt + 1;
     if ((at > 0 && !precedes(byName[at - 1]->name, name)) ||
-        (at < byName.size() && precedes(byName[at]->name, name))) {
-        at = static_cast<std::size_t>(
-            std::lower_bound(byName.begin(), byName.end(), name,
-                             [](const Place* place, std::string_view text) {
-                                 return precedes(place->name, text);
-                             }) -
-            byName.begin());
-    }
+        (at < byName.size() && precedes(byName[at]->name, name)))
+        at = placeAt(name);
     lastAskedAt = at;
     if (at < byName.size() && byName[at]->name.size() == name.size() &&
         sameBytes(byName[at]->name.data(), name.data(), name.size()))

@@ -61,6 +61,8 @@ class JarsVersionResolver {
         std::string_view name;
         Choice choice;
     };
+    // Where jarName's place is or would go in byName.
+    std::size_t placeAt(std::string_view jarName) const;
     Place* find(std::string_view jarName) const;
 
     // The places in the order asked for: a place never moves, so the builder may keep a choice.
