@@ -50,6 +50,31 @@ inline std::size_t findVersionSeparator(std::string_view name, std::size_t from 
     return same(size - 8, std::uint64_t{});
 }
 
+// Copies size bytes from from to to, which don't overlap. Names up to 32 bytes are copied in
+// place, the last bytes overlapping the first: a call to the library's copy costs more.
+[[gnu::always_inline]] inline void copyBytes(char* to, const char* from, std::size_t size) {
+    const auto copyEnds = [&](auto width) {
+        std::memcpy(to, from, sizeof(width));
+        std::memcpy(to + size - sizeof(width), from + size - sizeof(width), sizeof(width));
+    };
+    struct Sixteen {
+        std::uint64_t low;
+        std::uint64_t high;
+    };
+    if (size > sizeof(Sixteen) * 2)
+        std::memcpy(to, from, size);
+    else if (size >= sizeof(Sixteen))
+        copyEnds(Sixteen{});
+    else if (size >= sizeof(std::uint64_t))
+        copyEnds(std::uint64_t{});
+    else if (size >= sizeof(std::uint32_t))
+        copyEnds(std::uint32_t{});
+    else if (size >= sizeof(std::uint16_t))
+        copyEnds(std::uint16_t{});
+    else if (size == 1)
+        *to = *from;
+}
+
 // A directory entry's name with the places in it that the class path asks about, found once.
 struct JarFileName {
     std::string_view name;

@@ -96,12 +96,27 @@ int JarsVersionResolver::scoreOf(const JarFileName& fileName) const {
 
 void JarsVersionResolver::choose(Choice& choice, std::string_view fileName,
                                  std::string_view dirPrefix, int score, bool readable) {
-    choice.elementAt = chosenElements.size();
-    choice.elementSize = dirPrefix.size() + fileName.size();
-    chosenElements.append(dirPrefix).append(fileName);
+    const std::size_t size = dirPrefix.size() + fileName.size();
+    if (chosenCapacity - chosenSize < size)
+        growChosenElements(size);
+    char* const element = chosenElements.get() + chosenSize;
+    copyBytes(element, dirPrefix.data(), dirPrefix.size());
+    copyBytes(element + dirPrefix.size(), fileName.data(), fileName.size());
+    choice.elementAt = chosenSize;
+    choice.elementSize = size;
+    chosenSize += size;
     choice.score = score;
     choice.offered = true;
     choice.readable = readable;
+}
+
+void JarsVersionResolver::growChosenElements(std::size_t size) {
+    constexpr std::size_t firstCapacity = 4096;
+    chosenCapacity = std::max({firstCapacity, chosenCapacity * 2, chosenSize + size});
+    auto grown = std::make_unique_for_overwrite<char[]>(chosenCapacity);
+    if (chosenSize > 0)
+        std::memcpy(grown.get(), chosenElements.get(), chosenSize);
+    chosenElements = std::move(grown);
 }
 
 bool JarsVersionResolver::containsJar(const std::string& jarName) const {
@@ -124,7 +139,7 @@ std::string JarsVersionResolver::getClassPath(char separator) const {
         if (!first)
             ++end;  // over the separator
         first = false;
-        std::memcpy(end, chosenElements.data() + choice.elementAt, choice.elementSize);
+        copyBytes(end, chosenElements.get() + choice.elementAt, choice.elementSize);
         end += choice.elementSize;
     }
     classPath.resize(static_cast<std::size_t>(end - classPath.data()));

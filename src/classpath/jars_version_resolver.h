@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,8 +72,13 @@ class JarsVersionResolver {
     std::vector<Place*> byName;
     std::size_t lastAskedAt = 0;           // in byName
     std::deque<std::string> keptJarNames;  // those offerJar was given
-    // Every element chosen so far, one after the other (a replaced one stays unused).
-    std::string chosenElements;
+    // Every element chosen so far, one after the other (a replaced one stays unused). Grown by
+    // hand: a choice is made at most offers, and the library's append costs several times the
+    // copy of a name this short.
+    void growChosenElements(std::size_t size);
+    std::unique_ptr<char[]> chosenElements;
+    std::size_t chosenSize = 0;
+    std::size_t chosenCapacity = 0;
     const std::string clientVersionText;
     // Counted once: the client version is fixed, and so is whether it is digital.
     int clientVersionPartCount = 0;

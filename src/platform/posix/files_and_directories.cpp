@@ -20,10 +20,16 @@ bool setCurrentDirectory(const std::string& path) {
     return ::chdir(path.c_str()) == 0;
 }
 
-// The C library's directory streams, with entry types mapped for the builder.
+// The directory's records as the system hands them out, a batch per call. The C library's
+// stream does the same behind a lock and a copy of every name's length; the class path reads
+// every entry of its directories.
 struct DirectoryListing {
-    DIR* stream;
-    bool exhausted;
+    int descriptor = -1;
+    bool exhausted = false;
+    std::size_t next = 0;    // the next record in records
+    std::size_t filled = 0;  // the bytes of records the last batch filled
+    // As large as the C library's: a directory of a thousand jars is a few batches.
+    alignas(dirent64) char records[32768];
 };
 
 namespace {
@@ -32,9 +38,9 @@ namespace {
 // directories) or a symbolic link counts as what it leads to: a regular file is offered;
 // directories (the entries "." and ".." included), FIFOs, devices, sockets and dangling links
 // are not, since the JVM would block on them or skip them without a word.
-EntryType resolvedType(DIR* stream, const char* name) {
+EntryType resolvedType(int directory, const char* name) {
     struct stat target {};
-    if (::fstatat(::dirfd(stream), name, &target, 0) == 0 && S_ISREG(target.st_mode))
+    if (::fstatat(directory, name, &target, 0) == 0 && S_ISREG(target.st_mode))
         return EntryType::RegularFile;
     return EntryType::Other;
 }
@@ -42,20 +48,30 @@ EntryType resolvedType(DIR* stream, const char* name) {
 }  // namespace
 
 Owned<DirectoryListing> openDirectory(const char* path) {
-    DIR* stream = ::opendir(path);
-    if (stream == nullptr)
+    // Never left waiting on a FIFO where the directory should be.
+    const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
         return nullptr;
-    return Owned<DirectoryListing>(new DirectoryListing{stream, false});
+    Owned<DirectoryListing> listing(new DirectoryListing);
+    listing->descriptor = descriptor;
+    return listing;
 }
 
 bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
-    if (listing.exhausted)
-        return false;
-    const dirent* record = ::readdir(listing.stream);
-    if (record == nullptr) {
-        listing.exhausted = true;
-        return false;
+    if (listing.next >= listing.filled) {
+        // An error ends the listing as its end does, as the C library's stream would.
+        const ssize_t filled = listing.exhausted ? 0
+                                                 : ::getdents64(listing.descriptor, listing.records,
+                                                                sizeof listing.records);
+        if (filled <= 0) {
+            listing.exhausted = true;
+            return false;
+        }
+        listing.filled = static_cast<std::size_t>(filled);
+        listing.next = 0;
     }
+    const auto* record = reinterpret_cast<const dirent64*>(listing.records + listing.next);
+    listing.next += record->d_reclen;
     entry.name = record->d_name;
     switch (record->d_type) {
         case DT_REG:
@@ -63,7 +79,7 @@ bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
             break;
         case DT_UNKNOWN:
         case DT_LNK:
-            entry.type = resolvedType(listing.stream, record->d_name);
+            entry.type = resolvedType(listing.descriptor, record->d_name);
             break;
         default:
             entry.type = EntryType::Other;
@@ -74,7 +90,7 @@ bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
 
 template <>
 void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noexcept {
-    ::closedir(listing->stream);
+    ::close(listing->descriptor);
     delete listing;
 }
 
