@@ -68,10 +68,10 @@ void scanDirectory(const std::string& directory, const std::vector<std::string_v
         giveUp("Failed to scan dir '" + directory + "'");
 
     // Each jar name's place is looked up once, not at every file offered for it.
-    std::vector<JarsVersionResolver::Choice*> choices;
-    choices.reserve(jarNames.size());
+    std::vector<std::size_t> places;
+    places.reserve(jarNames.size());
     for (const std::string_view jarName : jarNames)
-        choices.push_back(&resolver.choiceFor(jarName));
+        places.push_back(resolver.placeFor(jarName));
     const JarNameIndex index(jarNames);
     const std::string dirPrefix = directory.empty() ? std::string() : directory + "/";
     std::vector<std::size_t> matches;
@@ -87,11 +87,11 @@ void scanDirectory(const std::string& directory, const std::vector<std::string_v
             continue;
         const bool readable = names.jvmCanOpen(entry.name);
         for (const std::size_t position : matches)
-            resolver.offer(*choices[position], name, dirPrefix, readable);
+            resolver.offer(places[position], name, dirPrefix, readable);
     }
 
     for (std::size_t position = 0; position < jarNames.size(); ++position) {
-        if (!choices[position]->offered) {
+        if (!resolver.offered(places[position])) {
             giveUp("Failed to build classpath. " + directory + "/" +
                    std::string(jarNames[position]) + " is missed.");
         }
@@ -112,6 +112,10 @@ std::string buildClassPath() {
     const JarNamesByDir jarNamesByDir =
         parseClassPathDirective(getProperty(launchProps, "jvm.classpath"));
     JarsVersionResolver resolver(readClientVersion());
+    std::size_t jarNameCount = 0;
+    for (const auto& [directory, jarNames] : jarNamesByDir)
+        jarNameCount += jarNames.size();
+    resolver.reserve(jarNameCount);
     NameRules names;
     // One directory at a time, so a failure leaves the later ones unopened.
     for (const auto& [directory, jarNames] : jarNamesByDir)

@@ -12,6 +12,8 @@ namespace launcher {
 
 namespace {
 
+constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
 // Byte-wise order, as std::string_view's, without the library's out-of-line comparison around
 // memcmp: the places are ordered at every jar name asked for.
 bool precedes(std::string_view left, std::string_view right) {
@@ -33,68 +35,76 @@ JarsVersionResolver::JarsVersionResolver(const std::string& clientVersion)
         });
 }
 
+void JarsVersionResolver::reserve(std::size_t jarNames) {
+    places.reserve(jarNames);
+    byName.reserve(jarNames);
+}
+
 void JarsVersionResolver::offerJar(const std::string& jarName, const JarCandidate& candidate) {
-    Place* place = find(jarName);
-    Choice& choice =
-        place != nullptr ? place->choice : choiceFor(keptJarNames.emplace_back(jarName));
-    offer(choice, JarFileName(candidate.fileName), candidate.dirPrefix);
+    std::size_t place = find(jarName);
+    if (place == npos)
+        place = placeFor(keptJarNames.emplace_back(jarName));
+    offer(place, JarFileName(candidate.fileName), candidate.dirPrefix);
 }
 
-std::size_t JarsVersionResolver::placeAt(std::string_view jarName) const {
-    return static_cast<std::size_t>(std::lower_bound(byName.begin(), byName.end(), jarName,
-                                                     [](const Place* place, std::string_view text) {
-                                                         return precedes(place->name, text);
-                                                     }) -
-                                    byName.begin());
+std::size_t JarsVersionResolver::orderAt(std::string_view jarName) const {
+    return static_cast<std::size_t>(
+        std::lower_bound(byName.begin(), byName.end(), jarName,
+                         [this](std::size_t place, std::string_view text) {
+                             return precedes(places[place].name, text);
+                         }) -
+        byName.begin());
 }
 
-JarsVersionResolver::Place* JarsVersionResolver::find(std::string_view jarName) const {
-    const std::size_t at = placeAt(jarName);
-    return at < byName.size() && byName[at]->name == jarName ? byName[at] : nullptr;
+std::size_t JarsVersionResolver::find(std::string_view jarName) const {
+    const std::size_t at = orderAt(jarName);
+    return at < byName.size() && places[byName[at]].name == jarName ? byName[at] : npos;
 }
 
-JarsVersionResolver::Choice& JarsVersionResolver::choiceFor(std::string_view name) {
+std::size_t JarsVersionResolver::placeFor(std::string_view name) {
     // The builder asks for a directory's names in the order written, which is mostly byte-wise:
     // then the place is right after the one asked for last, which two comparisons confirm.
+    const auto nameAt = [this](std::size_t at) { return places[byName[at]].name; };
     std::size_t at = byName.empty() ? 0 : lastAskedAt + 1;
-    if ((at > 0 && !precedes(byName[at - 1]->name, name)) ||
-        (at < byName.size() && precedes(byName[at]->name, name)))
-        at = placeAt(name);
+    if ((at > 0 && !precedes(nameAt(at - 1), name)) ||
+        (at < byName.size() && precedes(nameAt(at), name)))
+        at = orderAt(name);
     lastAskedAt = at;
-    if (at < byName.size() && byName[at]->name.size() == name.size() &&
-        sameBytes(byName[at]->name.data(), name.data(), name.size()))
-        return byName[at]->choice;
-    Place& place = places.emplace_back(Place{name, Choice{}});
-    byName.insert(byName.begin() + static_cast<std::ptrdiff_t>(at), &place);
-    return place.choice;
+    if (at < byName.size() && nameAt(at).size() == name.size() &&
+        sameBytes(nameAt(at).data(), name.data(), name.size()))
+        return byName[at];
+    places.push_back(Place{.name = name});
+    byName.insert(byName.begin() + static_cast<std::ptrdiff_t>(at), places.size() - 1);
+    return places.size() - 1;
 }
 
-void JarsVersionResolver::offer(Choice& choice, const JarFileName& fileName,
+void JarsVersionResolver::offer(std::size_t placeAt, const JarFileName& fileName,
                                 std::string_view dirPrefix, bool readable) {
-    bool replaces = !choice.offered;
-    if (choice.offered) {
+    Place& place = places[placeAt];
+    bool replaces = !place.offered;
+    if (place.offered) {
         // Without a comparable client version the first file found is as good as any.
         if (!clientVersionDigital)
             platform::writeOutput("Brantlo Client version is not digital.\n");
-        if (readable != choice.readable) {
+        if (readable != place.readable) {
             if (!readable)
                 return;
             replaces = true;
-        } else if (!clientVersionDigital || choice.score == clientVersionPartCount) {
+        } else if (!clientVersionDigital || place.score == clientVersionPartCount) {
             // A file sharing every part of the client's version can't be bettered.
             return;
         }
     }
     const int score = scoreOf(fileName);
-    if (replaces || score > choice.score)
-        choose(choice, fileName.name, dirPrefix, score, readable);
+    if (replaces || score > place.score)
+        choose(place, fileName.name, dirPrefix, score, readable);
 }
 
 int JarsVersionResolver::scoreOf(const JarFileName& fileName) const {
     return clientVersionDigital ? countMatchingVersionParts(fileName.version()) : 0;
 }
 
-void JarsVersionResolver::choose(Choice& choice, std::string_view fileName,
+void JarsVersionResolver::choose(Place& place, std::string_view fileName,
                                  std::string_view dirPrefix, int score, bool readable) {
     const std::size_t size = dirPrefix.size() + fileName.size();
     if (chosenCapacity - chosenSize < size)
@@ -102,12 +112,12 @@ void JarsVersionResolver::choose(Choice& choice, std::string_view fileName,
     char* const element = chosenElements.get() + chosenSize;
     copyBytes(element, dirPrefix.data(), dirPrefix.size());
     copyBytes(element + dirPrefix.size(), fileName.data(), fileName.size());
-    choice.elementAt = chosenSize;
-    choice.elementSize = size;
+    place.elementAt = chosenSize;
+    place.elementSize = size;
     chosenSize += size;
-    choice.score = score;
-    choice.offered = true;
-    choice.readable = readable;
+    place.score = score;
+    place.offered = true;
+    place.readable = readable;
 }
 
 void JarsVersionResolver::growChosenElements(std::size_t size) {
@@ -120,27 +130,27 @@ void JarsVersionResolver::growChosenElements(std::size_t size) {
 }
 
 bool JarsVersionResolver::containsJar(const std::string& jarName) const {
-    const Place* place = find(jarName);
-    return place != nullptr && place->choice.offered;
+    const std::size_t place = find(jarName);
+    return place != npos && places[place].offered;
 }
 
 std::string JarsVersionResolver::getClassPath(char separator) const {
     std::size_t length = 0;
-    for (const Place* place : byName)
-        length += place->choice.elementSize + 1;
+    for (const Place& place : places)
+        length += place.elementSize + 1;
     // Written in place: appending element by element costs several times as much.
     std::string classPath(length, separator);
     char* end = classPath.data();
     bool first = true;
-    for (const Place* place : byName) {
-        const Choice& choice = place->choice;
-        if (!choice.offered)
+    for (const std::size_t at : byName) {
+        const Place& place = places[at];
+        if (!place.offered)
             continue;
         if (!first)
             ++end;  // over the separator
         first = false;
-        copyBytes(end, chosenElements.get() + choice.elementAt, choice.elementSize);
-        end += choice.elementSize;
+        copyBytes(end, chosenElements.get() + place.elementAt, place.elementSize);
+        end += place.elementSize;
     }
     classPath.resize(static_cast<std::size_t>(end - classPath.data()));
     return classPath;

@@ -21,33 +21,29 @@ struct JarCandidate {
 // run of parts with the client's version; the first offered wins ties.
 class JarsVersionResolver {
   public:
-    // A configured jar name's place, which the builder looks up once per directory and then
-    // offers every file of that directory to without looking the name up again.
-    struct Choice {
-        std::size_t elementAt = 0;  // the chosen file's class path element in chosenElements
-        std::size_t elementSize = 0;
-        int score = 0;  // of the chosen file's version
-        bool offered = false;
-        bool readable = true;  // whether the JVM can open the chosen file by its name
-    };
-
     // Prints the client version line.
     explicit JarsVersionResolver(const std::string& clientVersion);
     JarsVersionResolver(const JarsVersionResolver&) = delete;
     JarsVersionResolver& operator=(const JarsVersionResolver&) = delete;
 
-    // choiceFor and offer, with a copy of jarName kept as long as the resolver.
+    // Room for this many jar names, which are then placed without growing anything.
+    void reserve(std::size_t jarNames);
+
+    // placeFor and offer, with a copy of jarName kept as long as the resolver.
     void offerJar(const std::string& jarName, const JarCandidate& candidate);
     bool containsJar(const std::string& jarName) const;
 
-    // The place of jarName, made (still without a file) when there is none yet; the text of
-    // jarName must outlive the resolver. Names asked for in byte-wise order are found without a
-    // search.
-    Choice& choiceFor(std::string_view jarName);
-    // offerJar for the jar name whose place choice is. A file the JVM could not open by its name
-    // (readable false) is kept only until a file it can open is offered, whatever the versions.
-    void offer(Choice& choice, const JarFileName& fileName, std::string_view dirPrefix,
+    // The place of jarName, made (still without a file) when there is none yet; the builder
+    // looks it up once per directory and then offers every file of that directory to it. The
+    // text of jarName must outlive the resolver. Names asked for in byte-wise order are found
+    // without a search.
+    std::size_t placeFor(std::string_view jarName);
+    // offerJar for the jar name at place. A file the JVM could not open by its name (readable
+    // false) is kept only until a file it can open is offered, whatever the versions.
+    void offer(std::size_t place, const JarFileName& fileName, std::string_view dirPrefix,
                bool readable = true);
+    // Whether a file was offered for the jar name at place.
+    bool offered(std::size_t place) const { return places[place].offered; }
 
     // The chosen files in byte-wise order of their jar names, joined by separator.
     std::string getClassPath(char separator) const;
@@ -55,21 +51,26 @@ class JarsVersionResolver {
   private:
     int countMatchingVersionParts(std::string_view version) const;
     int scoreOf(const JarFileName& fileName) const;
-    void choose(Choice& choice, std::string_view fileName, std::string_view dirPrefix, int score,
-                bool readable);
 
     struct Place {
         std::string_view name;
-        Choice choice;
+        std::size_t elementAt = 0;  // the chosen file's class path element in chosenElements
+        std::size_t elementSize = 0;
+        int score = 0;  // of the chosen file's version
+        bool offered = false;
+        bool readable = true;  // whether the JVM can open the chosen file by its name
     };
+    void choose(Place& place, std::string_view fileName, std::string_view dirPrefix, int score,
+                bool readable);
     // Where jarName's place is or would go in byName.
-    std::size_t placeAt(std::string_view jarName) const;
-    Place* find(std::string_view jarName) const;
+    std::size_t orderAt(std::string_view jarName) const;
+    // The place of jarName, or npos.
+    std::size_t find(std::string_view jarName) const;
 
-    // The places in the order asked for: a place never moves, so the builder may keep a choice.
-    std::deque<Place> places;
-    // The same places in byte-wise order of their names, the order of the class path.
-    std::vector<Place*> byName;
+    // The places in the order asked for.
+    std::vector<Place> places;
+    // Their positions in places in byte-wise order of their names, the order of the class path.
+    std::vector<std::size_t> byName;
     std::size_t lastAskedAt = 0;           // in byName
     std::deque<std::string> keptJarNames;  // those offerJar was given
     // Every element chosen so far, one after the other (a replaced one stays unused). Grown by

@@ -63,7 +63,8 @@ TEST(JarsVersionResolver, EqualScoresKeepTheFirstOffer) {
         // A part is shared only whole: 2.1 is not 2.10, and a '.' ending a text begins no part.
         {"2.10", {"lib__V2.1.jar", "lib__V2.10.jar"}, "lib__V2.10.jar"},
         {"2.1", {"lib__V2.10.jar", "lib__V2.1.9.jar"}, "lib__V2.1.9.jar"},
-        {"2.1.", {"lib__V2.jar", "lib__V2.1x.jar", "lib__V2.1.jar", "lib__V2.1..jar"},
+        {"2.1.",
+         {"lib__V2.jar", "lib__V2.1x.jar", "lib__V2.1.jar", "lib__V2.1..jar"},
          "lib__V2.1.jar"},
     };
     for (const Case& c : cases) {
@@ -136,7 +137,7 @@ TEST(JarsVersionResolver, AFileTheJvmCanOpenBeatsOneItCannot) {
         const JarFileName unreadable("lib__V2.1.0.\xE9.jar");
         const JarFileName older("lib__V2.0.jar");
         const JarFileName newer("lib__V2.1.jar");
-        JarsVersionResolver::Choice& choice = resolver.choiceFor("lib.jar");
+        const std::size_t choice = resolver.placeFor("lib.jar");
         resolver.offer(choice, unreadable, "lib/", false);
         EXPECT_EQ(resolver.getClassPath(';'), "lib/lib__V2.1.0.\xE9.jar");
         resolver.offer(choice, older, "lib/");
