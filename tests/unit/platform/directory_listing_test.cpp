@@ -58,6 +58,23 @@ TEST(DirectoryListing, MissingDirectoryOrFileCannotBeOpened) {
     EXPECT_EQ(platform::openDirectory((dir / "missing").c_str()), nullptr);
     EXPECT_EQ(platform::openDirectory((dir / "file").c_str()), nullptr);
     EXPECT_EQ(platform::openDirectory(""), nullptr);
+    // Refused at once, not waited on for a writer.
+    ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(platform::openDirectory((dir / "fifo").c_str()), nullptr);
+}
+
+// The system hands a directory's names out in batches: names of up to 255 bytes, enough of
+// them to fill many, each listed once and whole.
+TEST(DirectoryListing, ListsEveryNameOfADirectoryLargerThanABatch) {
+    testing_support::TempDir dir;
+    const std::string longName(240, 'n');
+    constexpr int files = 1500;
+    for (int index = 0; index < files; ++index)
+        testing_support::writeFile(dir.path() / (longName + std::to_string(index)), "");
+    const auto entries = listAll(dir.path().string());
+    EXPECT_EQ(entries.size(), files + 2u);
+    for (int index = 0; index < files; ++index)
+        EXPECT_EQ(entries.count(longName + std::to_string(index)), 1u) << index;
 }
 
 }  // namespace
