@@ -6,8 +6,9 @@
 #   BENCH_QUICK=1 bench/run.sh   fewer runs and repetitions (a smoke check, not for figures)
 #
 # Results stay in build/bench/results: results.json (every figure), startup.json (hyperfine),
-# micro.json (Google Benchmark), phases-*.json, peak-*.jsonl, callgrind.out and startup.svg (the
-# start-up plot).
+# micro.json (Google Benchmark), phases-*.json, peak-*.jsonl, callgrind.out and
+# callgrind-empty.out (the launcher's count and a process's that only starts), and startup.svg
+# (the start-up plot).
 # Needs: cmake, ninja, g++, libbenchmark-dev, hyperfine, valgrind, python3 and a JDK 17 whose
 # javac is on the PATH (scripts/install-deps.sh --all installs them).
 set -euo pipefail
@@ -91,8 +92,17 @@ cd "$root"
 echo "bench: instructions up to loading the JVM library (callgrind)" >&2
 (cd "$scratch/count200" && valgrind --tool=callgrind --callgrind-out-file="$results/callgrind.out" \
     ./launcher >/dev/null 2>&1) || true
-sed -n 's/^summary: //p' "$results/callgrind.out" >"$results/instructions.txt"
-[ -s "$results/instructions.txt" ] || { echo "bench: callgrind counted nothing" >&2; exit 1; }
+# Beside it, in the same environment, a process that only starts: the dynamic loader reads
+# every environment variable (several hundred instructions each, for any program), so both
+# figures move with the environment and their difference does not.
+valgrind --tool=callgrind --callgrind-out-file="$results/callgrind-empty.out" \
+    "$build/bench/empty_process" >/dev/null 2>&1 || true
+{
+    sed -n 's/^summary: //p' "$results/callgrind.out"
+    sed -n 's/^summary: //p' "$results/callgrind-empty.out"
+    env -0 | tr -cd '\0' | wc -c
+} >"$results/instructions.txt"
+[ "$(wc -l <"$results/instructions.txt")" -eq 3 ] || { echo "bench: callgrind counted nothing" >&2; exit 1; }
 
 # 2 and 5. The launcher's own work and its peak memory, measured inside the process with the
 # probe JVM; the memory runs go without the preloaded entry probe.

@@ -51,7 +51,7 @@ def collect(results):
         with open(os.path.join(results, "peak-%s.jsonl" % kind)) as f:
             peaks[kind] = statistics.median(json.loads(line)["median_kib"] for line in f if line.strip())
     with open(os.path.join(results, "instructions.txt")) as f:
-        instructions = int(f.read().split()[0])
+        instructions, instructions_empty, environment_size = (int(n) for n in f.read().split())
 
     def phase(kind, name):
         return phases[kind][name]["median"] / 1e3  # ms
@@ -77,6 +77,8 @@ def collect(results):
         "hwm_empty_kib": empty_kb,
         "hwm_above_empty_mib": (launcher_kb - empty_kb) / MIB,
         "instructions_to_jvm_library_200": instructions,
+        "instructions_empty_process": instructions_empty,
+        "instructions_environment_variables": environment_size,
         "peak_launcher_kib": peaks["launcher"],
         "peak_floor_kib": peaks["floor"],
         "peak_above_floor_mib": (peaks["launcher"] - peaks["floor"]) / MIB,
@@ -125,6 +127,9 @@ def rows(f):
         ("   Own work in instructions, start to loading the JVM library, 200 jars",
          "%.3f M" % (f["instructions_to_jvm_library_200"] / 1e6), "<= 0.6 M",
          verdict(f["instructions_to_jvm_library_200"], 0.6e6)),
+        ("   A process that only starts, the same %d environment variables"
+         % f["instructions_environment_variables"],
+         "%.3f M" % (f["instructions_empty_process"] / 1e6), "-", "-"),
         ("   Own work, entry to JNI_CreateJavaVM, 10,000 entries",
          "%.3f ms" % f["own_work_10000_ms"], "-", "-"),
         ("   execve to JNI_CreateJavaVM, 200 / 10,000",
