@@ -34,6 +34,9 @@ JarNamesByDir parseClassPathDirective(std::string_view directive) {
         if (names == nullptr || directory != namesDirectory) {
             names = &jarNamesByDir[directory];
             namesDirectory = directory;
+            // A directory of jars holds dozens: room for them at once rather than step by step.
+            constexpr std::size_t usualJarsPerDirectory = 64;
+            names->reserve(usualJarsPerDirectory);
         }
         names->emplace_back(slash == std::string_view::npos ? entry : entry.substr(slash + 1));
     }
