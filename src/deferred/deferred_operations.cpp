@@ -135,7 +135,13 @@ bool carryOut(DeferredRun& run, int index, bool finishCleanup,
     if (name == "rename") {
         changedPaths.push_back(path);
         changedPaths.push_back(destination);
-        run.outsideByDirectory.clear();
+        // Moving a regular file makes no directory lead elsewhere: one found outside may now
+        // lead nowhere, and is looked at again. Moving a directory or a link may make any
+        // directory lead elsewhere.
+        if (platform::isPlainFile((exeDir + path).c_str()))
+            std::erase_if(run.outsideByDirectory, [](const auto& found) { return found.second; });
+        else
+            run.outsideByDirectory.clear();
         return renameWithRetries(run, path, destination, boxText);
     }
     return true;

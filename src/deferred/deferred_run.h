@@ -32,13 +32,16 @@ struct DeferredRun {
     // needs it. Empty when it can't be resolved.
     std::optional<std::string> resolvedLauncherDirectory;
     // Whether each directory (as the list writes it) was found outside. Deletions can't make a
-    // directory lead elsewhere; a rename can (it may move a link into place), so every rename
-    // clears what was found.
+    // directory lead elsewhere; a rename of a directory or a link can (it may move a link into
+    // place), so it clears what was found. A rename of a regular file can only make a
+    // directory lead nowhere: it clears what was found outside.
     std::map<std::string, bool> outsideByDirectory;
 
     // What the file system knows the list's own files by (the list, its record and the
-    // record's temporary file), so that no path reaches them however it is written.
+    // record's temporary file), so that no path reaches them however it is written; and their
+    // names, spelt for comparison.
     std::vector<platform::FileIdentity> ownFiles;
+    std::vector<std::string> ownFileNames;
 };
 
 }  // namespace launcher

@@ -36,16 +36,15 @@ bool resolvesOutside(DeferredRun& run, const std::string& path) {
 }
 
 // Whether path, spelt as the system compares names, names one of the list's own files.
-bool namesOwnFile(const std::string& path) {
+bool namesOwnFile(const DeferredRun& run, const std::string& path) {
     const PathStyle style = systemPathStyle();
     std::string name = comparableDirectory(path, style);
     // Windows drops trailing dots and spaces from a name.
     if (style.separator == '\\')
         while (!name.empty() && (name.back() == '.' || name.back() == ' '))
             name.pop_back();
-    return std::any_of(
-        std::begin(listFileNames), std::end(listFileNames),
-        [&](std::string_view own) { return name == comparableDirectory(own, style); });
+    return std::find(run.ownFileNames.begin(), run.ownFileNames.end(), name) !=
+           run.ownFileNames.end();
 }
 
 // Whether path reaches one of the list's own files, however (a link to the launcher directory,
@@ -69,7 +68,7 @@ const char* refusalReason(DeferredRun& run, const std::string& path) {
         return "it names a device";
     if (resolvesOutside(run, path))
         return "it leads outside the launcher directory";
-    if (namesOwnFile(path) || reachesOwnFile(run, path))
+    if (namesOwnFile(run, path) || reachesOwnFile(run, path))
         return "it is a file of the launcher itself";
     return nullptr;
 }
@@ -78,9 +77,12 @@ const char* refusalReason(DeferredRun& run, const std::string& path) {
 
 void recognizeOwnFiles(DeferredRun& run) {
     run.ownFiles.clear();
-    for (const std::string_view name : listFileNames)
+    run.ownFileNames.clear();
+    for (const std::string_view name : listFileNames) {
         if (const auto identity = platform::fileIdentity(listFilePath(exeDir, name)))
             run.ownFiles.push_back(*identity);
+        run.ownFileNames.push_back(comparableDirectory(name, systemPathStyle()));
+    }
 }
 
 bool refused(DeferredRun& run, const std::string& name, const std::string& path,

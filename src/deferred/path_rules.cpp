@@ -60,18 +60,22 @@ bool leavesLauncherDirectory(std::string_view path, const PathStyle& style) {
 }
 
 std::string comparableDirectory(std::string_view dir, const PathStyle& style) {
-    std::vector<std::string> parts;
+    std::string joined;
+    // Where each part kept so far begins in joined, the '/' before it included.
+    std::vector<std::size_t> partStarts;
     for (const std::string_view part : pathParts(dir, style)) {
         if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
+            if (!partStarts.empty()) {
+                joined.resize(partStarts.back());
+                partStarts.pop_back();
+            }
         } else if (!part.empty() && part != ".") {
-            parts.push_back(comparablePart(part, style));
+            partStarts.push_back(joined.size());
+            if (!joined.empty())
+                joined += '/';
+            joined += comparablePart(part, style);
         }
     }
-    std::string joined;
-    for (const std::string& part : parts)
-        joined += (joined.empty() ? "" : "/") + part;
     return joined;
 }
 

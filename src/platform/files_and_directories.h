@@ -58,6 +58,10 @@ void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noex
 // Whether anything exists at path, a dangling symbolic link included.
 [[nodiscard]] bool pathExists(const char* path);
 
+// Whether path names a regular file itself: not a directory, a link (not followed), a device
+// or anything else.
+[[nodiscard]] bool isPlainFile(const char* path);
+
 // Whether the system says for certain that nothing is at path (no such file, or a part of its
 // directory missing), as opposed to a path it cannot look up at all (too long, not searchable).
 [[nodiscard]] bool certainlyMissing(const char* path);

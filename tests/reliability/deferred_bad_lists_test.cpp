@@ -147,7 +147,8 @@ TEST(DeferredBadLists, DirectoryThatALaterRenameMovesIntoStays) {
 
 // Links inside the installation that point out of it, and absolute paths (even to a file
 // inside), are refused like ".." paths: nothing behind them is deleted, moved into or
-// overwritten, no directory outside is removed, and the start goes on.
+// overwritten, no directory outside is removed, and the start goes on. A link the list itself
+// moves into place leads out as well, though its path led nowhere before.
 TEST(DeferredBadLists, PathsLeadingOutThroughLinksAreRefused) {
     const StubInstallation install;
     const testing_support::TempDir outsideDir;
@@ -160,11 +161,13 @@ TEST(DeferredBadLists, PathsLeadingOutThroughLinksAreRefused) {
     fs::create_directory_symlink(outside / "sub", install.path("linked"));
     fs::create_directory_symlink(outside / "jdk", install.path("jre"));
     fs::create_symlink(outside / "record", install.path("deferred_operations.progress.tmp"));
+    fs::create_directory_symlink(outside / "sub", install.path("staged"));
+    testing_support::writeFile(outside / "sub/victim", "outside");
     install.write("inside.txt", "inside");
     install.write("drop/old.jar", "old");
     const std::string absolute = (outside / "victim").string();
     install.write("deferred_operations",
-                  "size=6\n"
+                  "size=9\n"
                   "operation.4=delete\noperation.4.file=" +
                       absolute +
                       "\noperation.5=delete\noperation.5.file=" + install.path("inside.txt") +
@@ -173,12 +176,15 @@ TEST(DeferredBadLists, PathsLeadingOutThroughLinksAreRefused) {
                       "operation.1=delete\noperation.1.file=jre/lib/server/libjvm.so\n"
                       "operation.2=rename\noperation.2.file=inside.txt\n"
                       "operation.2.destination=jre/moved.txt\n"
-                      "operation.3=delete\noperation.3.file=drop/old.jar\n");
+                      "operation.3=delete\noperation.3.file=drop/old.jar\n"
+                      "operation.6=delete\noperation.6.file=later/victim\n"
+                      "operation.7=rename\noperation.7.file=staged\noperation.7.destination=later\n"
+                      "operation.8=delete\noperation.8.file=later/victim\n");
 
     const auto run = install.launch();
 
     EXPECT_EQ(run.result.exitCode, 0) << run.result.out << run.result.err;
-    for (const char* file : {"victim", "jdk/lib/server/libjvm.so", "record"})
+    for (const char* file : {"victim", "jdk/lib/server/libjvm.so", "record", "sub/victim"})
         EXPECT_EQ(testing_support::readFile(outside / file), "outside") << file;
     EXPECT_FALSE(fs::exists(outside / "jdk/moved.txt"));
     EXPECT_TRUE(install.exists("inside.txt"));
@@ -190,6 +196,8 @@ TEST(DeferredBadLists, PathsLeadingOutThroughLinksAreRefused) {
     EXPECT_TRUE(hasLine(run.result.out, "Refuse delete file 'jre/lib/server/libjvm.so" + refused));
     EXPECT_TRUE(
         hasLine(run.result.out, "Refuse rename file 'inside.txt' to 'jre/moved.txt" + refused))
+        << run.result.out;
+    EXPECT_TRUE(hasLine(run.result.out, "Refuse delete file 'later/victim" + refused))
         << run.result.out;
 }
 

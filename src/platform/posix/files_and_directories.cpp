@@ -99,6 +99,11 @@ bool pathExists(const char* path) {
     return ::lstat(path, &info) == 0;
 }
 
+bool isPlainFile(const char* path) {
+    struct stat info {};
+    return ::lstat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool certainlyMissing(const char* path) {
     struct stat info {};
     return ::lstat(path, &info) != 0 && (errno == ENOENT || errno == ENOTDIR);

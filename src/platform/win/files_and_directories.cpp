@@ -68,6 +68,15 @@ bool pathExists(const char* path) {
            INVALID_FILE_ATTRIBUTES;
 }
 
+bool isPlainFile(const char* path) {
+    const std::wstring widePath = win::widePathForLongNames(path);
+    const DWORD attributes =
+        widePath.empty() ? GetFileAttributesA(path) : GetFileAttributesW(widePath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes &
+            (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
 bool removeFile(const char* path) {
     const std::wstring widePath = win::widePathForLongNames(path);
     if (widePath.empty())
