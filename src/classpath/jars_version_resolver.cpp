@@ -78,9 +78,9 @@ std::size_t JarsVersionResolver::placeFor(std::string_view name) {
     return places.size() - 1;
 }
 
-void JarsVersionResolver::offer(std::size_t placeAt, const JarFileName& fileName,
+void JarsVersionResolver::offer(std::size_t position, const JarFileName& fileName,
                                 std::string_view dirPrefix, bool readable) {
-    Place& place = places[placeAt];
+    Place& place = places[position];
     bool replaces = !place.offered;
     if (place.offered) {
         // Without a comparable client version the first file found is as good as any.

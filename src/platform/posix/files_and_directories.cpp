@@ -21,8 +21,8 @@ bool setCurrentDirectory(const std::string& path) {
 }
 
 // The directory's records as the system hands them out, a batch per call. The C library's
-// stream does the same behind a lock and a copy of every name's length; the class path reads
-// every entry of its directories.
+// stream does the same, taking a lock for every entry; the class path reads every entry of its
+// directories.
 struct DirectoryListing {
     int descriptor = -1;
     bool exhausted = false;
