@@ -51,9 +51,12 @@ std::string operationKey(int index, std::string_view suffix) {
 
 // Repeats attempt until it returns true, pausing after each failure and reporting it by its
 // number (counted per operation); each failure takes one pause from the budget of the whole run.
-// False when the budget is spent.
-template <typename Attempt, typename ReportRetry>
-bool retryWithinBudget(DeferredRun& run, Attempt attempt, ReportRetry reportRetry) {
+// False when the budget is spent. Another process may change the directories during a pause
+// (make one a link that leads out, say): what was found of them is looked at again, and the
+// operation ends as done, refused, when refusedNow says its paths must not be acted on now.
+template <typename Attempt, typename ReportRetry, typename RefusedNow>
+bool retryWithinBudget(DeferredRun& run, Attempt attempt, ReportRetry reportRetry,
+                       RefusedNow refusedNow) {
     int attemptNumber = 0;
     for (;;) {
         // Marked only around a real attempt: a resumed run takes a marked operation for one
@@ -70,29 +73,36 @@ bool retryWithinBudget(DeferredRun& run, Attempt attempt, ReportRetry reportRetr
         reportRetry(attemptNumber);
         if (run.retryBudgetLeftMs < 0)
             return false;
+        run.outsideByDirectory.clear();
+        if (refusedNow())
+            return true;
     }
 }
 
-bool deleteWithRetries(DeferredRun& run, const std::string& path) {
+template <typename RefusedNow>
+bool deleteWithRetries(DeferredRun& run, const std::string& path, RefusedNow refusedNow) {
     const bool done = retryWithinBudget(
         run, [&] { return tryDeleteFile(run, path); },
         [&](int attemptNumber) {
             platform::printOutput("Re-trying #%d remove file '%s'\n", attemptNumber, path.c_str());
-        });
+        },
+        refusedNow);
     if (!done)
         platform::printOutput("Cannot remove file '%s'\n", path.c_str());
     return done;
 }
 
 // On failure, boxText gets the text of the box that the caller shows once the list is let go.
+template <typename RefusedNow>
 bool renameWithRetries(DeferredRun& run, const std::string& from, const std::string& to,
-                       std::string& boxText) {
+                       std::string& boxText, RefusedNow refusedNow) {
     const bool done = retryWithinBudget(
         run, [&] { return tryRenameFile(run, from, to); },
         [&](int attemptNumber) {
             platform::printOutput("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber,
                                   from.c_str(), to.c_str());
-        });
+        },
+        refusedNow);
     if (!done) {
         // Written as it is, never as a format: a '%' in a path stays a '%'.
         const std::string message = "Cannot rename file " + from + " to " + to;
@@ -118,7 +128,8 @@ bool carryOut(DeferredRun& run, int index, bool finishCleanup,
     const std::string& path = getProperty(deferredOps, operationKey(index, ".file"));
     const std::string& name = getProperty(deferredOps, operationKey(index, ""));
     const std::string& destination = getProperty(deferredOps, operationKey(index, ".destination"));
-    if (refused(run, name, path, destination))
+    const auto refusedNow = [&] { return refused(run, name, path, destination); };
+    if (refusedNow())
         return true;
     // Tested before the name is looked at, so a missing path is reported for any name; the
     // path tested is the one acted on (the empty path names nothing).
@@ -130,19 +141,21 @@ bool carryOut(DeferredRun& run, int index, bool finishCleanup,
     }
     if (name == "delete") {
         changedPaths.push_back(path);
-        return deleteWithRetries(run, path);
+        return deleteWithRetries(run, path, refusedNow);
     }
     if (name == "rename") {
         changedPaths.push_back(path);
         changedPaths.push_back(destination);
-        // Moving a regular file makes no directory lead elsewhere: one found outside may now
-        // lead nowhere, and is looked at again. Moving a directory or a link may make any
+        const bool done = renameWithRetries(run, path, destination, boxText, refusedNow);
+        // What moved is at the destination now, whatever the path held when the rename was
+        // first tried. A regular file makes no directory lead elsewhere: one found outside may
+        // now lead nowhere, and is looked at again. A directory or a link may make any
         // directory lead elsewhere.
-        if (platform::isPlainFile((exeDir + path).c_str()))
+        if (platform::isPlainFile((exeDir + destination).c_str()))
             std::erase_if(run.outsideByDirectory, [](const auto& found) { return found.second; });
         else
             run.outsideByDirectory.clear();
-        return renameWithRetries(run, path, destination, boxText);
+        return done;
     }
     return true;
 }

@@ -199,6 +199,39 @@ TEST_F(DeferredRun, OperationsShareOneBudgetButNumberTheirOwnAttempts) {
     EXPECT_FALSE(fs::exists(at("slow")));
 }
 
+// Another process makes a link that leads out while an operation waits to be retried: the
+// retried delete is refused, and so is a later delete through a link that a retried rename
+// moved into place where a directory inside had been.
+TEST_F(DeferredRun, PathsAreLookedAtAgainAfterEveryPause) {
+    const testing_support::TempDir outside;
+    writeFile(outside.path() / "x", "outside");
+    fs::create_directories(outside.path() / "sub");
+    create({"d/first", "d/busy", "f", "e/sub/busy"});
+    writeList(
+        "size=4\noperation.0=delete\noperation.0.file=d/first\n"
+        "operation.1=rename\noperation.1.file=f\noperation.1.destination=d\n"
+        "operation.2=delete\noperation.2.file=d/x\n"
+        "operation.3=delete\noperation.3.file=e/sub\n");
+    duringPause = [&](int pause) {
+        if (pause == 1) {
+            fs::remove_all(at("d"));
+            fs::remove(at("f"));
+            fs::create_directory_symlink(outside.path(), at("f"));
+        } else if (pause == 2) {
+            fs::remove_all(at("e"));
+            fs::create_directory_symlink(outside.path(), at("e"));
+        }
+    };
+
+    const std::string output = run();
+
+    EXPECT_EQ(readFile(outside.path() / "x"), "outside");
+    EXPECT_TRUE(fs::is_directory(outside.path() / "sub"));
+    const std::string refused = "' - it leads outside the launcher directory\n";
+    for (const char* line : {"Refuse delete file 'd/x", "Refuse delete file 'e/sub"})
+        EXPECT_NE(output.find(line + refused), std::string::npos) << output;
+}
+
 // Repeating the first two operations would delete the a.jar that the second one put in place.
 const std::string listWithBlockedThirdOperation =
     "size=4\n"
