@@ -12,8 +12,6 @@ namespace launcher {
 
 namespace {
 
-constexpr std::size_t npos = static_cast<std::size_t>(-1);
-
 // Byte-wise order, as std::string_view's, without the library's out-of-line comparison around
 // memcmp: the places are ordered at every jar name asked for.
 bool precedes(std::string_view left, std::string_view right) {
@@ -42,7 +40,7 @@ void JarsVersionResolver::reserve(std::size_t jarNames) {
 
 void JarsVersionResolver::offerJar(const std::string& jarName, const JarCandidate& candidate) {
     std::size_t place = find(jarName);
-    if (place == npos)
+    if (place == std::string_view::npos)
         place = placeFor(keptJarNames.emplace_back(jarName));
     offer(place, JarFileName(candidate.fileName), candidate.dirPrefix);
 }
@@ -58,7 +56,8 @@ std::size_t JarsVersionResolver::orderAt(std::string_view jarName) const {
 
 std::size_t JarsVersionResolver::find(std::string_view jarName) const {
     const std::size_t at = orderAt(jarName);
-    return at < byName.size() && places[byName[at]].name == jarName ? byName[at] : npos;
+    return at < byName.size() && places[byName[at]].name == jarName ? byName[at]
+                                                                    : std::string_view::npos;
 }
 
 std::size_t JarsVersionResolver::placeFor(std::string_view name) {
@@ -131,7 +130,7 @@ void JarsVersionResolver::growChosenElements(std::size_t size) {
 
 bool JarsVersionResolver::containsJar(const std::string& jarName) const {
     const std::size_t place = find(jarName);
-    return place != npos && places[place].offered;
+    return place != std::string_view::npos && places[place].offered;
 }
 
 std::string JarsVersionResolver::getClassPath(char separator) const {

@@ -64,7 +64,7 @@ class JarsVersionResolver {
                 bool readable);
     // Where jarName's place is or would go in byName.
     std::size_t orderAt(std::string_view jarName) const;
-    // The place of jarName, or npos.
+    // The place of jarName, or std::string_view::npos.
     std::size_t find(std::string_view jarName) const;
 
     // The places in the order asked for.

@@ -51,9 +51,8 @@ std::string operationKey(int index, std::string_view suffix) {
 
 // Repeats attempt until it returns true, pausing after each failure and reporting it by its
 // number (counted per operation); each failure takes one pause from the budget of the whole run.
-// False when the budget is spent. Another process may change the directories during a pause
-// (make one a link that leads out, say): what was found of them is looked at again, and the
-// operation ends as done, refused, when refusedNow says its paths must not be acted on now.
+// False when the budget is spent. The operation ends as done, refused, when refusedNow says
+// after a pause that its paths must not be acted on now.
 template <typename Attempt, typename ReportRetry, typename RefusedNow>
 bool retryWithinBudget(DeferredRun& run, Attempt attempt, ReportRetry reportRetry,
                        RefusedNow refusedNow) {
@@ -73,7 +72,6 @@ bool retryWithinBudget(DeferredRun& run, Attempt attempt, ReportRetry reportRetr
         reportRetry(attemptNumber);
         if (run.retryBudgetLeftMs < 0)
             return false;
-        run.outsideByDirectory.clear();
         if (refusedNow())
             return true;
     }
@@ -128,9 +126,9 @@ bool carryOut(DeferredRun& run, int index, bool finishCleanup,
     const std::string& path = getProperty(deferredOps, operationKey(index, ".file"));
     const std::string& name = getProperty(deferredOps, operationKey(index, ""));
     const std::string& destination = getProperty(deferredOps, operationKey(index, ".destination"));
-    const auto refusedNow = [&] { return refused(run, name, path, destination); };
-    if (refusedNow())
+    if (refused(run, name, path, destination))
         return true;
+    const auto refusedNow = [&] { return refusedAfterPause(run, name, path, destination); };
     // Tested before the name is looked at, so a missing path is reported for any name; the
     // path tested is the one acted on (the empty path names nothing).
     if (missing(path)) {
@@ -147,14 +145,7 @@ bool carryOut(DeferredRun& run, int index, bool finishCleanup,
         changedPaths.push_back(path);
         changedPaths.push_back(destination);
         const bool done = renameWithRetries(run, path, destination, boxText, refusedNow);
-        // What moved is at the destination now, whatever the path held when the rename was
-        // first tried. A regular file makes no directory lead elsewhere: one found outside may
-        // now lead nowhere, and is looked at again. A directory or a link may make any
-        // directory lead elsewhere.
-        if (platform::isPlainFile((exeDir + destination).c_str()))
-            std::erase_if(run.outsideByDirectory, [](const auto& found) { return found.second; });
-        else
-            run.outsideByDirectory.clear();
+        noteRenamed(run, destination);
         return done;
     }
     return true;

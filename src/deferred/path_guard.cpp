@@ -2,11 +2,13 @@
 #include "deferred/path_guard.h"
 
 #include <algorithm>
+#include <map>
 
 #include "config/paths.h"
 #include "config/process_state.h"
 #include "deferred/list_files.h"
 #include "deferred/path_rules.h"
+#include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 
 namespace launcher {
@@ -103,6 +105,23 @@ bool refused(DeferredRun& run, const std::string& name, const std::string& path,
         }
     }
     return false;
+}
+
+bool refusedAfterPause(DeferredRun& run, const std::string& name, const std::string& path,
+                       const std::string& destination) {
+    run.outsideByDirectory.clear();
+    return refused(run, name, path, destination);
+}
+
+void noteRenamed(DeferredRun& run, const std::string& destination) {
+    // What moved is at the destination now, whatever the path held when the rename was first
+    // tried. A regular file makes no directory lead elsewhere: one found outside may now lead
+    // nowhere, and is looked at again. A directory or a link may make any directory lead
+    // elsewhere.
+    if (platform::isPlainFile((exeDir + destination).c_str()))
+        std::erase_if(run.outsideByDirectory, [](const auto& found) { return found.second; });
+    else
+        run.outsideByDirectory.clear();
 }
 
 }  // namespace launcher

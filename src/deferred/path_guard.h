@@ -17,5 +17,12 @@ void recognizeOwnFiles(DeferredRun& run);
 // when refused. Other names are never refused.
 bool refused(DeferredRun& run, const std::string& name, const std::string& path,
              const std::string& destination);
+// refused, after a pause in which another program may have changed the directories (made one a
+// link that leads out, say): what was found of them is looked at again.
+bool refusedAfterPause(DeferredRun& run, const std::string& name, const std::string& path,
+                       const std::string& destination);
+
+// Forgets what a rename to destination may have changed of the directories found.
+void noteRenamed(DeferredRun& run, const std::string& destination);
 
 }  // namespace launcher

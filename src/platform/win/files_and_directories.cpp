@@ -62,19 +62,26 @@ void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noex
 // code page by characters; a path without one (bytes the code page does not define) goes to
 // the narrow call as it is, which fails or reads it as it always did.
 
-bool pathExists(const char* path) {
+namespace {
+
+DWORD attributesOf(const char* path) {
     const std::wstring widePath = win::widePathForLongNames(path);
-    return (widePath.empty() ? GetFileAttributesA(path) : GetFileAttributesW(widePath.c_str())) !=
-           INVALID_FILE_ATTRIBUTES;
+    return widePath.empty() ? GetFileAttributesA(path) : GetFileAttributesW(widePath.c_str());
+}
+
+// What is not a regular file itself: a directory, a link or junction (never followed), a device.
+constexpr DWORD notPlainFile =
+    FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+
+}  // namespace
+
+bool pathExists(const char* path) {
+    return attributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool isPlainFile(const char* path) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    const DWORD attributes =
-        widePath.empty() ? GetFileAttributesA(path) : GetFileAttributesW(widePath.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes &
-            (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
+    const DWORD attributes = attributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & notPlainFile) == 0;
 }
 
 bool removeFile(const char* path) {
@@ -236,10 +243,7 @@ char pathListSeparator() {
 // files opened without links.
 
 bool certainlyMissing(const char* path) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    const DWORD attributes =
-        widePath.empty() ? GetFileAttributesA(path) : GetFileAttributesW(widePath.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
+    if (attributesOf(path) != INVALID_FILE_ATTRIBUTES)
         return false;
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -249,9 +253,7 @@ std::FILE* openRegularFile(const std::string& path, const char* mode) {
     const std::wstring widePath = win::widePathForLongNames(path);
     if (!widePath.empty()) {
         const DWORD attributes = GetFileAttributesW(widePath.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES &&
-            (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY |
-                           FILE_ATTRIBUTE_DEVICE)) != 0)
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & notPlainFile) != 0)
             return nullptr;
     }
     return openFile(path, mode);

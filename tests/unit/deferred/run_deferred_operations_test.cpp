@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <ostream>
+#include <utility>
 
 #include "config/process_state.h"
 #include "config/property_file.h"
@@ -212,15 +213,12 @@ TEST_F(DeferredRun, PathsAreLookedAtAgainAfterEveryPause) {
         "operation.1=rename\noperation.1.file=f\noperation.1.destination=d\n"
         "operation.2=delete\noperation.2.file=d/x\n"
         "operation.3=delete\noperation.3.file=e/sub\n");
+    // In each pause the other program removes a path and makes a link that leads out.
     duringPause = [&](int pause) {
-        if (pause == 1) {
-            fs::remove_all(at("d"));
-            fs::remove(at("f"));
-            fs::create_directory_symlink(outside.path(), at("f"));
-        } else if (pause == 2) {
-            fs::remove_all(at("e"));
-            fs::create_directory_symlink(outside.path(), at("e"));
-        }
+        const auto [removed, link] = pause == 1 ? std::pair{"d", "f"} : std::pair{"e", "e"};
+        fs::remove_all(at(removed));
+        fs::remove_all(at(link));
+        fs::create_directory_symlink(outside.path(), at(link));
     };
 
     const std::string output = run();
