@@ -13,6 +13,8 @@ enum class ExitCode : int {
     creationFailed = 3,
     mainNotFound = 4,
     mainThrew = 5,
+    // The installation folder can't be made the current directory.
+    folderNotCurrent = 6,
 };
 
 }  // namespace launcher

@@ -38,6 +38,11 @@ constexpr const char* unwritableFolderMessage =
     "cannot write, and the folder has no short (8.3) name. Install into a folder whose name "
     "the system's language can write, or switch on short names for its drive.";
 
+constexpr const char* folderNotCurrentMessage =
+    "The installation folder cannot be made the current directory, and the launcher uses no "
+    "other folder's files. Its path may be longer than the system allows: install into a folder "
+    "with a shorter path, or turn on long paths in Windows.";
+
 }  // namespace
 
 int runLaunch(void* instance) {
@@ -51,9 +56,12 @@ int runLaunch(void* instance) {
         platform::reopenStandardStreamsOnConsole();
         return fail(ExitCode::folderUnusable, unwritableFolderMessage);
     }
-    // Not examined, as the start always went on: a directory that can't be made current shows
-    // in the first step that reads from it.
-    (void)platform::setCurrentDirectory(exeDir);
+    // The class path, "version" and the JVM library are found through the current directory:
+    // any other would lend the start another folder's files.
+    if (!platform::setCurrentDirectory(exeDir)) {
+        platform::reopenStandardStreamsOnConsole();
+        return fail(ExitCode::folderNotCurrent, folderNotCurrentMessage);
+    }
     if (!outputHasDestination) {
         const std::size_t argumentCount = platform::processArguments().size();
         openStartLog(exeDir, exePath, argumentCount > 0 ? argumentCount - 1 : 0);

@@ -148,7 +148,14 @@ std::string escapeUtf16(const std::u16string& text) {
 
 std::string currentDirectory() {
     std::error_code error;
-    const std::u8string path = std::filesystem::current_path(error).u8string();
+    std::filesystem::path directory = std::filesystem::current_path(error);
+#ifdef _WIN32
+    // Asked directly: the C runtime's answer is garbage past 260 characters.
+    std::vector<wchar_t> wide(32768);
+    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(wide.size()), wide.data());
+    directory = std::wstring(wide.data(), length < wide.size() ? length : 0);
+#endif
+    const std::u8string path = directory.u8string();
     return std::string(path.begin(), path.end());
 }
 

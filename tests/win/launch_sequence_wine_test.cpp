@@ -8,6 +8,7 @@
 
 #include "support/files.h"
 #include "support/process_runner.h"
+#include "support/temp_dir.h"
 #include "win/stub_client.h"
 #include "win/wine_installation.h"
 
@@ -55,26 +56,49 @@ TEST_F(LaunchUnderWine, CompleteStartWritesItsLinesHandsOverTheOptionsAndDestroy
 }
 
 // The library is loaded while jvm.bin.path is the current directory (a bare jvm.dll is found
-// there only), and the executable's directory is current again before the JVM is created.
-// The process is started elsewhere: every relative path resolves against the executable's
-// directory.
-TEST_F(LaunchUnderWine, BinPathIsCurrentOnlyForTheLibraryLoad) {
-    WineInstallation installation(setup());
-    installStubClient(installation);
-    RunOptions options = stubRun(installation);
-    options.workingDirectory = installation.scratch("");
-    const WineRun run = installation.run({}, options);
-    ASSERT_EQ(run.exitCode, 0) << run.out;
-
-    const StubRecord record = stubRecord(installation);
+// there only), and the executable's directory is current again before the JVM is created. The
+// process starts in another client's folder: every step reads the installation's own files,
+// also in folders past the narrow calls' 260 characters whose parts have no shorter 8.3 form,
+// with an update to carry out first.
+TEST_F(LaunchUnderWine, EveryStepUsesTheInstallationFolderWhateverItsLength) {
+    const testing_support::TempDir otherClient;
+    testing_support::writeFile(otherClient.path() / "version", "9.9\r\n");
+    testing_support::writeFile(otherClient.path() / "lib/client__V9.9.jar", "other");
+    testing_support::writeFile(otherClient.path() / "lib/util.jar", "other");
+    testing_support::copyExecutable(setup().stubJvmDll(), otherClient.path() / "jre/bin/jvm.dll");
     const auto withoutSeparator = [](std::string path) {
         while (!path.empty() && path.back() == '\\')
             path.pop_back();
         return path;
     };
-    EXPECT_EQ(withoutSeparator(record.value("loaded-in")),
-              windowsPath(installation.path("jre/bin")));
-    EXPECT_EQ(withoutSeparator(record.value("create-in")), windowsPath(installation.root()));
+    for (const std::size_t length : {0, 300, 1000}) {
+        std::string folder = "Brantlo Client";
+        while (windowsPath(otherClient.path()).size() + 1 + folder.size() < length)
+            folder += "/ABCDEFGH";
+        WineInstallation installation(setup(), {}, folder);
+        SCOPED_TRACE(windowsPath(installation.root()).size());
+        installStubClient(installation);
+        installation.write("update/util.jar", "new util");
+        installation.write("deferred_operations",
+                           "size=2\r\noperation.0=delete\r\noperation.0.file=lib\\util.jar\r\n"
+                           "operation.1=rename\r\noperation.1.file=update\\util.jar\r\n"
+                           "operation.1.destination=lib\\util.jar\r\n");
+        RunOptions options = stubRun(installation);
+        options.workingDirectory = otherClient.path();
+
+        const WineRun run = installation.run({}, options);
+        ASSERT_EQ(run.exitCode, 0) << run.out;
+        EXPECT_EQ(run.lines(), (Lines{"Brantlo Client version: 2.1.0",
+                                      "classpath: lib/client__V2.1.0.jar;lib/util.jar"}));
+        EXPECT_EQ(installation.read("lib/util.jar"), "new util");
+        // The folder by its short form, as the launcher names it past the narrow limit.
+        const std::string folderEnd = "\\" + installation.root().filename().string();
+        const StubRecord record = stubRecord(installation);
+        EXPECT_TRUE(withoutSeparator(record.value("loaded-in")).ends_with(folderEnd + "\\jre\\bin"))
+            << record.value("loaded-in");
+        EXPECT_TRUE(withoutSeparator(record.value("create-in")).ends_with(folderEnd))
+            << record.value("create-in");
+    }
 }
 
 struct HostingFailure {

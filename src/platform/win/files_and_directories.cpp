@@ -10,7 +10,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/files_and_directories.h"
 #include "platform/win/win_internal.h"
@@ -18,43 +20,78 @@
 namespace platform {
 
 bool setCurrentDirectory(const std::string& path) {
-    return SetCurrentDirectoryA(path.c_str()) != 0;
+    // Wide, for a folder past the narrow calls' limit; the path as it is, never with the
+    // long-path prefix, which the JVM would then find in its working directory.
+    // A NUL would make the text before it current.
+    if (path.empty() || path.find('\0') != std::string::npos)
+        return false;
+    const std::optional<std::wstring> widePath = win::codePageToWide(path, CP_ACP);
+    return widePath ? SetCurrentDirectoryW(widePath->c_str()) != 0
+                    : SetCurrentDirectoryA(path.c_str()) != 0;
 }
 
-// The listing over the directory-reading interface of dirent_win.
+// A listing over the wide directory search, which takes the directory's full path whatever its
+// length. Names come in the ANSI code page like every other path of the configuration.
 struct DirectoryListing {
-    win::DIR* stream;
+    HANDLE search = INVALID_HANDLE_VALUE;
+    WIN32_FIND_DATAW found{};
+    bool foundWaiting = true;  // the entry that opening the search found
+    std::string name;          // the narrow name of the entry last returned
 };
 
 Owned<DirectoryListing> openDirectory(const char* path) {
-    win::DIR* stream = win::opendir(path);
-    if (stream == nullptr)
+    const std::optional<std::wstring> widePath = win::codePageToWide(path, CP_ACP);
+    if (!widePath || widePath->empty())
         return nullptr;
-    return Owned<DirectoryListing>(new DirectoryListing{stream});
+    // Absolute, so that the listing does not depend on the current directory once open.
+    std::optional<std::wstring> pattern = win::fullPathOf(*widePath);
+    if (!pattern)
+        return nullptr;
+    if (!pattern->ends_with(L'\\'))  // a drive's root ends in one already
+        *pattern += L'\\';
+    *pattern += L'*';
+    Owned<DirectoryListing> listing(new DirectoryListing);
+    // The standard information level: it carries the 8.3 name, which stands in for a name that
+    // has no narrow form.
+    listing->search = FindFirstFileExW(win::longPathForm(*pattern).c_str(), FindExInfoStandard,
+                                       &listing->found, FindExSearchNameMatch, nullptr, 0);
+    if (listing->search == INVALID_HANDLE_VALUE)
+        return nullptr;
+    return listing;
 }
 
 bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
-    const win::dirent* record = win::readdir(listing.stream);
-    if (record == nullptr)
+    if (listing.foundWaiting) {
+        listing.foundWaiting = false;
+    } else if (listing.search == INVALID_HANDLE_VALUE) {
         return false;
-    entry.name = std::string_view(record->d_name, record->d_namlen);
-    switch (record->d_type) {
-        case win::direntRegularFile:
-            entry.type = EntryType::RegularFile;
-            break;
-        case win::direntUndetermined:
-            entry.type = EntryType::Undetermined;
-            break;
-        default:
-            entry.type = EntryType::Other;
-            break;
+    } else if (!FindNextFileW(listing.search, &listing.found)) {
+        FindClose(listing.search);
+        listing.search = INVALID_HANDLE_VALUE;
+        return false;
     }
+    const WIN32_FIND_DATAW& found = listing.found;
+    std::optional<std::string> name = win::wideToCodePage(found.cFileName, win::ansiCodePage());
+    if ((!name || name->empty()) && found.cAlternateFileName[0] != L'\0')
+        name = win::wideToCodePage(found.cAlternateFileName, win::ansiCodePage());
+    if (!name || name->empty()) {
+        // The listing goes on; the builder still sees that an entry was there.
+        name.emplace(1, '?');
+        entry.type = EntryType::Undetermined;
+    } else {
+        const DWORD other = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE;
+        entry.type =
+            (found.dwFileAttributes & other) != 0 ? EntryType::Other : EntryType::RegularFile;
+    }
+    listing.name = std::move(*name);
+    entry.name = listing.name;
     return true;
 }
 
 template <>
 void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noexcept {
-    win::closedir(listing->stream);
+    if (listing->search != INVALID_HANDLE_VALUE)
+        FindClose(listing->search);
     delete listing;
 }
 

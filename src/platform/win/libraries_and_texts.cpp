@@ -15,7 +15,12 @@ void* loadLibrary(const std::string& path) {
     // A NUL would load the library named by the text before it.
     if (path.find('\0') != std::string::npos)
         return nullptr;
-    return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+    // Wide, for a library past the narrow calls' limit. Without the long-path prefix: the JVM
+    // derives its home from the path its library was loaded by.
+    const std::optional<std::wstring> widePath = win::codePageToWide(path, CP_ACP);
+    if (!widePath || widePath->empty())
+        return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+    return reinterpret_cast<void*>(LoadLibraryW(widePath->c_str()));
 }
 
 void* findSymbol(void* library, const char* name) {

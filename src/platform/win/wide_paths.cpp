@@ -13,23 +13,30 @@
 
 namespace platform::win {
 
+std::optional<std::wstring> fullPathOf(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return std::nullopt;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed)
+        return std::nullopt;
+    full.resize(length);
+    return full;
+}
+
 std::wstring longPathForm(const std::wstring& path) {
     if (path.size() < MAX_PATH)
         return path;
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
+    const std::optional<std::wstring> full = fullPathOf(path);
+    if (!full)
         return path;
-    std::vector<wchar_t> full(needed);
-    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed)
-        return path;
-    const std::wstring_view fullPath(full.data(), length);
     // Already prefixed, or a device path: as it is.
-    if (fullPath.starts_with(L"\\\\?\\") || fullPath.starts_with(L"\\\\.\\"))
-        return std::wstring(fullPath);
-    if (fullPath.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + std::wstring(fullPath.substr(2));
-    return L"\\\\?\\" + std::wstring(fullPath);
+    if (full->starts_with(L"\\\\?\\") || full->starts_with(L"\\\\.\\"))
+        return *full;
+    if (full->starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + full->substr(2);
+    return L"\\\\?\\" + *full;
 }
 
 std::wstring widePathForLongNames(const std::string& path) {

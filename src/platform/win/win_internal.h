@@ -1,8 +1,7 @@
 // Windows only: what the Windows implementation files share with each other and with the tests of
-// the Windows build (ANSI text, the executable's narrow path, the directory stream).
+// the Windows build (ANSI text, wide paths, the executable's narrow path).
 #pragma once
 
-#include <cstddef>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -37,6 +36,10 @@ std::wstring widePathForLongNames(const std::string& path);
 // The same for a wide path.
 std::wstring longPathForm(const std::wstring& path);
 
+// The absolute form of path (GetFullPathNameW: against the current directory, "." and ".."
+// resolved, '/' made '\\'); nothing when it can't be formed.
+std::optional<std::wstring> fullPathOf(const std::wstring& path);
+
 // The identity of what is at the wide path: with followLinks that of what a link at its end
 // leads to, otherwise of the link itself.
 std::optional<FileIdentity> identityOf(const std::wstring& path, bool followLinks);
@@ -65,38 +68,5 @@ std::wstring shortPathOf(const std::wstring& path);
 // The form of modulePath that narrow calls in codePage can use (see executablePath).
 std::optional<std::string> narrowModulePath(const std::wstring& modulePath, unsigned codePage,
                                             ShortPathQuery shortPath);
-
-// Windows only: the POSIX directory-reading interface over FindFirstFileW/FindNextFileW.
-// Entry types, coded with the file-mode type bits.
-constexpr int direntUndetermined = 0;
-constexpr int direntCharacterDevice = 0x2000;
-constexpr int direntDirectory = 0x4000;
-constexpr int direntRegularFile = 0x8000;
-
-// The longest path, terminator included, that the interface handles (MAX_PATH).
-constexpr std::size_t direntPathCapacity = 260;
-
-struct WideSearch;
-
-// Belongs to its stream; the next readdir on that stream overwrites it.
-struct dirent {
-    std::size_t d_namlen;  // bytes of d_name without its terminator
-    int d_type;            // one of the dirent* types above
-    char d_name[direntPathCapacity];
-};
-
-struct DIR {
-    dirent entry;
-    WideSearch* search;
-};
-
-// Null, with errno set (ENOENT, or the conversion's error), when path can't be listed.
-DIR* opendir(const char* path);
-
-// The next entry, or null once the listing is exhausted (for good) or a search error ends it.
-dirent* readdir(DIR* stream);
-
-// 0, or -1 with errno EBADF when there is no stream or no search.
-int closedir(DIR* stream);
 
 }  // namespace platform::win

@@ -1,6 +1,8 @@
 // The launch as a whole, through the real launcher binary in temporary installations.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -80,6 +82,28 @@ TEST(LaunchSequence, FindsItsDirectoryWhenThePathIsLongerThanMaxPath) {
     writeProbeInstallation(deep);
     ASSERT_GT((deep / "launcher").string().size(), 260u);
     expectProbeFound(runFrom(dir.path(), (deep / "launcher").string()));
+
+    // Past PATH_MAX the kernel cannot name the executable, so its folder is unknown: the start
+    // fails rather than read the files of the directory it was started in. Made relative to
+    // that directory, as no path handed to the system may be that long.
+    std::string deeper = ".";
+    const int base = ::open(deep.c_str(), O_DIRECTORY);
+    while (deep.string().size() + deeper.size() <= 4200) {
+        deeper += "/" + std::string(200, 'e');
+        ASSERT_EQ(::mkdirat(base, deeper.c_str(), 0700), 0);
+    }
+    const std::string bytes = testing_support::readFile(testing_support::launcherBinary());
+    const int copy = ::openat(base, (deeper + "/launcher").c_str(), O_CREAT | O_WRONLY, 0700);
+    ASSERT_EQ(::write(copy, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::close(copy);
+    ::close(base);
+    const ProcessResult unknown = runFrom(deep, deeper + "/launcher");
+    EXPECT_EQ(unknown.exitCode, 6);
+    EXPECT_EQ(unknown.out.find("classpath:"), std::string::npos) << unknown.out;
+    EXPECT_TRUE(
+        unknown.out.starts_with("The installation folder cannot be made the current "
+                                "directory"))
+        << unknown.out;
 }
 
 // Standard output closed: a log past 256 KiB keeps its newer half from a line's start; one that

@@ -159,13 +159,14 @@ TEST_F(WindowsExecutable, HoldsIconGroup107) {
     EXPECT_GE(group[4], 1) << "at least one image";
 }
 
-TEST_F(WindowsExecutable, ManifestDeclaresWhatTheJdksJavaExeDeclares) {
+TEST_F(WindowsExecutable, ManifestDeclaresWhatTheJdksJavaExeDeclaresAndLongPaths) {
     const auto manifest = findLeaf(24, 1);
     ASSERT_TRUE(manifest.has_value());
     const std::string text = leafBytes(*manifest);
     for (const char* declaration : {
              R"(requestedExecutionLevel level="asInvoker")", "<dpiAware>true/pm</dpiAware>",
              "<dpiAwareness>PerMonitorV2, PerMonitor</dpiAwareness>",
+             "<longPathAware>true</longPathAware>",
              R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")",
              "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
              "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
