@@ -57,7 +57,8 @@ int runLaunch(void* instance) {
         return fail(ExitCode::folderUnusable, unwritableFolderMessage);
     }
     // The class path, "version" and the JVM library are found through the current directory:
-    // any other would lend the start another folder's files.
+    // any other would lend the start another folder's files. An unknown folder (empty) fails
+    // here too.
     if (!platform::setCurrentDirectory(exeDir)) {
         platform::reopenStandardStreamsOnConsole();
         return fail(ExitCode::folderNotCurrent, folderNotCurrentMessage);

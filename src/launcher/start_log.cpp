@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <string>
 
-#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 
@@ -42,9 +42,17 @@ bool cutPastLimit(const std::string& path) {
     return last != '\n';
 }
 
-// The log this start writes to, and where; null when it writes to none.
+// The log this start writes to, and where; null when it writes to none. The line that marks
+// this start in it.
 std::FILE* startLog = nullptr;
 std::string startLogPath;
+std::string startLine;
+
+// Text mode: the same bytes as standard output redirected to a file. Only a regular file, never
+// through a link (which would append elsewhere) nor a FIFO (which would hold the start).
+std::FILE* openLog(const std::string& path) {
+    return platform::openRegularFile(path, "a");
+}
 
 }  // namespace
 
@@ -57,9 +65,14 @@ void reopenStartLog() {
     // one can be made there until it is closed.
     platform::setOwnOutput(nullptr);
     std::fclose(startLog);
-    startLog = platform::systemCalls().openFile(startLogPath, "a");
-    if (startLog != nullptr)
-        platform::setOwnOutput(startLog);
+    // As the first time: the list may have put a link or a FIFO in the log's place.
+    startLog = openLog(startLogPath);
+    if (startLog == nullptr)
+        return;
+    platform::setOwnOutput(startLog);
+    // A log made anew begins with the line of the start that writes to it.
+    if (platform::openFileSize(startLog) == 0u)
+        platform::writeOutput(startLine);
 }
 
 void openStartLog(const std::string& directory, const std::string& executable,
@@ -67,9 +80,7 @@ void openStartLog(const std::string& directory, const std::string& executable,
     const std::string path = directory + "launcher.log";
     const bool endsInsideALine = cutPastLimit(path);
     platform::fillClosedStandardDescriptors();
-    // Text mode: the same bytes as standard output redirected to a file. Only a regular file,
-    // never through a link (which would append elsewhere) nor a FIFO (which would hold the start).
-    std::FILE* const log = platform::openRegularFile(path, "a");
+    std::FILE* const log = openLog(path);
     if (log == nullptr)
         return;
     platform::setOwnOutput(log);
@@ -79,8 +90,9 @@ void openStartLog(const std::string& directory, const std::string& executable,
     const std::time_t now = std::time(nullptr);
     if (const std::tm* local = std::localtime(&now))
         std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", local);
-    platform::printOutput("%s--- %s %s, arguments: %lu\n", endsInsideALine ? "\n" : "", when,
-                          executable.c_str(), static_cast<unsigned long>(argumentCount));
+    startLine = std::string("--- ") + when + " " + executable +
+                ", arguments: " + std::to_string(argumentCount) + "\n";
+    platform::writeOutput((endsInsideALine ? "\n" : "") + startLine);
 }
 
 }  // namespace launcher

@@ -139,7 +139,6 @@ const SystemCalls& realSystemCalls() {
                                   .replaceFile = replaceFile,
                                   .sleepMilliseconds = sleepMilliseconds,
                                   .createNewFile = createNewFile,
-                                  .openFile = openFile,
                                   .mapFile = mapFile,
                                   .syncFile = syncFile,
                                   .syncDirectory = syncDirectory,

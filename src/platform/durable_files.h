@@ -75,9 +75,8 @@ struct SystemCalls {
     bool (*removeDirectory)(const char* path);
     bool (*replaceFile)(const char* from, const char* to);
     void (*sleepMilliseconds)(unsigned milliseconds);
-    // The files the launcher writes: the progress record and the start log.
+    // The progress record the launcher writes.
     std::FILE* (*createNewFile)(const char* path);
-    std::FILE* (*openFile)(const std::string& path, const char* mode);
     Owned<MappedFile> (*mapFile)(const std::string& path, std::size_t size);
     // Writing through to the disk, so that what is recorded survives a power cut.
     bool (*syncFile)(std::FILE* file);

@@ -23,7 +23,7 @@ void recordProcessArguments(int argc, char** argv);
 // What the system tells of the running executable's path.
 struct ExecutablePath {
     // The full path as a narrow string, of any length; nothing when the system can't tell it
-    // (not a failure of the start: it goes on from an empty path, the current directory).
+    // (the start then has no folder to make current, and ends).
     std::optional<std::string> path;
 };
 

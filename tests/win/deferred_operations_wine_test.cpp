@@ -450,6 +450,8 @@ TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
     EXPECT_EQ(installation.read("\303\274ber/a.jar"), "new");
     EXPECT_FALSE(installation.exists("deferred_operations"));
     EXPECT_EQ(installation.read("launcher.log").find("old start"), std::string::npos);
+    // Made anew after the list, it begins with the start's line.
+    EXPECT_TRUE(installation.read("launcher.log").starts_with("--- "));
     // The next start runs the new launcher and removes the old one.
     EXPECT_EQ(installation.run({}, desktop).exitCode, 0) << installation.read("launcher.log");
     EXPECT_FALSE(installation.exists("launcher.exe.old"));

@@ -86,6 +86,27 @@ std::vector<std::u16string> processArguments() {
     return arguments;
 }
 
+namespace {
+
+// Linux only: the running image through /proc/self/exe, which the kernel follows whatever the
+// length of its path. Past what the kernel will name (a page), the executable is known only
+// when the current directory holds it under the name it was started by: "./" and that name.
+std::optional<std::string> executableInCurrentDirectory() {
+    if (recordedCount < 1 || recordedValues[0] == nullptr)
+        return std::nullopt;
+    const std::string_view startedAs(recordedValues[0]);
+    const std::string name(startedAs.substr(startedAs.rfind('/') + 1));
+    struct stat running {};
+    struct stat named {};
+    if (name.empty() || ::stat("/proc/self/exe", &running) != 0 ||
+        ::lstat(name.c_str(), &named) != 0 || running.st_dev != named.st_dev ||
+        running.st_ino != named.st_ino)
+        return std::nullopt;
+    return "./" + name;
+}
+
+}  // namespace
+
 // POSIX only (Linux): the kernel's link to the running image, which names the real file.
 std::optional<ExecutablePath> executablePath() {
     std::vector<char> buffer(256);
@@ -93,7 +114,7 @@ std::optional<ExecutablePath> executablePath() {
         // Linux only: /proc/self/exe.
         const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (length < 0)
-            return ExecutablePath{};
+            return ExecutablePath{executableInCurrentDirectory()};
         if (static_cast<size_t>(length) < buffer.size())
             return ExecutablePath{std::string(buffer.data(), static_cast<size_t>(length))};
         buffer.resize(buffer.size() * 2);  // possibly cut: read again with room to spare

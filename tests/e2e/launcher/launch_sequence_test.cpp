@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -83,9 +84,10 @@ TEST(LaunchSequence, FindsItsDirectoryWhenThePathIsLongerThanMaxPath) {
     ASSERT_GT((deep / "launcher").string().size(), 260u);
     expectProbeFound(runFrom(dir.path(), (deep / "launcher").string()));
 
-    // Past PATH_MAX the kernel cannot name the executable, so its folder is unknown: the start
-    // fails rather than read the files of the directory it was started in. Made relative to
-    // that directory, as no path handed to the system may be that long.
+    // Past PATH_MAX the kernel cannot name the executable, so its folder is unknown (the
+    // launcher in the directory it was started in is another copy): the start fails rather than
+    // read that directory's files. Made relative to it, as no path handed to the system may be
+    // that long.
     std::string deeper = ".";
     const int base = ::open(deep.c_str(), O_DIRECTORY);
     while (deep.string().size() + deeper.size() <= 4200) {
@@ -148,6 +150,34 @@ TEST(LaunchSequence, StartWithoutStandardOutputCutsItsLogOrBearsAnUnwritableOne)
         const ProcessResult result = testing_support::runProcess(options);
         EXPECT_EQ(result.exitCode, 2) << kind;
         EXPECT_EQ(result.err, logged.err) << kind;
+    }
+    EXPECT_EQ(testing_support::readFile(notes), "mine\n");
+
+    // The same where the deferred list puts them, after which the log is opened again; a log
+    // the list deleted begins anew with the start's line.
+    options.timeout = std::chrono::seconds(30);
+    for (const char* put : {"link to a file", "fifo", "nothing"}) {
+        fs::remove_all(installation.path("launcher.log"));
+        installation.write("launcher.log", "old\n");
+        const std::string kind = put;
+        if (kind == "link to a file")
+            fs::create_symlink(notes, installation.path("staged"));
+        if (kind == "fifo") {
+            ASSERT_EQ(::mkfifo(installation.path("staged").c_str(), 0600), 0);
+        }
+        installation.write("deferred_operations",
+                           kind == "nothing" ? "size=1\noperation.0=delete\n"
+                                               "operation.0.file=launcher.log\n"
+                                             : "size=1\noperation.0=rename\noperation.0.file="
+                                               "staged\noperation.0.destination=launcher.log\n");
+        const ProcessResult result = testing_support::runProcess(options);
+        EXPECT_FALSE(result.timedOut) << kind;
+        EXPECT_EQ(result.exitCode, 2) << kind;
+        if (kind == "nothing") {
+            EXPECT_TRUE(installation.read("launcher.log").starts_with("--- "));
+            EXPECT_NE(installation.read("launcher.log").find("\nclasspath: lib/probe.jar\n"),
+                      std::string::npos);
+        }
     }
     EXPECT_EQ(testing_support::readFile(notes), "mine\n");
 }
