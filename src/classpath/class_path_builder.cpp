@@ -74,18 +74,20 @@ void scanDirectory(const std::string& directory, const std::vector<std::string_v
         places.push_back(resolver.placeFor(jarName));
     const JarNameIndex index(jarNames);
     const std::string dirPrefix = directory.empty() ? std::string() : directory + "/";
+    // The JVM opens the whole element: a directory it can't decode hides every file in it.
+    const bool directoryReadable = names.jvmCanOpen(directory);
     std::vector<std::size_t> matches;
     platform::DirectoryEntry entry{};
     while (platform::nextDirectoryEntry(*listing, entry)) {
         // Subdirectories named like jars are never class path elements, nor names that the JVM
-        // would split. A name it could not decode is chosen only while there is no other.
+        // would split. An element it could not decode is chosen only while there is no other.
         if (entry.type == platform::EntryType::Other)
             continue;
         const JarFileName name(entry.name);
         index.findMatches(name, matches);
         if (matches.empty() || entry.name.find(separator) != std::string_view::npos)
             continue;
-        const bool readable = names.jvmCanOpen(entry.name);
+        const bool readable = directoryReadable && names.jvmCanOpen(entry.name);
         for (const std::size_t position : matches)
             resolver.offer(places[position], name, dirPrefix, readable);
     }

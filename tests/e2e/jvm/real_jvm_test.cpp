@@ -59,8 +59,8 @@ TEST(RealJvm, RunsTheClientWithItsArgumentsAndConfiguration) {
 }
 
 // The JVM decodes file names in the charset of the environment's locale (US-ASCII in the C
-// locale and without one): a jar whose name it can't decode is never chosen over one it can
-// open, and the client starts.
+// locale and without one): a jar whose name it can't decode, or whose directory's name it
+// can't, is never chosen over one it can open, and the client starts.
 TEST(RealJvm, AJarNameTheJvmCannotDecodeLosesToOneItCanOpen) {
     struct Case {
         std::string locale;  // LC_ALL, or "" for no locale variable at all
@@ -73,9 +73,11 @@ TEST(RealJvm, AJarNameTheJvmCannotDecodeLosesToOneItCanOpen) {
     };
     for (const Case& c : cases) {
         Installation installation;
-        jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch");
+        jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch",
+                                         "jvm.classpath=lib/client.jar;\xE9xt/client.jar\n");
         const std::string jar =
             testing_support::readFile(installation.root() / "lib/client__V1.2.0.jar");
+        installation.write("\xE9xt/client__V1.2.0.jar", jar);
         std::filesystem::remove(installation.root() / "lib/client__V1.2.0.jar");
         installation.write("lib/client__V1.2.0.\xE9.jar", jar);  // Latin-1, as an unzip leaves it
         installation.write("lib/client__V1.2.0.\xC3\xA9.jar", jar);
