@@ -8,7 +8,6 @@
 
 #include "support/files.h"
 #include "support/process_runner.h"
-#include "support/temp_dir.h"
 #include "win/stub_client.h"
 #include "win/wine_installation.h"
 
@@ -61,11 +60,9 @@ TEST_F(LaunchUnderWine, CompleteStartWritesItsLinesHandsOverTheOptionsAndDestroy
 // also in folders past the narrow calls' 260 characters whose parts have no shorter 8.3 form,
 // with an update to carry out first.
 TEST_F(LaunchUnderWine, EveryStepUsesTheInstallationFolderWhateverItsLength) {
-    const testing_support::TempDir otherClient;
-    testing_support::writeFile(otherClient.path() / "version", "9.9\r\n");
-    testing_support::writeFile(otherClient.path() / "lib/client__V9.9.jar", "other");
-    testing_support::writeFile(otherClient.path() / "lib/util.jar", "other");
-    testing_support::copyExecutable(setup().stubJvmDll(), otherClient.path() / "jre/bin/jvm.dll");
+    const WineInstallation otherClient(setup(), {}, "Other Client");
+    installStubClient(otherClient);
+    otherClient.write("version", "9.9\r\n");
     const auto withoutSeparator = [](std::string path) {
         while (!path.empty() && path.back() == '\\')
             path.pop_back();
@@ -73,7 +70,7 @@ TEST_F(LaunchUnderWine, EveryStepUsesTheInstallationFolderWhateverItsLength) {
     };
     for (const std::size_t length : {0, 300, 1000}) {
         std::string folder = "Brantlo Client";
-        while (windowsPath(otherClient.path()).size() + 1 + folder.size() < length)
+        while (windowsPath(otherClient.root().parent_path()).size() + 1 + folder.size() < length)
             folder += "/ABCDEFGH";
         WineInstallation installation(setup(), {}, folder);
         SCOPED_TRACE(windowsPath(installation.root()).size());
@@ -84,7 +81,7 @@ TEST_F(LaunchUnderWine, EveryStepUsesTheInstallationFolderWhateverItsLength) {
                            "operation.1=rename\r\noperation.1.file=update\\util.jar\r\n"
                            "operation.1.destination=lib\\util.jar\r\n");
         RunOptions options = stubRun(installation);
-        options.workingDirectory = otherClient.path();
+        options.workingDirectory = otherClient.root();
 
         const WineRun run = installation.run({}, options);
         ASSERT_EQ(run.exitCode, 0) << run.out;
