@@ -15,8 +15,9 @@ constexpr long startLogLimit = 256L * 1024;
 void openStartLog(const std::string& directory, const std::string& executable,
                   std::size_t argumentCount);
 
-// After the deferred list: closes the log and opens it again, so that a list may delete it
-// (the log is opened shared for deletion) and the start's later lines still reach a log.
+// After the deferred list: closes the log and opens it again as openStartLog does, so that a
+// list may delete it (the log is opened shared for deletion) and the start's later lines still
+// reach a log; one made anew begins with the line that marks this start.
 void reopenStartLog();
 
 }  // namespace launcher
