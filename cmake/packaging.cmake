@@ -20,8 +20,8 @@ execute_process(
             "${LAUNCHER_PRODUCT_NAME}" "${LAUNCHER_COMPANY}"
     RESULT_VARIABLE names_result ERROR_VARIABLE names_error OUTPUT_QUIET)
 if(NOT names_result EQUAL 0)
-    string(STRIP "${names_error}" names_error)
-    message(FATAL_ERROR "${names_error}")
+    string(REGEX REPLACE "^build-msi: (.*)\n$" "\\1" names_error "${names_error}")
+    message(FATAL_ERROR "LAUNCHER_PRODUCT_NAME, LAUNCHER_COMPANY: ${names_error}")
 endif()
 
 if(LAUNCHER_UPGRADE_CODE STREQUAL "")

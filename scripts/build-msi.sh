@@ -162,7 +162,7 @@ emit_directory() {
 }
 
 wxs="$(mktemp --suffix=.wxs)"
-trap 'rm -f "$wxs"' EXIT
+trap 'rm -rf "$wxs" "$wxs.tables"' EXIT
 {
     directories="$(emit_directory "" "            ")"
     cat <<EOF
@@ -279,9 +279,12 @@ done < <(cd "$folder" && find updates -mindepth 2 -type f ! -name deferred_opera
     cut -d/ -f3- | sort -u)
 msibuild "$output" "${queries[@]}"
 
-# Every stand-in was replaced.
+# Every stand-in was replaced. (msiinfo writes the streams of a table such as Icon into the
+# current directory.)
+mkdir "$wxs.tables"
 for table in $(msiinfo tables "$output"); do
-    if msiinfo export "$output" "$table" 2>/dev/null | grep -aq -e "$product_stand_in" -e "$company_stand_in"; then
+    if (cd "$wxs.tables" && msiinfo export "$output" "$table" 2>/dev/null) |
+        grep -aq -e "$product_stand_in" -e "$company_stand_in"; then
         die "$output: table $table still holds a stand-in name"
     fi
 done

@@ -296,7 +296,8 @@ build_msi() {
 table_value() {
     local msi="$1" table="$2" column="$3"
     shift 3
-    msiinfo export "$msi" "$table" | tr -d '\r' | awk -F'\t' -v want="$column" -v conditions="$*" '
+    # In the work directory: msiinfo writes the streams of a table such as Icon there.
+    (cd "$work" && msiinfo export "$msi" "$table") | tr -d '\r' | awk -F'\t' -v want="$column" -v conditions="$*" '
         NR == 1 { for (i = 1; i <= NF; i++) index_of[$i] = i; n = split(conditions, pairs, " ") }
         NR > 3 {
             ok = 1
