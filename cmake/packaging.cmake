@@ -84,7 +84,8 @@ if(LAUNCHER_RUNTIME STREQUAL "jlink")
                 "${LAUNCHER_SAMPLE_JAR_DIR}/client__V2.1.0.jar"
                 "${LAUNCHER_SAMPLE_JAR_DIR}/greeting__V2.1.4.jar"
         COMMAND "${CMAKE_COMMAND}" -E touch "${CMAKE_BINARY_DIR}/runtime/jre.stamp"
-        DEPENDS sample_jars "${PROJECT_SOURCE_DIR}/scripts/make-runtime.sh"
+        DEPENDS sample_jars "${LAUNCHER_SAMPLE_JAR_DIR}/client__V2.1.0.jar"
+                "${LAUNCHER_SAMPLE_JAR_DIR}/greeting__V2.1.4.jar" "${PROJECT_SOURCE_DIR}/scripts/make-runtime.sh"
         COMMENT "Making the Java runtime image with jlink"
         VERBATIM)
     add_custom_target(runtime_image DEPENDS "${CMAKE_BINARY_DIR}/runtime/jre.stamp")

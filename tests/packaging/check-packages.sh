@@ -171,6 +171,13 @@ check_runtime() {
     fi
 }
 
+# The client of install updates itself, as its updater would: the new files, then the list.
+stage_update() {
+    (cd "$1/updates/2.2.0" && find . -type f ! -name deferred_operations -print0 |
+        xargs -0 -I{} cp --parents {} "$1/")
+    cp "$1/updates/2.2.0/deferred_operations" "$1/deferred_operations"
+}
+
 check_linux_package() {
     local archive install status jdk_home javac_path
     archive="$(find_archive '*-linux-*.tar.gz')" || { failures=$((failures + 1)); return; }
@@ -205,10 +212,7 @@ check_linux_package() {
         "  [1] one" "  [2] two words" \
         "Hello, one! (greeting loaded from $install/ext/greeting__V2.1.4.jar)"
 
-    # The updater's part: the new files, then the list, copied into the installation.
-    (cd "$install/updates/2.2.0" && find . -type f ! -name deferred_operations -print0 |
-        xargs -0 -I{} cp --parents {} "$install/")
-    cp "$install/updates/2.2.0/deferred_operations" "$install/deferred_operations"
+    stage_update "$install"
 
     start_launcher "$install" again
     status=$?
@@ -309,7 +313,7 @@ table_value() {
 # What the tables promise where Wine cannot show it: Wine ignores the "*" of a RemoveFile row
 # and the rules by which Windows Installer keeps or replaces a file that is there.
 check_msi_tables() {
-    local msi="$1" newer="$2" sequence rep install_files
+    local msi="$1" newer="$2" rep install_files
     # Removals run only on uninstall, and all belong to one component that every version
     # holds, so that an upgrade, which removes the older product after installing the newer,
     # never runs them.
@@ -383,13 +387,6 @@ start_installed() {
     expect_lines "$work/out" "$@"
 }
 
-# The client updates itself, as its updater would: the new files, then the list.
-stage_update() {
-    (cd "$install/updates/2.2.0" && find . -type f ! -name deferred_operations -print0 |
-        xargs -0 -I{} cp --parents {} "$install/")
-    cp "$install/updates/2.2.0/deferred_operations" "$install/deferred_operations"
-}
-
 check_msi() {
     local msi version newer newer_version rebuilt zoe package product programs locale before left
     msi="$(find_archive '*-windows-*.msi')" || { failures=$((failures + 1)); return; }
@@ -442,7 +439,7 @@ check_msi() {
         expect_lines "$install/launcher.log" "Brantlo Client version: 2.1.0" \
             "classpath: lib/client__V2.1.0.jar;ext/greeting__V2.1.4.jar"
 
-        stage_update
+        stage_update "$install"
         start_installed "start with the pending update" "Brantlo Client version: 2.2.0" \
             "classpath: lib/client__V2.2.0.jar;ext/greeting__V2.1.4.jar"
         # What the customer and the client wrote, and a list the client left for its next start.
