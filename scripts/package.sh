@@ -121,8 +121,8 @@ for platform in linux windows; do
     folder="${folder%/}"
     # The product, its version, the launcher's name and the rest, as this build was configured.
     mapfile -t msi_arguments <"$build/msi-arguments"
-    product_name="${msi_arguments[1]}"
-    [ "$sign" = 1 ] && sign_file "$folder/${msi_arguments[9]}"
+    product_name="$(sed -n '/^--product$/{n;p}' "$build/msi-arguments")"
+    [ "$sign" = 1 ] && sign_file "$folder/$(sed -n '/^--launcher$/{n;p}' "$build/msi-arguments")"
     rm "$zip"
     (cd "$staging" && cmake -E tar cf "$zip" --format=zip "$(basename "$folder")")
     msi="$out/$(basename "$zip" .zip).msi"

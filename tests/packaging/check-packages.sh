@@ -388,7 +388,7 @@ start_installed() {
 }
 
 check_msi() {
-    local msi version newer newer_version rebuilt zoe package product programs locale before left
+    local msi version newer newer_version rebuilt zoe package product programs locale before left step
     msi="$(find_archive '*-windows-*.msi')" || { failures=$((failures + 1)); return; }
     echo "Windows installer: $(basename "$msi")"
     check_signature "$msi"
@@ -442,35 +442,31 @@ check_msi() {
         stage_update "$install"
         start_installed "start with the pending update" "Brantlo Client version: 2.2.0" \
             "classpath: lib/client__V2.2.0.jar;ext/greeting__V2.1.4.jar"
-        # What the customer and the client wrote, and a list the client left for its next start.
+        # What the customer and the client wrote; an upgrade, then a repair (the one "msiexec /f"
+        # runs on Windows; Wine's takes only this form), each over a list the client left for
+        # its next start. Each keeps them, puts back the package's files as it holds them (the
+        # version 2.1.0 and its jars), and the list then brings the client to 2.2.0 as a whole.
         printf 'memory.max=1024\r\n' >"$install/settings.properties"
         echo "the client's own" >"$install/client-notes.txt"
-        mkdir -p "$install/update"
-        printf '2.2.0\r\n' >"$install/update/version"
-        printf '%s\r\n' size=4 operation.0=delete 'operation.0.file=lib\client__V2.0.3.jar' \
-            operation.1=delete 'operation.1.file=ext\greeting__V2.0.0.jar' \
-            operation.2=delete operation.2.file=version operation.3=rename \
-            'operation.3.file=update\version' operation.3.destination=version >"$install/deferred_operations"
-        snapshot settings.properties client-notes.txt deferred_operations update/version launcher.log \
-            lib/client__V2.2.0.jar
-
-        wine_run msiexec /i "$(winepath -w "$newer")" /qn
-        expect_status "msiexec /i of a newer version" 0 $?
-        expect_kept "the upgrade"
-        expect_one_product "$product" "$newer_version"
-        # The package's files as it holds them; the list then brings the client to 2.2.0.
-        [ "$(tr -d '\r' <"$install/version")" = 2.1.0 ] || fail "the upgrade did not install its version file"
-        start_installed "start after the upgrade" "Brantlo Client version: 2.2.0" \
-            "classpath: lib/client__V2.2.0.jar;ext/greeting__V2.1.4.jar"
-
-        # A repair puts the package's files back and keeps the rest: the package's version. (The
-        # repair that "msiexec /f" runs on Windows; Wine's takes only this form.)
-        snapshot settings.properties client-notes.txt launcher.log lib/client__V2.2.0.jar
-        wine_run msiexec /i "$(winepath -w "$newer")" REINSTALL=ALL REINSTALLMODE=omus /qn
-        expect_status "msiexec repair" 0 $?
-        expect_kept "the repair"
-        start_installed "start after the repair" "Brantlo Client version: 2.1.0" \
-            "classpath: lib/client__V2.1.0.jar;ext/greeting__V2.1.4.jar"
+        for step in "upgrade:/qn" "repair:REINSTALL=ALL REINSTALLMODE=omus /qn"; do
+            mkdir -p "$install/update"
+            printf '2.2.0\r\n' >"$install/update/version"
+            printf '%s\r\n' size=4 operation.0=delete 'operation.0.file=lib\client__V2.0.3.jar' \
+                operation.1=delete 'operation.1.file=ext\greeting__V2.0.0.jar' operation.2=delete \
+                operation.2.file=version operation.3=rename 'operation.3.file=update\version' \
+                operation.3.destination=version >"$install/deferred_operations"
+            snapshot settings.properties client-notes.txt deferred_operations update/version \
+                launcher.log lib/client__V2.2.0.jar
+            # shellcheck disable=SC2086 # the options, split
+            wine_run msiexec /i "$(winepath -w "$newer")" ${step#*:}
+            expect_status "msiexec, ${step%%:*}" 0 $?
+            expect_kept "the ${step%%:*}"
+            expect_one_product "$product" "$newer_version"
+            [ "$(tr -d '\r' <"$install/version")" = 2.1.0 ] && [ -f "$install/lib/client__V2.0.3.jar" ] ||
+                fail "the ${step%%:*} did not put back the package's version file and jars"
+            start_installed "start after the ${step%%:*}" "Brantlo Client version: 2.2.0" \
+                "classpath: lib/client__V2.2.0.jar;ext/greeting__V2.1.4.jar"
+        done
 
         # A runtime added by hand stays; it goes first, as the guide says.
         cmp -s "$LAUNCHER_STUB_JVM_DLL" "$install/jre/bin/server/jvm.dll" && rm -r "$install/jre"
