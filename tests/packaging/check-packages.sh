@@ -157,7 +157,8 @@ start_launcher() {
 # The runtime a package brings: the JVM library where launch.properties expects it, and for a
 # runtime made here, what it was made with.
 check_runtime() {
-    local install="$1" library="$2" release="$install/jre/release"
+    local install="$1" library="$2"
+    local release="$install/jre/release"
     [ -f "$install/jre/$library" ] || { fail "$install/jre has no $library"; return; }
     [ -f "$release" ] || return 0
     grep -qx 'MODULES="java.base"' "$release" ||
