@@ -182,7 +182,7 @@ EOF
         echo "    <Property Id=\"ARPPRODUCTICON\" Value=\"product.ico\"/>"
     fi
     cat <<EOF
-    <MajorUpgrade DowngradeErrorMessage="A newer version is already installed."/>
+    <MajorUpgrade DowngradeErrorMessage="A newer version of $product_stand_in is already installed."/>
     <Directory Id="TARGETDIR" Name="SourceDir">
       <Directory Id="LocalAppDataFolder">
         <Directory Id="ProgramsFolder" Name="Programs">
@@ -209,16 +209,30 @@ sql_text() { printf "'%s'" "${1//\'/\'\'}"; }
 queries=()
 query() { queries+=(-q "$1"); }
 
-# The names, in the code page declared first.
-printf '\r\n\r\n%s\t_ForceCodepage\r\n' "$codepage" >"$wxs.idt"
-msibuild "$output" -i "$wxs.idt"
-rm -f "$wxs.idt"
-query "UPDATE \`Property\` SET \`Value\`=$(sql_text "$product") WHERE \`Property\`='ProductName'"
-query "UPDATE \`Property\` SET \`Value\`=$(sql_text "$company") WHERE \`Property\`='Manufacturer'"
-query "UPDATE \`Directory\` SET \`DefaultDir\`=$(sql_text "$product") WHERE \`Directory\`='INSTALLDIR'"
-query "UPDATE \`Shortcut\` SET \`Name\`=$(sql_text "$product") WHERE \`Shortcut\`='startMenu'"
-query "UPDATE \`Registry\` SET \`Key\`=$(sql_text "Software\\$company\\$product") WHERE \`Component_\`='cleanup'"
-query "UPDATE \`LaunchCondition\` SET \`Description\`=$(sql_text "A newer version of $product is already installed.") WHERE \`Condition\`='NOT WIX_DOWNGRADE_DETECTED'"
+# The names, in the code page declared first. They go in through the tables' text form, which
+# holds any character but a tab or a line end (the SQL of msibuild has no way to quote an
+# apostrophe). msiinfo writes the streams of a table such as Icon into the current directory.
+mkdir "$wxs.tables"
+printf '\r\n\r\n%s\t_ForceCodepage\r\n' "$codepage" >"$wxs.tables/_ForceCodepage.idt"
+msibuild "$output" -i "$wxs.tables/_ForceCodepage.idt"
+for table in $(msiinfo tables "$output"); do
+    [[ $table == _* ]] && continue
+    idt="$wxs.tables/$table.idt"
+    (cd "$wxs.tables" && msiinfo export "$output" "$table" >"$idt")
+    [ "$table" = Property ] || grep -aq -e "$product_stand_in" -e "$company_stand_in" "$idt" || continue
+    text="$(<"$idt")"
+    text="${text//"$product_stand_in"/"$product"}"
+    text="${text//"$company_stand_in"/"$company"}"
+    if [ "$table" = Property ]; then
+        # wixl wrote these two from the real names, which it cannot store.
+        text="$(sed -e "s/^ProductName\t.*/ProductName\t$product_stand_in\r/" \
+            -e "s/^Manufacturer\t.*/Manufacturer\t$company_stand_in\r/" <<<"$text")"
+        text="${text//"$product_stand_in"/"$product"}"
+        text="${text//"$company_stand_in"/"$company"}"
+    fi
+    printf '%s\n' "$text" >"$idt"
+    msibuild "$output" -i "$idt"
+done
 
 # The same version replaces the installed one too (VersionMaxInclusive), so that a rebuilt
 # package does not install a second product over the same folder.
@@ -279,9 +293,7 @@ done < <(cd "$folder" && find updates -mindepth 2 -type f ! -name deferred_opera
     cut -d/ -f3- | sort -u)
 msibuild "$output" "${queries[@]}"
 
-# Every stand-in was replaced. (msiinfo writes the streams of a table such as Icon into the
-# current directory.)
-mkdir "$wxs.tables"
+# Every stand-in was replaced.
 for table in $(msiinfo tables "$output"); do
     if (cd "$wxs.tables" && msiinfo export "$output" "$table" 2>/dev/null) |
         grep -aq -e "$product_stand_in" -e "$company_stand_in"; then

@@ -403,8 +403,11 @@ check_msi() {
     newer_version="$((${version%%.*} + 1)).0.0"
     newer="$work/newer.msi" rebuilt="$work/rebuilt.msi" zoe="$work/zoe.msi"
     build_msi "$newer" --version "$newer_version"
-    build_msi "$zoe" --product "Zoë Studio" --upgrade-code 9E3C2B1A-0F4D-4C5B-8A7E-6D5C4B3A2F10
-    build_msi "$rebuilt" --product "Zoë Studio" --upgrade-code 9E3C2B1A-0F4D-4C5B-8A7E-6D5C4B3A2F10
+    # A company name that XML and SQL must escape.
+    for package in "$zoe" "$rebuilt"; do
+        build_msi "$package" --product "Zoë Studio" --company "Zoë & <Co> \"Ltd\" 'A'" \
+            --upgrade-code 9E3C2B1A-0F4D-4C5B-8A7E-6D5C4B3A2F10
+    done
     check_msi_tables "$msi" "$newer"
     before="$failures"
     (
@@ -501,6 +504,8 @@ check_msi() {
                 [ $locale = ru_RU.UTF-8 ] || break
             done
             expect_one_product "Zo.* Studio" "$version"
+            LC_ALL=C grep -q "Publisher.*REG_SZ *Zo.* & <Co> \"Ltd\" 'A'$" "$work/products" ||
+                fail "under $locale, the publisher is not the company name as given"
             wine_run msiexec /x "$(winepath -w "$package")" /qn
             expect_status "msiexec /x of \"Zoë Studio\" ($locale)" 0 $?
             [ -z "$(ls "$programs")" ] || fail "under $locale, uninstalling left $(ls "$programs")"
