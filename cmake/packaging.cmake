@@ -108,7 +108,7 @@ if(DEFINED runtime_dir)
 endif()
 
 # What scripts/package.sh hands to scripts/build-msi.sh, an option and its value per line.
-file(GENERATE OUTPUT "${CMAKE_BINARY_DIR}/msi-arguments" CONTENT
+file(WRITE "${CMAKE_BINARY_DIR}/msi-arguments"
 "--product
 ${LAUNCHER_PRODUCT_NAME}
 --company
