@@ -136,7 +136,7 @@ emit_directory() {
     else
         echo "$indent<Directory Id=\"$id\" Name=\"$(xml "$(basename "$dir")")\">"
     fi
-    echo "$indent<!-- folder $id ${dir:-.} -->"
+    echo "$id ${dir:-.}" >>"$wxs.folders"
     for file in "$path"/*; do
         [ -f "$file" ] || continue
         counter=$((counter + 1))
@@ -144,7 +144,7 @@ emit_directory() {
         echo "$indent  <Component Id=\"c$counter\" Guid=\"$(guid_of "$upgrade_code/$relative")\">"
         echo "$indent    <File Id=\"f$counter\" Name=\"$(xml "$(basename "$file")")\" Source=\"$(xml "$relative")\" KeyPath=\"yes\"/>"
         echo "$indent  </Component>"
-        echo "$indent<!-- file f$counter c$counter $relative -->"
+        echo "f$counter c$counter $relative" >>"$wxs.files"
     done
     if [ -z "$dir" ]; then
         # Never removed by an upgrade, since every version holds it: what empties the folders
@@ -162,7 +162,9 @@ emit_directory() {
 }
 
 wxs="$(mktemp --suffix=.wxs)"
-trap 'rm -rf "$wxs" "$wxs.tables"' EXIT
+# Beside it, written while it is: a line per folder (its id and path) and per file (its id, its
+# component's and its path).
+trap 'rm -rf "$wxs" "$wxs.tables" "$wxs.folders" "$wxs.files"' EXIT
 {
     directories="$(emit_directory "" "            ")"
     cat <<EOF
@@ -260,13 +262,13 @@ while read -r file component relative; do
     file_version=65535.65535.65535.65535
     [ "$relative" = "$launcher" ] && file_version="$launcher_version"
     query "UPDATE \`File\` SET \`Version\`='$file_version' WHERE \`File\`='$file'"
-done < <(sed -n 's/^ *<!-- file \([^ ]*\) \([^ ]*\) \(.*\) -->$/\1 \2 \3/p' "$wxs")
+done <"$wxs.files"
 
 # What only an uninstall removes, all of it in the cleanup component: every file ("*") and then
 # each folder of the package. Wine's msiexec ignores "*", so the files the launcher writes and
 # those of the package's own pending update (a ".new" name renamed into place) are named too.
 declare -A folder_ids
-mapfile -t folders < <(sed -n 's/^ *<!-- folder \([^ ]*\) \(.*\) -->$/\1 \2/p' "$wxs")
+mapfile -t folders <"$wxs.folders"
 rows=0
 # A row without a file name removes the folder itself.
 remove_row() {
