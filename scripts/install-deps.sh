@@ -2,14 +2,14 @@
 # Installs the Debian packages the project needs, when missing.
 #   scripts/install-deps.sh          what building and running the demo needs
 #   scripts/install-deps.sh --packages  what scripts/package.sh needs (adds the cross compiler,
-#                                       the MSI tools, the signing tools and Wine, which the
-#                                       check of the MSI runs)
+#                                       the MSI tools, the signing tools, and Wine and the
+#                                       locale sources, which the check of the MSI runs)
 #   scripts/install-deps.sh --all    everything the whole test suite needs as well
 set -euo pipefail
 
 core=(cmake ninja-build g++ make libgtest-dev libgmock-dev openjdk-17-jdk-headless)
 packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wixl msitools osslsigncode openssl
-          wine wine64)
+          wine wine64 locales)
 all=("${core[@]}" "${packages[@]}" clang clang-tidy libclang-rt-14-dev valgrind libbenchmark-dev
      hyperfine python3)
 

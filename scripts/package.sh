@@ -4,10 +4,17 @@
 # checks them (tests/packaging/check-packages.sh): unpacks both archives, starts the Linux
 # sample before and after its pending update, checks the zip's contents and launcher.exe's
 # signature, and installs, starts, updates and uninstalls the MSI under Wine.
-#   scripts/package.sh [--no-check] [-DOPTION=VALUE ...]
-#     --no-check       build and package only
-#     -DOPTION=VALUE   the vendor's build options, for both launchers (docs/packaging.md,
-#                      "Making it your client's launcher")
+#   scripts/package.sh [--no-check] [--linux-runtime jlink|none|DIR] [--windows-runtime DIR]
+#                      [-DOPTION=VALUE ...]
+#     --no-check         build and package only
+#     --linux-runtime    the Java runtime of the Linux package, as jre/: made with jlink from
+#                        the installed JDK (the default), none, or a runtime image folder
+#     --windows-runtime  the folder of a Windows Java runtime image, shipped as jre\ in the zip
+#                        and the MSI (default: none)
+#     -DOPTION=VALUE     the vendor's build options, for both launchers
+#                        (docs/vendor-guide.md)
+#   Each run configures the builds with exactly the options it is given: nothing is kept from
+#   an earlier run.
 #
 # Signing (Authenticode, osslsigncode): with LAUNCHER_SIGN_PKCS12 (a PKCS#12 file) and
 # LAUNCHER_SIGN_PASSWORD in the environment, launcher.exe and the MSI are signed; with
@@ -22,17 +29,34 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
+usage() {
+    echo "usage: $0 [--no-check] [--linux-runtime jlink|none|DIR] [--windows-runtime DIR] [-DOPTION=VALUE ...]" >&2
+    exit 2
+}
 check=1
 options=()
-for argument in "$@"; do
-    case "$argument" in
+linux_runtime=jlink
+windows_runtime=""
+while [ $# -gt 0 ]; do
+    case "$1" in
     --no-check) check=0 ;;
-    -D*) options+=("$argument") ;;
-    *)
-        echo "usage: $0 [--no-check] [-DOPTION=VALUE ...]" >&2
-        exit 2
+    --linux-runtime | --windows-runtime)
+        [ $# -ge 2 ] || usage
+        if [ "$1" = --linux-runtime ]; then linux_runtime="$2"; else windows_runtime="$2"; fi
+        shift
         ;;
+    -D*) options+=("$1") ;;
+    *) usage ;;
     esac
+    shift
+done
+[ "$linux_runtime" = none ] && linux_runtime=""
+# A folder is handed to CMake by its absolute path: the builds run elsewhere.
+for runtime in linux_runtime windows_runtime; do
+    if [ -n "${!runtime}" ] && [ "${!runtime}" != jlink ]; then
+        [ -d "${!runtime}" ] || { echo "package: ${runtime/_/ }: no folder ${!runtime}" >&2; exit 2; }
+        printf -v "$runtime" '%s' "$(cd "${!runtime}" && pwd)"
+    fi
 done
 
 sign=0
@@ -51,13 +75,15 @@ mkdir -p "$out"
 # Java 17 and later refuse -XX:MaxPermSize, which the default built-in text 129 holds.
 package_text_129="-Xmx512m -Xms128m"
 
-# Signs file in place with the vendor's certificate.
+# Signs file in place with the vendor's certificate. The password goes through a pipe, not
+# the command line, which every user of the machine can read.
 sign_file() {
     local file="$1" signed="$1.signed" timestamp=()
     [ -n "${LAUNCHER_SIGN_TIMESTAMP_URL:-}" ] && timestamp=(-ts "$LAUNCHER_SIGN_TIMESTAMP_URL")
     rm -f "$signed"
-    osslsigncode sign -pkcs12 "$LAUNCHER_SIGN_PKCS12" -pass "$LAUNCHER_SIGN_PASSWORD" \
-        -h sha256 -n "$product_name" "${timestamp[@]}" -in "$file" -out "$signed" >/dev/null
+    printf '%s' "$LAUNCHER_SIGN_PASSWORD" |
+        osslsigncode sign -pkcs12 "$LAUNCHER_SIGN_PKCS12" -readpass - \
+            -h sha256 -n "$product_name" "${timestamp[@]}" -in "$file" -out "$signed" >/dev/null
     mv "$signed" "$file"
     echo "signed: $(basename "$file")"
 }
@@ -65,12 +91,17 @@ sign_file() {
 for platform in linux windows; do
     build="build/package-$platform"
     toolchain=()
-    [ "$platform" = windows ] && toolchain=(--toolchain "$root/cmake/toolchain-mingw64.cmake")
+    runtime="$linux_runtime"
+    if [ "$platform" = windows ]; then
+        toolchain=(--toolchain "$root/cmake/toolchain-mingw64.cmake")
+        runtime="$windows_runtime"
+    fi
     printf '\n== %s package (%s)\n' "$platform" "$build"
-    cmake -S "$root" -B "$build" -G Ninja "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release \
+    # --fresh: a new cache, so that no option of an earlier run (or a failed one) lingers.
+    cmake --fresh -S "$root" -B "$build" -G Ninja "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release \
         -DLAUNCHER_WERROR=ON -DLAUNCHER_BUILD_TESTS=OFF "-DLAUNCHER_TEXT_129=$package_text_129" \
-        "${options[@]}" >/dev/null
-    cmake --build "$build" --target launcher sample_jars
+        "-DLAUNCHER_RUNTIME=$runtime" "${options[@]}" >/dev/null
+    cmake --build "$build" --target launcher sample_jars runtime_image
     rm -rf "$build/cpack"
     cpack --config "$build/CPackConfig.cmake"
     if [ "$platform" = linux ]; then
@@ -88,14 +119,14 @@ for platform in linux windows; do
     (cd "$staging" && cmake -E tar xf "$zip")
     folder="$(ls -d "$staging"/*/)"
     folder="${folder%/}"
-    product_name="$(sed -n 's/^LAUNCHER_PRODUCT_NAME:STRING=//p' "$build/CMakeCache.txt")"
-    company="$(sed -n 's/^LAUNCHER_COMPANY:STRING=//p' "$build/CMakeCache.txt")"
-    product_version="$(sed -n 's/^LAUNCHER_PRODUCT_VERSION:STRING=//p' "$build/CMakeCache.txt")"
-    [ "$sign" = 1 ] && sign_file "$folder/launcher.exe"
+    # The product, its version, the launcher's name and the rest, as this build was configured.
+    mapfile -t msi_arguments <"$build/msi-arguments"
+    product_name="$(sed -n '/^--product$/{n;p}' "$build/msi-arguments")"
+    [ "$sign" = 1 ] && sign_file "$folder/$(sed -n '/^--launcher$/{n;p}' "$build/msi-arguments")"
     rm "$zip"
     (cd "$staging" && cmake -E tar cf "$zip" --format=zip "$(basename "$folder")")
     msi="$out/$(basename "$zip" .zip).msi"
-    scripts/build-msi.sh "$folder" "$msi" "$product_name" "$company" "$product_version"
+    scripts/build-msi.sh "${msi_arguments[@]}" "$folder" "$msi"
     [ "$sign" = 1 ] && sign_file "$msi"
     mv "$zip" "$out/"
     rm -rf "$build/cpack"
@@ -113,5 +144,6 @@ if [ "$check" = 1 ]; then
     cmake --preset windows >/dev/null
     cmake --build --preset windows --target stub_jvm
     LAUNCHER_STUB_JVM_DLL="$root/build/windows/tests/stub_jvm/libstub_jvm.dll" \
+        LAUNCHER_MSI_ARGUMENTS="$root/build/package-windows/msi-arguments" \
         tests/packaging/check-packages.sh "$out"
 fi

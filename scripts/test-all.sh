@@ -37,10 +37,10 @@ scripts/valgrind-check.sh
 step "Windows executable under Wine"
 scripts/wine-tests.sh
 
-step "release packages: built, unpacked, started and updated; the MSI installed under Wine"
+step "release packages: built, unpacked, started and updated; the MSI installed, upgraded, repaired and removed under Wine"
 scripts/package.sh
 
-step "release packages signed with a throwaway certificate, signatures verified"
+step "release packages as a vendor builds them: own names, a stand-in Windows runtime, signed with a throwaway certificate"
 tests/packaging/check-signing.sh
 
 step "fuzz targets, each for a bounded time"
