@@ -268,6 +268,9 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
         DeferredRun run;
         recognizeOwnFiles(run);
         end = carryOutList(run, count, firstPending, recorded && recorded->nextBegun, *progress);
+        // A list whose replacement of the launcher never arrived, or failed, must not leave the
+        // installation without one.
+        platform::settleMovedAsideExecutable();
         progress->close();
         if (end.gaveUp)
             return end;

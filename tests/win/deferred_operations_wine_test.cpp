@@ -98,17 +98,23 @@ TEST_F(DeferredUnderWine, BackslashPathsRemoveTheDirectoriesTheyEmpty) {
     installation.write("plugins/old/b.jar", "b");
     installation.write("plugins/keep.txt", "keep");
     installation.write("deferred_operations",
-                       "size=3\r\n"
+                       "size=5\r\n"
                        "operation.0=delete\r\noperation.0.file=plugins\\ext\\a.jar\r\n"
                        "operation.1=rename\r\noperation.1.file=plugins\\old\\b.jar\r\n"
                        "operation.1.destination=plugins\\b.jar\r\n"
-                       "operation.2=delete\r\noperation.2.file=plugins\\gone.jar\r\n");
+                       "operation.2=delete\r\noperation.2.file=plugins\\gone.jar\r\n"
+                       // Names no file can have are never retried.
+                       "operation.3=delete\r\noperation.3.file=plugins\\*.jar\r\n"
+                       "operation.4=rename\r\noperation.4.file=a\"b<c>|d?\r\n"
+                       "operation.4.destination=e\r\n");
     const WineRun run = installation.run({}, stubRun(installation));
     ASSERT_EQ(run.exitCode, 0) << run.out;
     const Lines lines = run.lines();
-    ASSERT_GE(lines.size(), 2u);
+    ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[0], "Skip delete file 'plugins\\gone.jar' - it doesn't exist");
-    EXPECT_EQ(lines[1], "Brantlo Client version: 2.1.0");
+    EXPECT_EQ(lines[1], "Skip delete file 'plugins\\*.jar' - it doesn't exist");
+    EXPECT_EQ(lines[2], "Skip rename file 'a\"b<c>|d?' - it doesn't exist");
+    EXPECT_EQ(lines[3], "Brantlo Client version: 2.1.0");
     EXPECT_FALSE(installation.exists("plugins/ext"));
     EXPECT_FALSE(installation.exists("plugins/old"));
     EXPECT_EQ(installation.read("plugins/b.jar"), "b");
@@ -443,6 +449,12 @@ TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
                        "operation.4.destination=\334ber\\a.jar\r\n");
     RunOptions desktop = stubRun(installation);
     desktop.fromDesktop = true;
+    // Read-only, as archive tools leave it: the copy moved aside must still be deletable.
+    std::filesystem::permissions(installation.path("launcher.exe"),
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
 
     EXPECT_EQ(installation.run({}, desktop).exitCode, 0) << installation.read("launcher.log");
     EXPECT_TRUE(installation.read("launcher.exe") == newLauncher);
@@ -455,6 +467,62 @@ TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
     // The next start runs the new launcher and removes the old one.
     EXPECT_EQ(installation.run({}, desktop).exitCode, 0) << installation.read("launcher.log");
     EXPECT_FALSE(installation.exists("launcher.exe.old"));
+}
+
+// The launcher's replacement never arrives, or is held until the start gives up: the running
+// launcher goes back to its place, and a later start finishes the replacement.
+TEST_F(DeferredUnderWine, LauncherWhoseReplacementFailsIsPutBack) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    const std::string launcher = installation.read("launcher.exe");
+    installation.write("deferred_operations",
+                       "size=2\r\noperation.0=delete\r\noperation.0.file=launcher.exe\r\n"
+                       "operation.1=rename\r\noperation.1.file=update\\launcher.exe\r\n"
+                       "operation.1.destination=launcher.exe\r\n");
+    const WineRun missing = installation.run({}, stubRun(installation));
+    EXPECT_EQ(missing.exitCode, 0) << missing.out;
+    EXPECT_EQ(missing.lines().at(0), "Skip rename file 'update\\launcher.exe' - it doesn't exist");
+    EXPECT_TRUE(installation.read("launcher.exe") == launcher);
+    EXPECT_FALSE(installation.exists("launcher.exe.old"));
+
+    const std::optional<WineRun> held =
+        runWhileHeld(installation,
+                     "size=2\r\noperation.0=delete\r\noperation.0.file=launcher.exe\r\n"
+                     "operation.1=rename\r\noperation.1.file=plugins\\held.dat\r\n"
+                     "operation.1.destination=launcher.exe\r\n",
+                     1000);
+    ASSERT_TRUE(held.has_value());
+    EXPECT_EQ(held->exitCode, 1) << held->out;
+    EXPECT_TRUE(installation.read("launcher.exe") == launcher);
+    const WineRun resumed = installation.run({}, stubRun(installation));
+    EXPECT_EQ(resumed.exitCode, 0) << resumed.out;
+    EXPECT_EQ(installation.read("launcher.exe"), "held");
+    EXPECT_FALSE(installation.exists("deferred_operations"));
+}
+
+// Started through its 8.3 name, the launcher moves itself aside under its long name, where a
+// start by that name finds the copy and deletes it.
+TEST_F(DeferredUnderWine, LauncherStartedByItsShortNameIsMovedAsideUnderItsLongName) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    const std::string longName = "Brantlo Client Launcher.exe";
+    testing_support::copyExecutable(installation.path("launcher.exe"), installation.path(longName));
+    installation.write("update/new.exe", installation.read("launcher.exe") + "new");
+    installation.write("deferred_operations",
+                       "size=2\r\noperation.0=delete\r\noperation.0.file=" + longName +
+                           "\r\noperation.1=rename\r\noperation.1.file=update\\new.exe\r\n"
+                           "operation.1.destination=" +
+                           longName + "\r\n");
+    const std::string shortName = shortNameOf(setup(), installation.path(longName));
+    ASSERT_FALSE(shortName.empty());
+    RunOptions options = stubRun(installation);
+    options.executable = windowsPath(installation.path(shortName));
+    EXPECT_EQ(installation.run({}, options).exitCode, 0);
+    EXPECT_TRUE(installation.exists(longName + ".old"));
+
+    options.executable = windowsPath(installation.path(longName));
+    EXPECT_EQ(installation.run({}, options).exitCode, 0);
+    EXPECT_FALSE(installation.exists(longName + ".old") || installation.exists(shortName + ".old"));
 }
 
 }  // namespace

@@ -141,7 +141,19 @@ bool renameFile(const char* from, const char* to) {
     const std::wstring wideTo = win::widePathForLongNames(to);
     if (wideFrom.empty() || wideTo.empty())
         return std::rename(from, to) == 0;
-    return _wrename(wideFrom.c_str(), wideTo.c_str()) == 0;
+    if (_wrename(wideFrom.c_str(), wideTo.c_str()) == 0)
+        return true;
+    // A rename never replaces a file here, and the running executable can't be deleted first:
+    // it is moved aside as a deletion would move it, and put back when the rename fails (a list
+    // resumed after its deletion was undone, see settleMovedAsideExecutable).
+    const int error = errno;
+    if (win::moveAsideIfRunning(wideTo)) {
+        if (_wrename(wideFrom.c_str(), wideTo.c_str()) == 0)
+            return true;
+        win::putBackMovedAsideExecutable();
+    }
+    errno = error;
+    return false;
 }
 
 bool removeDirectory(const char* path) {
@@ -282,8 +294,10 @@ char pathListSeparator() {
 bool certainlyMissing(const char* path) {
     if (attributesOf(path) != INVALID_FILE_ATTRIBUTES)
         return false;
+    // A name that no file can have (a wildcard, a quote, <>|) can never be acted on either.
     const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME;
 }
 
 std::FILE* openRegularFile(const std::string& path, const char* mode) {
