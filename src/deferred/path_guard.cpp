@@ -118,10 +118,12 @@ void noteRenamed(DeferredRun& run, const std::string& destination) {
     // tried. A regular file makes no directory lead elsewhere: one found outside may now lead
     // nowhere, and is looked at again. A directory or a link may make any directory lead
     // elsewhere.
-    if (platform::isPlainFile((exeDir + destination).c_str()))
+    if (platform::isPlainFile((exeDir + destination).c_str())) {
         std::erase_if(run.outsideByDirectory, [](const auto& found) { return found.second; });
-    else
+    } else {
         run.outsideByDirectory.clear();
+        run.directoriesMovedIntoKnown = false;
+    }
 }
 
 }  // namespace launcher

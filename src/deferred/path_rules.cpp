@@ -30,6 +30,18 @@ bool isDeviceName(std::string_view part) {
            name[3] >= '1' && name[3] <= '9';
 }
 
+// The position of the style's own separator in path at or after from, never the second byte
+// of a two-byte character; npos when there is none.
+std::size_t nextSeparatorOf(std::string_view path, std::size_t from, const PathStyle& style) {
+    for (std::size_t i = from; i < path.size(); ++i) {
+        if (style.startsTwoByteCharacter(path[i]))
+            ++i;
+        else if (path[i] == style.separator)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
 std::string comparablePart(std::string_view part, const PathStyle& style) {
     if (style.comparableName != nullptr)
         return style.comparableName(part);
@@ -87,6 +99,32 @@ std::vector<std::string> enclosingDirectories(std::string_view path, const PathS
          slash = whole.find('/', slash + 1))
         dirs.push_back(whole.substr(0, slash));
     return dirs;
+}
+
+std::vector<std::string> directoriesHolding(std::string_view path, const PathStyle& style) {
+    std::vector<std::string> dirs;
+    std::string joined;
+    const std::string_view separator(&style.separator, 1);
+    for (std::size_t at = nextSeparatorOf(path, 0, style); at != std::string_view::npos;
+         path.remove_prefix(at + 1), at = nextSeparatorOf(path, 0, style)) {
+        const std::string_view part = path.substr(0, at);
+        if (part.empty() || part == ".")
+            continue;
+        if (part == ".." && style.separator == windowsSeparator) {
+            if (!dirs.empty())
+                dirs.pop_back();
+            joined = dirs.empty() ? std::string() : dirs.back();
+            continue;
+        }
+        if (!joined.empty())
+            joined += separator;
+        joined += part;
+        if (part == "..")
+            dirs.clear();
+        else
+            dirs.push_back(joined);
+    }
+    return {dirs.rbegin(), dirs.rend()};
 }
 
 bool cannotBeJoined(std::string_view path, const PathStyle& style) {

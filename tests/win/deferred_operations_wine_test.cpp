@@ -268,24 +268,6 @@ TEST_F(DeferredUnderWine, LongFolderResumesItsUpdateWithoutRepeatingIt) {
 namespace wine_tests {
 namespace {
 
-// "Delete the old, move the new in": the directory emptied by the delete stays for the rename.
-TEST_F(DeferredUnderWine, DirectoryThatALaterRenameMovesIntoStays) {
-    WineInstallation installation(setup());
-    installStubClient(installation);
-    installation.write("ext/report.jar", "OLD");
-    installation.write("staging/report.jar", "NEW");
-    installation.write("deferred_operations",
-                       "size=2\r\noperation.0=delete\r\noperation.0.file=ext\\report.jar\r\n"
-                       "operation.1=rename\r\noperation.1.file=staging\\report.jar\r\n"
-                       "operation.1.destination=EXT\\report.jar\r\n");
-    const WineRun run = installation.run({}, stubRun(installation));
-    EXPECT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(installation.exists("ext/report.jar") ? installation.read("ext/report.jar") : "",
-              "NEW");
-    EXPECT_FALSE(installation.exists("staging"));
-    EXPECT_FALSE(installation.exists("deferred_operations"));
-}
-
 // Paths with a drive letter, root-relative or UNC, and paths through a link that leads out of
 // the installation, are refused; the start goes on and the list is deleted.
 TEST_F(DeferredUnderWine, PathsThatLeadOutAreRefusedAndTheStartGoesOn) {
@@ -523,6 +505,34 @@ TEST_F(DeferredUnderWine, LauncherStartedByItsShortNameIsMovedAsideUnderItsLongN
     options.executable = windowsPath(installation.path(longName));
     EXPECT_EQ(installation.run({}, options).exitCode, 0);
     EXPECT_FALSE(installation.exists(longName + ".old") || installation.exists(shortName + ".old"));
+}
+
+// "Delete the old, move the new in": the directory emptied by the delete stays for the rename,
+// however either writes it (case, a trailing dot, the 8.3 alias).
+TEST_F(DeferredUnderWine, DirectoryThatALaterRenameMovesIntoStays) {
+    for (const int spelling : {0, 1, 2}) {
+        SCOPED_TRACE(spelling);
+        WineInstallation installation(setup());
+        installStubClient(installation);
+        installation.write("extensions/report.jar", "OLD");
+        const std::string dir = std::vector<std::string>{
+            "extensions", "extensions.",
+            shortNameOf(setup(), installation.path("extensions"))}[spelling];
+        installation.write("staging/report.jar", "NEW");
+        installation.write("deferred_operations",
+                           "size=2\r\noperation.0=delete\r\noperation.0.file=" + dir +
+                               "\\report.jar\r\noperation.1=rename\r\n"
+                               "operation.1.file=staging\\report.jar\r\n"
+                               "operation.1.destination=EXTENSIONS\\report.jar\r\n");
+        const WineRun run = installation.run({}, stubRun(installation));
+        EXPECT_EQ(run.exitCode, 0) << run.out;
+        EXPECT_EQ(installation.exists("extensions/report.jar")
+                      ? installation.read("extensions/report.jar")
+                      : "",
+                  "NEW");
+        EXPECT_FALSE(installation.exists("staging"));
+        EXPECT_FALSE(installation.exists("deferred_operations"));
+    }
 }
 
 }  // namespace

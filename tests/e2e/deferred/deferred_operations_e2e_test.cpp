@@ -112,6 +112,15 @@ std::vector<ListCase> listCases() {
          {},
          {"launcher.old"},
          false},
+        // The directories emptied, however the path writes them.
+        {"EmptiedDirectoriesWrittenWithDotsAndDoubledSlashes",
+         {{"d2/e/f", "x"}, {"upd/g/f", "x"}},
+         "size=2\noperation.0=delete\noperation.0.file=d2/e//f\n"
+         "operation.1=delete\noperation.1.file=upd/./g/f\n",
+         "",
+         {},
+         {"d2", "upd"},
+         false},
         {"NoSizeDoesNothing",
          {{"a.jar", "a"}},
          "operation.0=delete\noperation.0.file=a.jar\n",
