@@ -12,22 +12,27 @@ char upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool isDeviceName(std::string_view part) {
+std::string comparablePart(std::string_view part, const PathStyle& style);
+
+bool isDeviceName(std::string_view part, const PathStyle& style) {
     // The device is named by the text before the first dot or colon, trailing blanks dropped.
     // Neither byte is ever the second of a two-byte character.
     part = part.substr(0, part.find_first_of(".:"));
     while (!part.empty() && part.back() == ' ')
         part.remove_suffix(1);
-    std::string name;
-    for (const char c : part)
-        name += upper(c);
+    const std::string name = comparablePart(part, style);
     constexpr std::array<std::string_view, 6> plain = {"CON", "PRN",    "AUX",
                                                        "NUL", "CONIN$", "CONOUT$"};
     for (const std::string_view device : plain)
         if (name == device)
             return true;
-    return name.size() == 4 && (name.starts_with("COM") || name.starts_with("LPT")) &&
-           name[3] >= '1' && name[3] <= '9';
+    if (!name.starts_with("COM") && !name.starts_with("LPT"))
+        return false;
+    // The superscript digits one to three number ports too; the comparable spelling of the
+    // system's names is UTF-8.
+    const std::string_view number = std::string_view(name).substr(3);
+    return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" ||
+           number == "\xC2\xB2" || number == "\xC2\xB3";
 }
 
 // The position of the style's own separator in path at or after from, never the second byte
@@ -140,7 +145,7 @@ bool namesDevice(std::string_view path, const PathStyle& style) {
     if (style.separator != windowsSeparator)
         return false;
     for (const std::string_view part : pathParts(path, style))
-        if (isDeviceName(part))
+        if (isDeviceName(part, style))
             return true;
     return false;
 }

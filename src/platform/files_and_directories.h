@@ -87,6 +87,12 @@ void settleMovedAsideExecutable();
 // resolved.
 [[nodiscard]] std::optional<std::string> resolvedDirectory(const std::string& path);
 
+// Where a removal or a rename of path acts, resolved as resolvedDirectory resolves it: on Windows
+// what path leads to, links followed (Wine shows a POSIX link as a plain file and acts on what it
+// leads to); nothing on POSIX, where the link itself is acted on, in its own directory. Nothing
+// also when nothing is there.
+[[nodiscard]] std::optional<std::string> resolvedTarget(const std::string& path);
+
 struct FileStatus {
     std::uint64_t size = 0;
     // The last modification time in the finest unit the platform keeps; only ever compared

@@ -274,32 +274,48 @@ TEST_F(DeferredUnderWine, PathsThatLeadOutAreRefusedAndTheStartGoesOn) {
     WineInstallation installation(setup());
     installStubClient(installation);
     const std::filesystem::path outside = installation.scratch("outside");
-    for (const char* file : {"drive.txt", "rooted.txt", "jdk/bin/server/jvm.dll"})
+    const char* const outsideFiles[] = {"drive.txt",  "rooted.txt", "jdk/bin/server/jvm.dll",
+                                        "linked.txt", "dir/d.txt",  "log.txt"};
+    for (const char* file : outsideFiles)
         testing_support::writeFile(outside / file, "outside");
     std::filesystem::create_directory_symlink(outside / "jdk", installation.path("runtime"));
+    // Links that Windows sees as a plain file and a plain folder.
+    std::filesystem::create_symlink(outside / "linked.txt", installation.path("wlink"));
+    std::filesystem::create_directory_symlink(outside / "dir", installation.path("outd"));
     const std::string drive = windowsPath(outside / "drive.txt");
     const std::string rooted = windowsPath(outside / "rooted.txt").substr(2);  // without Z:
     installation.write(
         "deferred_operations",
-        "size=4\r\noperation.0=delete\r\noperation.0.file=" + drive +
+        "size=7\r\noperation.0=delete\r\noperation.0.file=" + drive +
             "\r\noperation.1=delete\r\noperation.1.file=" + rooted +
             "\r\noperation.2=delete\r\noperation.2.file=\\\\host\\share\\x\r\n"
-            "operation.3=delete\r\noperation.3.file=runtime\\bin\\server\\jvm.dll\r\n");
+            "operation.3=delete\r\noperation.3.file=runtime\\bin\\server\\jvm.dll\r\n"
+            "operation.4=delete\r\noperation.4.file=wlink\r\n"
+            "operation.5=rename\r\noperation.5.file=outd\r\noperation.5.destination=mine\r\n"
+            "operation.6=rename\r\noperation.6.file=wlink\r\noperation.6.destination=w\r\n");
 
     const WineRun run = installation.run({}, stubRun(installation));
 
     EXPECT_EQ(run.exitCode, 0) << run.out;
-    for (const char* file : {"drive.txt", "rooted.txt", "jdk/bin/server/jvm.dll"})
+    // The log, a link to an outside file, is not written through either.
+    std::filesystem::create_symlink(outside / "log.txt", installation.path("launcher.log"));
+    RunOptions desktop = stubRun(installation);
+    desktop.fromDesktop = true;
+    EXPECT_EQ(installation.run({}, desktop).exitCode, 0);
+    for (const char* file : outsideFiles)
         EXPECT_EQ(testing_support::readFile(outside / file), "outside") << file;
     EXPECT_FALSE(installation.exists("deferred_operations"));
     const std::string refused = "' - it leads outside the launcher directory";
     const Lines lines = run.lines();
-    for (const std::string& path : {drive, rooted, std::string("\\\\host\\share\\x"),
-                                    std::string("runtime\\bin\\server\\jvm.dll")})
+    for (const std::string& path :
+         {drive, rooted, std::string("\\\\host\\share\\x"),
+          std::string("runtime\\bin\\server\\jvm.dll"), std::string("wlink")})
         EXPECT_NE(std::find(lines.begin(), lines.end(), "Refuse delete file '" + path + refused),
                   lines.end())
             << path << "\n"
             << run.out;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Refuse rename file 'outd' to 'mine" + refused),
+              lines.end());
 }
 
 // A list that is a link to a device reads as no list: the start goes on.
@@ -422,13 +438,15 @@ TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
     installation.write("\303\274ber/a.jar", "old");  // über in UTF-8, the host's names
     installation.write("staging/a.jar", "new");
     installation.write("deferred_operations",
-                       "size=5\r\noperation.0=delete\r\noperation.0.file=launcher.log\r\n"
+                       "size=6\r\noperation.0=delete\r\noperation.0.file=launcher.log\r\n"
                        "operation.1=delete\r\noperation.1.file=launcher.exe\r\n"
                        "operation.2=rename\r\noperation.2.file=update\\launcher.exe\r\n"
                        "operation.2.destination=launcher.exe\r\n"
                        "operation.3=delete\r\noperation.3.file=\374ber\\a.jar\r\n"
                        "operation.4=rename\r\noperation.4.file=staging\\a.jar\r\n"
-                       "operation.4.destination=\334ber\\a.jar\r\n");
+                       "operation.4.destination=\334ber\\a.jar\r\n"
+                       // The copy that runs now: left for the next start.
+                       "operation.5=delete\r\noperation.5.file=launcher.exe.old\r\n");
     RunOptions desktop = stubRun(installation);
     desktop.fromDesktop = true;
     // Read-only, as archive tools leave it: the copy moved aside must still be deletable.

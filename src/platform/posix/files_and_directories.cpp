@@ -180,6 +180,10 @@ std::optional<std::string> resolvedDirectory(const std::string& path) {
     return result;
 }
 
+std::optional<std::string> resolvedTarget(const std::string& /*path*/) {
+    return std::nullopt;
+}
+
 std::optional<FileStatus> fileStatus(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)

@@ -188,6 +188,10 @@ std::optional<std::string> resolvedDirectory(const std::string& path) {
     return win::wideToCodePage(resolved, CP_UTF8);
 }
 
+std::optional<std::string> resolvedTarget(const std::string& path) {
+    return resolvedDirectory(path);
+}
+
 std::optional<FileStatus> fileStatus(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     const std::wstring widePath = win::widePathForLongNames(path);
@@ -306,6 +310,17 @@ std::FILE* openRegularFile(const std::string& path, const char* mode) {
         const DWORD attributes = GetFileAttributesW(widePath.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & notPlainFile) != 0)
             return nullptr;
+        // Wine shows a POSIX link as a plain file: only its final path tells that it leads out
+        // of its directory.
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            const std::size_t nameStart = path.find_last_of("/\\") + 1;
+            const std::optional<std::string> file = resolvedDirectory(path);
+            const std::optional<std::string> dir =
+                resolvedDirectory(nameStart == 0 ? "." : path.substr(0, nameStart));
+            if (!file || !dir || file->rfind(*dir + '\\', 0) != 0 ||
+                file->find('\\', dir->size() + 1) != std::string::npos)
+                return nullptr;
+        }
     }
     return openFile(path, mode);
 }
