@@ -450,11 +450,7 @@ TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
     RunOptions desktop = stubRun(installation);
     desktop.fromDesktop = true;
     // Read-only, as archive tools leave it: the copy moved aside must still be deletable.
-    std::filesystem::permissions(installation.path("launcher.exe"),
-                                 std::filesystem::perms::owner_write |
-                                     std::filesystem::perms::group_write |
-                                     std::filesystem::perms::others_write,
-                                 std::filesystem::perm_options::remove);
+    std::filesystem::permissions(installation.path("launcher.exe"), std::filesystem::perms(0555));
 
     EXPECT_EQ(installation.run({}, desktop).exitCode, 0) << installation.read("launcher.log");
     EXPECT_TRUE(installation.read("launcher.exe") == newLauncher);
@@ -469,22 +465,11 @@ TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
     EXPECT_FALSE(installation.exists("launcher.exe.old"));
 }
 
-// The launcher's replacement never arrives, or is held until the start gives up: the running
-// launcher goes back to its place, and a later start finishes the replacement.
+// The launcher's replacement is held until the start gives up: the running launcher goes back
+// to its place, and the next start finishes the replacement.
 TEST_F(DeferredUnderWine, LauncherWhoseReplacementFailsIsPutBack) {
     WineInstallation installation(setup());
-    installStubClient(installation);
     const std::string launcher = installation.read("launcher.exe");
-    installation.write("deferred_operations",
-                       "size=2\r\noperation.0=delete\r\noperation.0.file=launcher.exe\r\n"
-                       "operation.1=rename\r\noperation.1.file=update\\launcher.exe\r\n"
-                       "operation.1.destination=launcher.exe\r\n");
-    const WineRun missing = installation.run({}, stubRun(installation));
-    EXPECT_EQ(missing.exitCode, 0) << missing.out;
-    EXPECT_EQ(missing.lines().at(0), "Skip rename file 'update\\launcher.exe' - it doesn't exist");
-    EXPECT_TRUE(installation.read("launcher.exe") == launcher);
-    EXPECT_FALSE(installation.exists("launcher.exe.old"));
-
     const std::optional<WineRun> held =
         runWhileHeld(installation,
                      "size=2\r\noperation.0=delete\r\noperation.0.file=launcher.exe\r\n"
@@ -514,7 +499,6 @@ TEST_F(DeferredUnderWine, LauncherStartedByItsShortNameIsMovedAsideUnderItsLongN
                            "operation.1.destination=" +
                            longName + "\r\n");
     const std::string shortName = shortNameOf(setup(), installation.path(longName));
-    ASSERT_FALSE(shortName.empty());
     RunOptions options = stubRun(installation);
     options.executable = windowsPath(installation.path(shortName));
     EXPECT_EQ(installation.run({}, options).exitCode, 0);
@@ -528,15 +512,14 @@ TEST_F(DeferredUnderWine, LauncherStartedByItsShortNameIsMovedAsideUnderItsLongN
 // "Delete the old, move the new in": the directory emptied by the delete stays for the rename,
 // however either writes it (case, a trailing dot, the 8.3 alias).
 TEST_F(DeferredUnderWine, DirectoryThatALaterRenameMovesIntoStays) {
-    for (const int spelling : {0, 1, 2}) {
-        SCOPED_TRACE(spelling);
+    for (std::string dir : {"extensions", "extensions.", "8.3"}) {
+        SCOPED_TRACE(dir);
         WineInstallation installation(setup());
         installStubClient(installation);
         installation.write("extensions/report.jar", "OLD");
-        const std::string dir = std::vector<std::string>{
-            "extensions", "extensions.",
-            shortNameOf(setup(), installation.path("extensions"))}[spelling];
         installation.write("staging/report.jar", "NEW");
+        if (dir == "8.3")
+            dir = shortNameOf(setup(), installation.path("extensions"));
         installation.write("deferred_operations",
                            "size=2\r\noperation.0=delete\r\noperation.0.file=" + dir +
                                "\\report.jar\r\noperation.1=rename\r\n"

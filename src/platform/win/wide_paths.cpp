@@ -91,25 +91,14 @@ struct RunningExecutable {
     std::optional<FileIdentity> identity;
 };
 
-std::wstring longNameOf(const std::wstring& path) {
-    const DWORD needed = GetLongPathNameW(path.c_str(), nullptr, 0);
-    if (needed == 0)
-        return path;
-    std::wstring longPath(needed, L'\0');
-    const DWORD length = GetLongPathNameW(path.c_str(), longPath.data(), needed);
-    if (length == 0 || length >= needed)
-        return path;
-    longPath.resize(length);
-    return longPath;
-}
-
 const RunningExecutable& runningExecutable() {
     static const RunningExecutable running = [] {
         RunningExecutable found;
         const std::wstring executable = modulePath();
         if (executable.empty())
             return found;
-        found.path = longPathForm(longNameOf(longPathForm(executable)));
+        const std::wstring longName = longPathOf(longPathForm(executable));
+        found.path = longPathForm(longName.empty() ? executable : longName);
         found.aside = longPathForm(found.path + L".old");
         found.identity = identityOf(found.path, true);
         return found;

@@ -71,6 +71,8 @@ std::FILE* streamOverHandle(void* handle, int flags, const char* mode);
 // The short (8.3) form of path as GetShortPathNameW gives it; empty when there is none.
 using ShortPathQuery = std::wstring (*)(const std::wstring& path);
 std::wstring shortPathOf(const std::wstring& path);
+// The long form of path, every 8.3 part expanded; empty when there is none.
+std::wstring longPathOf(const std::wstring& path);
 
 // The form of modulePath that narrow calls in codePage can use (see executablePath).
 std::optional<std::string> narrowModulePath(const std::wstring& modulePath, unsigned codePage,
