@@ -100,18 +100,12 @@ std::string upper1252(std::string_view name) {
             c = static_cast<char>(c - 0x20);
     return upper;
 }
-// As the system spells names for comparison: in UTF-8 (here from Latin-1, which code page 1252
-// matches for the superscript digits 0xB9, 0xB2 and 0xB3).
+// As the system spells names for comparison: in UTF-8 (here of bytes 0x80 to 0xBF, which code
+// page 1252 shares with Latin-1: the superscript digits 0xB9, 0xB2, 0xB3).
 std::string utf8Upper(std::string_view name) {
     std::string utf8;
-    for (const char c : upper1252(name)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80)
-            utf8 += c;
-        else
-            utf8 +=
-                {static_cast<char>(0xC0 | (byte >> 6)), static_cast<char>(0x80 | (byte & 0x3F))};
-    }
+    for (const char c : upper1252(name))
+        utf8 += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : std::string{'\302', c};
     return utf8;
 }
 const launcher::PathStyle bytes('\\'), sjis('\\', shiftJisLead), fsCase('\\', nullptr, upper1252),
