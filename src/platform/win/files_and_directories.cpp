@@ -311,14 +311,15 @@ std::FILE* openRegularFile(const std::string& path, const char* mode) {
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & notPlainFile) != 0)
             return nullptr;
         // Wine shows a POSIX link as a plain file: only its final path tells that it leads out
-        // of its directory.
+        // of its directory. Where the system can't tell final paths, the file is taken as named.
         if (attributes != INVALID_FILE_ATTRIBUTES) {
             const std::size_t nameStart = path.find_last_of("/\\") + 1;
             const std::optional<std::string> file = resolvedDirectory(path);
             const std::optional<std::string> dir =
                 resolvedDirectory(nameStart == 0 ? "." : path.substr(0, nameStart));
-            if (!file || !dir || file->rfind(*dir + '\\', 0) != 0 ||
-                file->find('\\', dir->size() + 1) != std::string::npos)
+            if (file && dir &&
+                (file->rfind(*dir + '\\', 0) != 0 ||
+                 file->find('\\', dir->size() + 1) != std::string::npos))
                 return nullptr;
         }
     }
