@@ -53,7 +53,9 @@ void identifyDirectoriesMovedInto(DeferredRun& run) {
             return;
         for (std::size_t at = nextSeparator(destination, 0, style); at != std::string::npos;
              at = nextSeparator(destination, at + 1, style)) {
-            const auto identity = platform::fileIdentity(exeDir + destination.substr(0, at));
+            // With its separator: a link on the way counts as the directory it leads to, which
+            // is where the rename puts the file.
+            const auto identity = platform::fileIdentity(exeDir + destination.substr(0, at + 1));
             if (!identity)
                 continue;
             const auto known =
