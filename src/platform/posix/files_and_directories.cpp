@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 
@@ -161,6 +162,8 @@ void settleMovedAsideExecutable() {
         (void)std::rename(aside.c_str(), executable.c_str());
     else
         (void)std::remove(aside.c_str());
+    // On the disk before the list is let go: a power cut must not undo the put-back alone.
+    (void)syncDirectory(executable.substr(0, executable.rfind('/') + 1).c_str());
 }
 
 bool renameFile(const char* from, const char* to) {
