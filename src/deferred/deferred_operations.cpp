@@ -26,20 +26,20 @@ namespace {
 // the directories it emptied. Every call goes through the system-call seam.
 
 // One attempt to delete exeDir + path; true when done.
-bool tryDeleteFile(const DeferredRun& run, const std::string& path) {
+bool tryDeleteFile(DeferredRun& run, const std::string& path) {
     const bool done = platform::systemCalls().removeFile((exeDir + path).c_str());
     if (done)
-        removeEmptyDirectories(run, parentPath(path, systemPathStyle()));
+        removeEmptyDirectories(run, path);
     return done;
 }
 
 // One attempt to rename exeDir + from to exeDir + to; true when done. The destination's
 // directories are neither created nor cleared: only the source side can have been emptied.
-bool tryRenameFile(const DeferredRun& run, const std::string& from, const std::string& to) {
+bool tryRenameFile(DeferredRun& run, const std::string& from, const std::string& to) {
     const bool done =
         platform::systemCalls().renameFile((exeDir + from).c_str(), (exeDir + to).c_str());
     if (done)
-        removeEmptyDirectories(run, parentPath(from, systemPathStyle()));
+        removeEmptyDirectories(run, from);
     return done;
 }
 
@@ -192,6 +192,7 @@ void letGoOfList(const ListIdentity& loadedList) {
 DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool firstWasBegun,
                             ProgressRecorder& progress) {
     run.lastMoveInto = lastMoveInto(count);
+    run.operationCount = count;
     run.attemptIndex = firstPending;
     // Past a bounded number of Skip lines for undescribed indices, the run goes straight to
     // the next described one: a damaged size with one key near its end would otherwise walk
@@ -268,6 +269,9 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
         DeferredRun run;
         recognizeOwnFiles(run);
         end = carryOutList(run, count, firstPending, recorded && recorded->nextBegun, *progress);
+        // A list whose replacement of the launcher never arrived, or failed, must not leave the
+        // installation without one.
+        platform::settleMovedAsideExecutable();
         progress->close();
         if (end.gaveUp)
             return end;

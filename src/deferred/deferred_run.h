@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "deferred/progress_record.h"
@@ -22,6 +23,11 @@ struct DeferredRun {
     // comparison, the last operation that does so: the removal of emptied directories leaves
     // it in place until then (see emptied_directories.h).
     std::map<std::string, int> lastMoveInto;
+    // The same by what the file system knows those directories by, found when first needed and
+    // again after a rename that may have moved a directory.
+    std::vector<std::pair<platform::FileIdentity, int>> lastMoveIntoByIdentity;
+    bool directoriesMovedIntoKnown = false;
+    int operationCount = 0;
 
     // The operation being carried out, and the record that each attempt at it is marked in
     // (or null).

@@ -14,38 +14,103 @@ namespace launcher {
 
 namespace {
 
-std::string parentDirectory(const std::string& path) {
-    return parentPath(path, systemPathStyle());
-}
-
 std::string operationKey(int index, std::string_view suffix) {
     std::string key = "operation." + std::to_string(index);
     key += suffix;
     return key;
 }
 
+// Calls visit(index, destination) for every rename among the first count operations of
+// deferredOps, as the run reads them: only keys with the index written as it is looked up.
+template <typename Visit>
+void forEachRenameDestination(int count, Visit visit) {
+    constexpr std::string_view prefix = "operation.";
+    constexpr std::string_view suffix = ".destination";
+    for (auto it = deferredOps.lower_bound(prefix);
+         it != deferredOps.end() && it->first.starts_with(prefix); ++it) {
+        const std::string& key = it->first;
+        if (!key.ends_with(suffix) || key.size() <= prefix.size() + suffix.size())
+            continue;
+        int index = 0;
+        const char* const digits = key.data() + prefix.size();
+        const char* const end = key.data() + key.size() - suffix.size();
+        if (std::from_chars(digits, end, index).ptr != end || index < 0 || index >= count ||
+            operationKey(index, suffix) != key ||
+            getProperty(deferredOps, operationKey(index, "")) != "rename")
+            continue;
+        visit(index, it->second);
+    }
+}
+
+// What the file system knows each directory that a later rename moves something into by, as
+// the directories are now: another spelling of one (a trailing dot or space, an 8.3 alias)
+// names the same.
+void identifyDirectoriesMovedInto(DeferredRun& run) {
+    run.lastMoveIntoByIdentity.clear();
+    const PathStyle style = systemPathStyle();
+    forEachRenameDestination(run.operationCount, [&](int index, const std::string& destination) {
+        if (index <= run.attemptIndex)
+            return;
+        for (std::size_t at = nextSeparator(destination, 0, style); at != std::string::npos;
+             at = nextSeparator(destination, at + 1, style)) {
+            // With its separator: a link on the way counts as the directory it leads to, which
+            // is where the rename puts the file.
+            const auto identity = platform::fileIdentity(exeDir + destination.substr(0, at + 1));
+            if (!identity)
+                continue;
+            const auto known =
+                std::find_if(run.lastMoveIntoByIdentity.begin(), run.lastMoveIntoByIdentity.end(),
+                             [&](const auto& entry) { return entry.first == *identity; });
+            if (known == run.lastMoveIntoByIdentity.end())
+                run.lastMoveIntoByIdentity.emplace_back(*identity, index);
+            else
+                known->second = std::max(known->second, index);
+        }
+    });
+    run.directoriesMovedIntoKnown = true;
+}
+
+// Removes the directories, innermost first, from the first one on, until one can't be removed
+// or must stay.
+void removeInTurn(DeferredRun& run, const std::vector<std::string>& dirs, std::size_t first) {
+    for (std::size_t i = first; i < dirs.size(); ++i)
+        if (keptDirectory(run, dirs[i]) ||
+            !platform::systemCalls().removeDirectory((exeDir + dirs[i]).c_str()))
+            return;
+}
+
 }  // namespace
 
-bool keptDirectory(const DeferredRun& run, const std::string& dir) {
+bool keptDirectory(DeferredRun& run, const std::string& dir) {
     if (run.lastMoveInto.empty())
         return false;
     const auto found = run.lastMoveInto.find(comparableDirectory(dir, systemPathStyle()));
-    return found != run.lastMoveInto.end() && found->second > run.attemptIndex;
+    if (found != run.lastMoveInto.end() && found->second > run.attemptIndex)
+        return true;
+    // Written another way than the later rename writes it: the file system's identity tells.
+    if (!run.directoriesMovedIntoKnown)
+        identifyDirectoriesMovedInto(run);
+    if (run.lastMoveIntoByIdentity.empty())
+        return false;
+    const std::optional<platform::FileIdentity> identity = platform::fileIdentity(exeDir + dir);
+    return identity && std::any_of(run.lastMoveIntoByIdentity.begin(),
+                                   run.lastMoveIntoByIdentity.end(), [&](const auto& entry) {
+                                       return entry.first == *identity &&
+                                              entry.second > run.attemptIndex;
+                                   });
 }
 
-void removeEmptyDirectories(const DeferredRun& run, std::string dir) {
-    // Ends at the first directory that can't be removed, or after the first component of the
-    // path: the launcher directory itself is never a candidate.
-    while (!dir.empty() && !keptDirectory(run, dir) &&
-           platform::systemCalls().removeDirectory((exeDir + dir).c_str()))
-        dir = parentDirectory(dir);
+void removeEmptyDirectories(DeferredRun& run, const std::string& path) {
+    removeInTurn(run, directoriesHolding(path, systemPathStyle()), 0);
 }
 
-void finishRemovalOfEmptiedDirectories(const DeferredRun& run, const std::string& path) {
-    std::string dir = parentDirectory(path);
-    while (!dir.empty() && !platform::systemCalls().pathExists((exeDir + dir).c_str()))
-        dir = parentDirectory(dir);
-    removeEmptyDirectories(run, dir);
+void finishRemovalOfEmptiedDirectories(DeferredRun& run, const std::string& path) {
+    const std::vector<std::string> dirs = directoriesHolding(path, systemPathStyle());
+    std::size_t first = 0;
+    while (first < dirs.size() &&
+           !platform::systemCalls().pathExists((exeDir + dirs[first]).c_str()))
+        ++first;
+    removeInTurn(run, dirs, first);
 }
 
 void syncDirectoryHolding(const std::string& path) {
@@ -61,27 +126,12 @@ void syncDirectoryHolding(const std::string& path) {
 
 std::map<std::string, int> lastMoveInto(int count) {
     std::map<std::string, int> last;
-    const PathStyle style = systemPathStyle();
-    constexpr std::string_view prefix = "operation.";
-    constexpr std::string_view suffix = ".destination";
-    for (auto it = deferredOps.lower_bound(prefix);
-         it != deferredOps.end() && it->first.starts_with(prefix); ++it) {
-        const std::string& key = it->first;
-        if (!key.ends_with(suffix) || key.size() <= prefix.size() + suffix.size())
-            continue;
-        int index = 0;
-        const char* const digits = key.data() + prefix.size();
-        const char* const end = key.data() + key.size() - suffix.size();
-        // Only keys that the run reads: the index written as it is looked up.
-        if (std::from_chars(digits, end, index).ptr != end || index < 0 || index >= count ||
-            operationKey(index, suffix) != key ||
-            getProperty(deferredOps, operationKey(index, "")) != "rename")
-            continue;
-        for (const std::string& dir : enclosingDirectories(it->second, style)) {
+    forEachRenameDestination(count, [&](int index, const std::string& destination) {
+        for (const std::string& dir : enclosingDirectories(destination, systemPathStyle())) {
             int& lastIndex = last[dir];
             lastIndex = std::max(lastIndex, index);
         }
-    }
+    });
     return last;
 }
 

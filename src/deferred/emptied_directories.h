@@ -10,17 +10,17 @@
 namespace launcher {
 
 // Whether dir (as the list writes it) must stay for now: a later operation of the run moves a
-// file into it.
-bool keptDirectory(const DeferredRun& run, const std::string& dir);
+// file into it, or into a directory below it, however either is written.
+bool keptDirectory(DeferredRun& run, const std::string& dir);
 
-// Removes exeDir + dir and then its parents in turn, stopping silently at the first that can't
-// be removed or that keptDirectory says must stay. The launcher directory itself (the empty
-// dir) is never a candidate.
-void removeEmptyDirectories(const DeferredRun& run, std::string dir);
+// Removes the directories that hold exeDir + path, innermost first (directoriesHolding), stopping
+// silently at the first that can't be removed or that keptDirectory says must stay. The
+// launcher directory itself is never a candidate.
+void removeEmptyDirectories(DeferredRun& run, const std::string& path);
 
 // The upward removal after an operation on path that an earlier run carried out but was
 // stopped in: the directories it already removed are passed over.
-void finishRemovalOfEmptiedDirectories(const DeferredRun& run, const std::string& path);
+void finishRemovalOfEmptiedDirectories(DeferredRun& run, const std::string& path);
 
 // Writes the entries of the directory that holds exeDir + path through to the disk; when the
 // operation removed that directory with the others it emptied, the nearest one above it that

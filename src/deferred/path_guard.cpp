@@ -37,6 +37,18 @@ bool resolvesOutside(DeferredRun& run, const std::string& path) {
     return outside;
 }
 
+// Whether what a removal or rename of path acts on lies outside the launcher directory: where the
+// system acts on what a link leads to (Wine), the link's directory alone does not tell.
+bool targetOutside(DeferredRun& run, const std::string& path) {
+    const std::optional<std::string> target = platform::resolvedTarget(exeDir + path);
+    if (!target)
+        return false;
+    if (!run.resolvedLauncherDirectory)
+        run.resolvedLauncherDirectory = platform::resolvedDirectory(exeDir).value_or("");
+    return !run.resolvedLauncherDirectory->empty() &&
+           !isWithin(*target, *run.resolvedLauncherDirectory, systemPathStyle().separator);
+}
+
 // Whether path, spelt as the system compares names, names one of the list's own files.
 bool namesOwnFile(const DeferredRun& run, const std::string& path) {
     const PathStyle style = systemPathStyle();
@@ -68,7 +80,7 @@ const char* refusalReason(DeferredRun& run, const std::string& path) {
         return "it leads outside the launcher directory";
     if (namesDevice(path, style))
         return "it names a device";
-    if (resolvesOutside(run, path))
+    if (resolvesOutside(run, path) || targetOutside(run, path))
         return "it leads outside the launcher directory";
     if (namesOwnFile(run, path) || reachesOwnFile(run, path))
         return "it is a file of the launcher itself";
@@ -118,10 +130,12 @@ void noteRenamed(DeferredRun& run, const std::string& destination) {
     // tried. A regular file makes no directory lead elsewhere: one found outside may now lead
     // nowhere, and is looked at again. A directory or a link may make any directory lead
     // elsewhere.
-    if (platform::isPlainFile((exeDir + destination).c_str()))
+    if (platform::isPlainFile((exeDir + destination).c_str())) {
         std::erase_if(run.outsideByDirectory, [](const auto& found) { return found.second; });
-    else
+    } else {
         run.outsideByDirectory.clear();
+        run.directoriesMovedIntoKnown = false;
+    }
 }
 
 }  // namespace launcher

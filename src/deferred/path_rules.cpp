@@ -12,22 +12,39 @@ char upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool isDeviceName(std::string_view part) {
+std::string comparablePart(std::string_view part, const PathStyle& style);
+
+bool isDeviceName(std::string_view part, const PathStyle& style) {
     // The device is named by the text before the first dot or colon, trailing blanks dropped.
     // Neither byte is ever the second of a two-byte character.
     part = part.substr(0, part.find_first_of(".:"));
     while (!part.empty() && part.back() == ' ')
         part.remove_suffix(1);
-    std::string name;
-    for (const char c : part)
-        name += upper(c);
+    const std::string name = comparablePart(part, style);
     constexpr std::array<std::string_view, 6> plain = {"CON", "PRN",    "AUX",
                                                        "NUL", "CONIN$", "CONOUT$"};
     for (const std::string_view device : plain)
         if (name == device)
             return true;
-    return name.size() == 4 && (name.starts_with("COM") || name.starts_with("LPT")) &&
-           name[3] >= '1' && name[3] <= '9';
+    if (!name.starts_with("COM") && !name.starts_with("LPT"))
+        return false;
+    // The superscript digits one to three number ports too; the comparable spelling of the
+    // system's names is UTF-8.
+    const std::string_view number = std::string_view(name).substr(3);
+    return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" ||
+           number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
+// The position of the style's own separator in path at or after from, never the second byte
+// of a two-byte character; npos when there is none.
+std::size_t nextSeparatorOf(std::string_view path, std::size_t from, const PathStyle& style) {
+    for (std::size_t i = from; i < path.size(); ++i) {
+        if (style.startsTwoByteCharacter(path[i]))
+            ++i;
+        else if (path[i] == style.separator)
+            return i;
+    }
+    return std::string_view::npos;
 }
 
 std::string comparablePart(std::string_view part, const PathStyle& style) {
@@ -89,6 +106,32 @@ std::vector<std::string> enclosingDirectories(std::string_view path, const PathS
     return dirs;
 }
 
+std::vector<std::string> directoriesHolding(std::string_view path, const PathStyle& style) {
+    std::vector<std::string> dirs;
+    std::string joined;
+    const std::string_view separator(&style.separator, 1);
+    for (std::size_t at = nextSeparatorOf(path, 0, style); at != std::string_view::npos;
+         path.remove_prefix(at + 1), at = nextSeparatorOf(path, 0, style)) {
+        const std::string_view part = path.substr(0, at);
+        if (part.empty() || part == ".")
+            continue;
+        if (part == ".." && style.separator == windowsSeparator) {
+            if (!dirs.empty())
+                dirs.pop_back();
+            joined = dirs.empty() ? std::string() : dirs.back();
+            continue;
+        }
+        if (!joined.empty())
+            joined += separator;
+        joined += part;
+        if (part == "..")
+            dirs.clear();
+        else
+            dirs.push_back(joined);
+    }
+    return {dirs.rbegin(), dirs.rend()};
+}
+
 bool cannotBeJoined(std::string_view path, const PathStyle& style) {
     if (path.starts_with('/'))
         return true;
@@ -102,7 +145,7 @@ bool namesDevice(std::string_view path, const PathStyle& style) {
     if (style.separator != windowsSeparator)
         return false;
     for (const std::string_view part : pathParts(path, style))
-        if (isDeviceName(part))
+        if (isDeviceName(part, style))
             return true;
     return false;
 }

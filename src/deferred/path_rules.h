@@ -32,6 +32,12 @@ bool namesDevice(std::string_view path, const PathStyle& style);
 // as it is otherwise).
 std::vector<std::string> enclosingDirectories(std::string_view path, const PathStyle& style);
 
+// The directories that hold path, innermost first, each written as in path (a path to act on):
+// separated by the style's separator alone, empty and "." parts dropped. With the Windows
+// separator '\\' a ".." takes the part before it away, as the system reads it; otherwise the
+// walk ends below a "..", above which the path names no directory that holds the file.
+std::vector<std::string> directoriesHolding(std::string_view path, const PathStyle& style);
+
 // The same spelling of the directory dir itself.
 std::string comparableDirectory(std::string_view dir, const PathStyle& style);
 

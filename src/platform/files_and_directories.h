@@ -62,20 +62,36 @@ void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noex
 // or anything else.
 [[nodiscard]] bool isPlainFile(const char* path);
 
-// Whether the system says for certain that nothing is at path (no such file, or a part of its
-// directory missing), as opposed to a path it cannot look up at all (too long, not searchable).
+// Whether the system says for certain that nothing is at path (no such file, a part of its
+// directory missing, or on Windows a name no file can have: a wildcard, a quote, <>|), as
+// opposed to a path it cannot look up at all (too long, not searchable).
 [[nodiscard]] bool certainlyMissing(const char* path);
 
-// The C library's remove, rename and rmdir: true when done.
+// The C library's remove, rename and rmdir: true when done. The launcher itself is never
+// deleted but moved aside, beside it under its own long name with ".old" appended: a removal of
+// the file at its own path (Windows: of the running executable, which can't be deleted there,
+// however reached; a removal of the copy already aside is done); on Windows a rename onto the
+// running executable moves it aside first and puts it back when the rename fails.
 [[nodiscard]] bool removeFile(const char* path);
 [[nodiscard]] bool renameFile(const char* from, const char* to);
 [[nodiscard]] bool removeDirectory(const char* path);
+
+// Once a list is done or given up: puts the moved-aside launcher back when nothing is at its own
+// path, so that the installation is never left without one; otherwise deletes the copy where the
+// system lets it (Windows: not while a process runs from it; a later start deletes it).
+void settleMovedAsideExecutable();
 
 // The absolute path of the existing directory at path with every link followed and every "."
 // and ".." resolved, in a spelling only for comparing with another of its results (Windows: the
 // final wide path as UTF-8, whatever the code page can write); nothing when it can't be
 // resolved.
 [[nodiscard]] std::optional<std::string> resolvedDirectory(const std::string& path);
+
+// Where a removal or a rename of path acts, resolved as resolvedDirectory resolves it: on Windows
+// what path leads to, links followed (Wine shows a POSIX link as a plain file and acts on what it
+// leads to); nothing on POSIX, where the link itself is acted on, in its own directory. Nothing
+// also when nothing is there.
+[[nodiscard]] std::optional<std::string> resolvedTarget(const std::string& path);
 
 struct FileStatus {
     std::uint64_t size = 0;

@@ -98,17 +98,23 @@ TEST_F(DeferredUnderWine, BackslashPathsRemoveTheDirectoriesTheyEmpty) {
     installation.write("plugins/old/b.jar", "b");
     installation.write("plugins/keep.txt", "keep");
     installation.write("deferred_operations",
-                       "size=3\r\n"
+                       "size=5\r\n"
                        "operation.0=delete\r\noperation.0.file=plugins\\ext\\a.jar\r\n"
                        "operation.1=rename\r\noperation.1.file=plugins\\old\\b.jar\r\n"
                        "operation.1.destination=plugins\\b.jar\r\n"
-                       "operation.2=delete\r\noperation.2.file=plugins\\gone.jar\r\n");
+                       "operation.2=delete\r\noperation.2.file=plugins\\gone.jar\r\n"
+                       // Names no file can have are never retried.
+                       "operation.3=delete\r\noperation.3.file=plugins\\*.jar\r\n"
+                       "operation.4=rename\r\noperation.4.file=a\"b<c>|d?\r\n"
+                       "operation.4.destination=e\r\n");
     const WineRun run = installation.run({}, stubRun(installation));
     ASSERT_EQ(run.exitCode, 0) << run.out;
     const Lines lines = run.lines();
-    ASSERT_GE(lines.size(), 2u);
+    ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[0], "Skip delete file 'plugins\\gone.jar' - it doesn't exist");
-    EXPECT_EQ(lines[1], "Brantlo Client version: 2.1.0");
+    EXPECT_EQ(lines[1], "Skip delete file 'plugins\\*.jar' - it doesn't exist");
+    EXPECT_EQ(lines[2], "Skip rename file 'a\"b<c>|d?' - it doesn't exist");
+    EXPECT_EQ(lines[3], "Brantlo Client version: 2.1.0");
     EXPECT_FALSE(installation.exists("plugins/ext"));
     EXPECT_FALSE(installation.exists("plugins/old"));
     EXPECT_EQ(installation.read("plugins/b.jar"), "b");
@@ -262,56 +268,54 @@ TEST_F(DeferredUnderWine, LongFolderResumesItsUpdateWithoutRepeatingIt) {
 namespace wine_tests {
 namespace {
 
-// "Delete the old, move the new in": the directory emptied by the delete stays for the rename.
-TEST_F(DeferredUnderWine, DirectoryThatALaterRenameMovesIntoStays) {
-    WineInstallation installation(setup());
-    installStubClient(installation);
-    installation.write("ext/report.jar", "OLD");
-    installation.write("staging/report.jar", "NEW");
-    installation.write("deferred_operations",
-                       "size=2\r\noperation.0=delete\r\noperation.0.file=ext\\report.jar\r\n"
-                       "operation.1=rename\r\noperation.1.file=staging\\report.jar\r\n"
-                       "operation.1.destination=EXT\\report.jar\r\n");
-    const WineRun run = installation.run({}, stubRun(installation));
-    EXPECT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(installation.exists("ext/report.jar") ? installation.read("ext/report.jar") : "",
-              "NEW");
-    EXPECT_FALSE(installation.exists("staging"));
-    EXPECT_FALSE(installation.exists("deferred_operations"));
-}
-
 // Paths with a drive letter, root-relative or UNC, and paths through a link that leads out of
 // the installation, are refused; the start goes on and the list is deleted.
 TEST_F(DeferredUnderWine, PathsThatLeadOutAreRefusedAndTheStartGoesOn) {
     WineInstallation installation(setup());
     installStubClient(installation);
     const std::filesystem::path outside = installation.scratch("outside");
-    for (const char* file : {"drive.txt", "rooted.txt", "jdk/bin/server/jvm.dll"})
+    const char* const outsideFiles[] = {"drive.txt",  "rooted.txt", "jdk/bin/server/jvm.dll",
+                                        "linked.txt", "dir/d.txt",  "log.txt"};
+    for (const char* file : outsideFiles)
         testing_support::writeFile(outside / file, "outside");
     std::filesystem::create_directory_symlink(outside / "jdk", installation.path("runtime"));
+    // Links that Windows sees as a plain file and a plain folder.
+    std::filesystem::create_symlink(outside / "linked.txt", installation.path("wlink"));
+    std::filesystem::create_directory_symlink(outside / "dir", installation.path("outd"));
     const std::string drive = windowsPath(outside / "drive.txt");
     const std::string rooted = windowsPath(outside / "rooted.txt").substr(2);  // without Z:
     installation.write(
         "deferred_operations",
-        "size=4\r\noperation.0=delete\r\noperation.0.file=" + drive +
+        "size=7\r\noperation.0=delete\r\noperation.0.file=" + drive +
             "\r\noperation.1=delete\r\noperation.1.file=" + rooted +
             "\r\noperation.2=delete\r\noperation.2.file=\\\\host\\share\\x\r\n"
-            "operation.3=delete\r\noperation.3.file=runtime\\bin\\server\\jvm.dll\r\n");
+            "operation.3=delete\r\noperation.3.file=runtime\\bin\\server\\jvm.dll\r\n"
+            "operation.4=delete\r\noperation.4.file=wlink\r\n"
+            "operation.5=rename\r\noperation.5.file=outd\r\noperation.5.destination=mine\r\n"
+            "operation.6=rename\r\noperation.6.file=wlink\r\noperation.6.destination=w\r\n");
 
     const WineRun run = installation.run({}, stubRun(installation));
 
     EXPECT_EQ(run.exitCode, 0) << run.out;
-    for (const char* file : {"drive.txt", "rooted.txt", "jdk/bin/server/jvm.dll"})
+    // The log, a link to an outside file, is not written through either.
+    std::filesystem::create_symlink(outside / "log.txt", installation.path("launcher.log"));
+    RunOptions desktop = stubRun(installation);
+    desktop.fromDesktop = true;
+    EXPECT_EQ(installation.run({}, desktop).exitCode, 0);
+    for (const char* file : outsideFiles)
         EXPECT_EQ(testing_support::readFile(outside / file), "outside") << file;
     EXPECT_FALSE(installation.exists("deferred_operations"));
     const std::string refused = "' - it leads outside the launcher directory";
     const Lines lines = run.lines();
-    for (const std::string& path : {drive, rooted, std::string("\\\\host\\share\\x"),
-                                    std::string("runtime\\bin\\server\\jvm.dll")})
+    for (const std::string& path :
+         {drive, rooted, std::string("\\\\host\\share\\x"),
+          std::string("runtime\\bin\\server\\jvm.dll"), std::string("wlink")})
         EXPECT_NE(std::find(lines.begin(), lines.end(), "Refuse delete file '" + path + refused),
                   lines.end())
             << path << "\n"
             << run.out;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Refuse rename file 'outd' to 'mine" + refused),
+              lines.end());
 }
 
 // A list that is a link to a device reads as no list: the start goes on.
@@ -434,15 +438,19 @@ TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
     installation.write("\303\274ber/a.jar", "old");  // über in UTF-8, the host's names
     installation.write("staging/a.jar", "new");
     installation.write("deferred_operations",
-                       "size=5\r\noperation.0=delete\r\noperation.0.file=launcher.log\r\n"
+                       "size=6\r\noperation.0=delete\r\noperation.0.file=launcher.log\r\n"
                        "operation.1=delete\r\noperation.1.file=launcher.exe\r\n"
                        "operation.2=rename\r\noperation.2.file=update\\launcher.exe\r\n"
                        "operation.2.destination=launcher.exe\r\n"
                        "operation.3=delete\r\noperation.3.file=\374ber\\a.jar\r\n"
                        "operation.4=rename\r\noperation.4.file=staging\\a.jar\r\n"
-                       "operation.4.destination=\334ber\\a.jar\r\n");
+                       "operation.4.destination=\334ber\\a.jar\r\n"
+                       // The copy that runs now: left for the next start.
+                       "operation.5=delete\r\noperation.5.file=launcher.exe.old\r\n");
     RunOptions desktop = stubRun(installation);
     desktop.fromDesktop = true;
+    // Read-only, as archive tools leave it: the copy moved aside must still be deletable.
+    std::filesystem::permissions(installation.path("launcher.exe"), std::filesystem::perms(0555));
 
     EXPECT_EQ(installation.run({}, desktop).exitCode, 0) << installation.read("launcher.log");
     EXPECT_TRUE(installation.read("launcher.exe") == newLauncher);
@@ -455,6 +463,77 @@ TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
     // The next start runs the new launcher and removes the old one.
     EXPECT_EQ(installation.run({}, desktop).exitCode, 0) << installation.read("launcher.log");
     EXPECT_FALSE(installation.exists("launcher.exe.old"));
+}
+
+// The launcher's replacement is held until the start gives up: the running launcher goes back
+// to its place, and the next start finishes the replacement.
+TEST_F(DeferredUnderWine, LauncherWhoseReplacementFailsIsPutBack) {
+    WineInstallation installation(setup());
+    const std::string launcher = installation.read("launcher.exe");
+    const std::optional<WineRun> held =
+        runWhileHeld(installation,
+                     "size=2\r\noperation.0=delete\r\noperation.0.file=launcher.exe\r\n"
+                     "operation.1=rename\r\noperation.1.file=plugins\\held.dat\r\n"
+                     "operation.1.destination=launcher.exe\r\n",
+                     1000);
+    ASSERT_TRUE(held.has_value());
+    EXPECT_EQ(held->exitCode, 1) << held->out;
+    EXPECT_TRUE(installation.read("launcher.exe") == launcher);
+    const WineRun resumed = installation.run({}, stubRun(installation));
+    EXPECT_EQ(resumed.exitCode, 0) << resumed.out;
+    EXPECT_EQ(installation.read("launcher.exe"), "held");
+    EXPECT_FALSE(installation.exists("deferred_operations"));
+}
+
+// Started through its 8.3 name, the launcher moves itself aside under its long name, where a
+// start by that name finds the copy and deletes it.
+TEST_F(DeferredUnderWine, LauncherStartedByItsShortNameIsMovedAsideUnderItsLongName) {
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    const std::string longName = "Brantlo Client Launcher.exe";
+    testing_support::copyExecutable(installation.path("launcher.exe"), installation.path(longName));
+    installation.write("update/new.exe", installation.read("launcher.exe") + "new");
+    installation.write("deferred_operations",
+                       "size=2\r\noperation.0=delete\r\noperation.0.file=" + longName +
+                           "\r\noperation.1=rename\r\noperation.1.file=update\\new.exe\r\n"
+                           "operation.1.destination=" +
+                           longName + "\r\n");
+    const std::string shortName = shortNameOf(setup(), installation.path(longName));
+    RunOptions options = stubRun(installation);
+    options.executable = windowsPath(installation.path(shortName));
+    EXPECT_EQ(installation.run({}, options).exitCode, 0);
+    EXPECT_TRUE(installation.exists(longName + ".old"));
+
+    options.executable = windowsPath(installation.path(longName));
+    EXPECT_EQ(installation.run({}, options).exitCode, 0);
+    EXPECT_FALSE(installation.exists(longName + ".old") || installation.exists(shortName + ".old"));
+}
+
+// "Delete the old, move the new in": the directory emptied by the delete stays for the rename,
+// however either writes it (case, a trailing dot, the 8.3 alias).
+TEST_F(DeferredUnderWine, DirectoryThatALaterRenameMovesIntoStays) {
+    for (std::string dir : {"extensions", "extensions.", "8.3"}) {
+        SCOPED_TRACE(dir);
+        WineInstallation installation(setup());
+        installStubClient(installation);
+        installation.write("extensions/report.jar", "OLD");
+        installation.write("staging/report.jar", "NEW");
+        if (dir == "8.3")
+            dir = shortNameOf(setup(), installation.path("extensions"));
+        installation.write("deferred_operations",
+                           "size=2\r\noperation.0=delete\r\noperation.0.file=" + dir +
+                               "\\report.jar\r\noperation.1=rename\r\n"
+                               "operation.1.file=staging\\report.jar\r\n"
+                               "operation.1.destination=EXTENSIONS\\report.jar\r\n");
+        const WineRun run = installation.run({}, stubRun(installation));
+        EXPECT_EQ(run.exitCode, 0) << run.out;
+        EXPECT_EQ(installation.exists("extensions/report.jar")
+                      ? installation.read("extensions/report.jar")
+                      : "",
+                  "NEW");
+        EXPECT_FALSE(installation.exists("staging"));
+        EXPECT_FALSE(installation.exists("deferred_operations"));
+    }
 }
 
 }  // namespace

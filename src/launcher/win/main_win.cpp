@@ -2,8 +2,6 @@
 // GetCommandLineW, not through this function's argument.
 #include <windows.h>
 
-#include <string>
-
 #include "launcher/launch_sequence.h"
 #include "platform/win/win_internal.h"
 
@@ -11,8 +9,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
                     int /*showCommand*/) {
     // An executable that a list replaced was moved aside; once the process that ran from it has
     // ended, it can go. While that process still runs, this fails and a later start tries again.
-    const std::wstring movedAside = platform::win::movedAsideExecutablePath();
-    if (!movedAside.empty())
-        DeleteFileW(movedAside.c_str());
+    // The first call of these, before a list can move the file: they name it as it started.
+    platform::win::deleteMovedAsideExecutable();
     return launcher::runLaunch(instance);
 }

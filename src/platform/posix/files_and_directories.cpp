@@ -12,7 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
+#include "platform/process_and_console.h"
 
 namespace platform {
 
@@ -123,8 +125,45 @@ bool certainlyMissing(const char* path) {
     return ::lstat(path, &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
+namespace {
+
+// The launcher's own path, as the process started, and where a deletion moves the file there.
+std::string ownExecutable() {
+    return executablePath().value_or(ExecutablePath{}).path.value_or("");
+}
+
+std::string movedAside(const std::string& executable) {
+    return executable + ".old";
+}
+
+}  // namespace
+
 bool removeFile(const char* path) {
+    // The file at the launcher's own path is moved aside, not unlinked, so that a list whose
+    // replacement never arrives can put it back (settleMovedAsideExecutable).
+    const std::string executable = ownExecutable();
+    if (!executable.empty() && isPlainFile(executable.c_str())) {
+        const std::optional<FileIdentity> file = fileIdentity(path);
+        if (file && file == fileIdentity(executable))
+            return std::rename(path, movedAside(executable).c_str()) == 0;
+    }
     return std::remove(path) == 0;
+}
+
+void settleMovedAsideExecutable() {
+    const std::string executable = ownExecutable();
+    if (executable.empty())
+        return;
+    const std::string aside = movedAside(executable);
+    if (!pathExists(aside.c_str()))
+        return;
+    // Best effort: what can't be done here is tried again after the next list.
+    if (!pathExists(executable.c_str()))
+        (void)std::rename(aside.c_str(), executable.c_str());
+    else
+        (void)std::remove(aside.c_str());
+    // On the disk before the list is let go: a power cut must not undo the put-back alone.
+    (void)syncDirectory(executable.substr(0, executable.rfind('/') + 1).c_str());
 }
 
 bool renameFile(const char* from, const char* to) {
@@ -142,6 +181,10 @@ std::optional<std::string> resolvedDirectory(const std::string& path) {
     std::string result(resolved);
     std::free(resolved);
     return result;
+}
+
+std::optional<std::string> resolvedTarget(const std::string& /*path*/) {
+    return std::nullopt;
 }
 
 std::optional<FileStatus> fileStatus(const std::string& path) {

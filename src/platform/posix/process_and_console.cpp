@@ -109,16 +109,20 @@ std::optional<std::string> executableInCurrentDirectory() {
 
 // POSIX only (Linux): the kernel's link to the running image, which names the real file.
 std::optional<ExecutablePath> executablePath() {
-    std::vector<char> buffer(256);
-    for (;;) {
-        // Linux only: /proc/self/exe.
-        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (length < 0)
-            return ExecutablePath{executableInCurrentDirectory()};
-        if (static_cast<size_t>(length) < buffer.size())
-            return ExecutablePath{std::string(buffer.data(), static_cast<size_t>(length))};
-        buffer.resize(buffer.size() * 2);  // possibly cut: read again with room to spare
-    }
+    // Read once: the link names the file where it is now, and a list may move it aside.
+    static const ExecutablePath atStart = [] {
+        std::vector<char> buffer(256);
+        for (;;) {
+            // Linux only: /proc/self/exe.
+            const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+            if (length < 0)
+                return ExecutablePath{executableInCurrentDirectory()};
+            if (static_cast<size_t>(length) < buffer.size())
+                return ExecutablePath{std::string(buffer.data(), static_cast<size_t>(length))};
+            buffer.resize(buffer.size() * 2);  // possibly cut: read again with room to spare
+        }
+    }();
+    return atStart;
 }
 
 // The process inherits its parent's streams, so there is nothing to attach.

@@ -141,7 +141,19 @@ bool renameFile(const char* from, const char* to) {
     const std::wstring wideTo = win::widePathForLongNames(to);
     if (wideFrom.empty() || wideTo.empty())
         return std::rename(from, to) == 0;
-    return _wrename(wideFrom.c_str(), wideTo.c_str()) == 0;
+    if (_wrename(wideFrom.c_str(), wideTo.c_str()) == 0)
+        return true;
+    // A rename never replaces a file here, and the running executable can't be deleted first:
+    // it is moved aside as a deletion would move it, and put back when the rename fails (a list
+    // resumed after its deletion was undone, see settleMovedAsideExecutable).
+    const int error = errno;
+    if (win::moveAsideIfRunning(wideTo)) {
+        if (_wrename(wideFrom.c_str(), wideTo.c_str()) == 0)
+            return true;
+        win::putBackMovedAsideExecutable();
+    }
+    errno = error;
+    return false;
 }
 
 bool removeDirectory(const char* path) {
@@ -174,6 +186,10 @@ std::optional<std::string> resolvedDirectory(const std::string& path) {
         return std::nullopt;
     resolved.resize(length);
     return win::wideToCodePage(resolved, CP_UTF8);
+}
+
+std::optional<std::string> resolvedTarget(const std::string& path) {
+    return resolvedDirectory(path);
 }
 
 std::optional<FileStatus> fileStatus(const std::string& path) {
@@ -282,8 +298,10 @@ char pathListSeparator() {
 bool certainlyMissing(const char* path) {
     if (attributesOf(path) != INVALID_FILE_ATTRIBUTES)
         return false;
+    // A name that no file can have (a wildcard, a quote, <>|) can never be acted on either.
     const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME;
 }
 
 std::FILE* openRegularFile(const std::string& path, const char* mode) {
@@ -292,6 +310,18 @@ std::FILE* openRegularFile(const std::string& path, const char* mode) {
         const DWORD attributes = GetFileAttributesW(widePath.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & notPlainFile) != 0)
             return nullptr;
+        // Wine shows a POSIX link as a plain file: only its final path tells that it leads out
+        // of its directory. Where the system can't tell final paths, the file is taken as named.
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            const std::size_t nameStart = path.find_last_of("/\\") + 1;
+            const std::optional<std::string> file = resolvedDirectory(path);
+            const std::optional<std::string> dir =
+                resolvedDirectory(nameStart == 0 ? "." : path.substr(0, nameStart));
+            if (file && dir &&
+                (file->rfind(*dir + '\\', 0) != 0 ||
+                 file->find('\\', dir->size() + 1) != std::string::npos))
+                return nullptr;
+        }
     }
     return openFile(path, mode);
 }

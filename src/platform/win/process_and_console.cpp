@@ -34,16 +34,29 @@ std::vector<std::u16string> processArguments() {
 
 namespace win {
 
-std::wstring shortPathOf(const std::wstring& path) {
-    const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
+namespace {
+
+// The form of path that query (GetShortPathNameW, GetLongPathNameW) gives; empty when none.
+std::wstring pathForm(const std::wstring& path, DWORD(WINAPI* query)(LPCWSTR, LPWSTR, DWORD)) {
+    const DWORD needed = query(path.c_str(), nullptr, 0);
     if (needed == 0)
         return {};
-    std::wstring shortPath(needed, L'\0');
-    const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), needed);
+    std::wstring form(needed, L'\0');
+    const DWORD length = query(path.c_str(), form.data(), needed);
     if (length == 0 || length >= needed)
         return {};
-    shortPath.resize(length);
-    return shortPath;
+    form.resize(length);
+    return form;
+}
+
+}  // namespace
+
+std::wstring shortPathOf(const std::wstring& path) {
+    return pathForm(path, GetShortPathNameW);
+}
+
+std::wstring longPathOf(const std::wstring& path) {
+    return pathForm(path, GetLongPathNameW);
 }
 
 std::optional<std::string> narrowModulePath(const std::wstring& modulePath, unsigned codePage,

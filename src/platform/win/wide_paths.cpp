@@ -80,28 +80,79 @@ std::wstring modulePath() {
     }
 }
 
-std::wstring movedAsideExecutablePath() {
-    const std::wstring executable = modulePath();
-    return executable.empty() ? std::wstring() : longPathForm(executable + L".old");
+namespace {
+
+// The running executable as the process found it: its path under its own long name (a start
+// through an 8.3 spelling names the same file), where a deletion moves it, and its identity.
+// Taken once, at the entry point's first call, before a list can move the file.
+struct RunningExecutable {
+    std::wstring path;
+    std::wstring aside;
+    std::optional<FileIdentity> identity;
+};
+
+const RunningExecutable& runningExecutable() {
+    static const RunningExecutable running = [] {
+        RunningExecutable found;
+        const std::wstring executable = modulePath();
+        if (executable.empty())
+            return found;
+        const std::wstring longName = longPathOf(longPathForm(executable));
+        found.path = longPathForm(longName.empty() ? executable : longName);
+        found.aside = longPathForm(found.path + L".old");
+        found.identity = identityOf(found.path, true);
+        return found;
+    }();
+    return running;
+}
+
+bool exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+bool deleteMovedAsideExecutable() {
+    const std::wstring& aside = runningExecutable().aside;
+    if (aside.empty())
+        return false;
+    // A read-only launcher (as archive and copy tools leave it) stays read-only when moved
+    // aside, and DeleteFileW refuses read-only files: the copy would never go.
+    const DWORD attributes = GetFileAttributesW(aside.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        SetFileAttributesW(aside.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return DeleteFileW(aside.c_str()) != 0;
 }
 
 bool moveAsideIfRunning(const std::wstring& path) {
-    const std::wstring executable = modulePath();
-    const std::wstring aside = movedAsideExecutablePath();
-    if (executable.empty() || aside.empty())
+    const RunningExecutable& running = runningExecutable();
+    if (!running.identity || identityOf(path, false) != running.identity)
         return false;
-    const std::optional<FileIdentity> running = identityOf(longPathForm(executable), true);
-    if (!running || identityOf(path, false) != running)
-        return false;
+    // Already aside (a list that deletes the moved-aside copy right after replacing the
+    // launcher): nothing more can be done while it runs, and the next start deletes it.
+    if (identityOf(running.aside, false) == running.identity)
+        return true;
     // One left by an earlier start whose process has ended goes first; while that process
     // still runs from it, this deletion fails as any deletion of a held file does.
-    DeleteFileW(aside.c_str());
-    return MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    deleteMovedAsideExecutable();
+    return MoveFileExW(path.c_str(), running.aside.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool putBackMovedAsideExecutable() {
+    const RunningExecutable& running = runningExecutable();
+    return !running.aside.empty() && !exists(running.path) && exists(running.aside) &&
+           MoveFileExW(running.aside.c_str(), running.path.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 }  // namespace platform::win
 
 namespace platform {
+
+void settleMovedAsideExecutable() {
+    // Deleting the copy fails while this process runs from it; the next start deletes it.
+    if (!win::putBackMovedAsideExecutable())
+        win::deleteMovedAsideExecutable();
+}
 
 std::optional<FileIdentity> fileIdentity(const std::string& path) {
     const std::wstring widePath = win::widePathForLongNames(path);

@@ -47,13 +47,20 @@ std::optional<FileIdentity> identityOf(const std::wstring& path, bool followLink
 // The running executable's path as the system gives it; empty when it can't be had.
 std::wstring modulePath();
 
-// Where the running executable is moved aside when a list deletes it (the list then renames its
-// successor into place): beside it, ".old" appended. Removed by a later start.
-std::wstring movedAsideExecutablePath();
+// The running executable, which Windows does not let anyone delete but lets be renamed, is
+// moved aside when a list deletes it (the list then renames its successor into place): beside
+// it under its own long name, ".old" appended. Taken from the path the process started from,
+// at the first call of any of these, which the entry point makes first.
 
-// Moves the file at path aside when it is the running executable, which Windows does not let
-// anyone delete but lets be renamed: true when it was moved.
+// Deletes the moved-aside copy, read-only or not; false while a process still runs from it.
+bool deleteMovedAsideExecutable();
+
+// Moves the file at path aside when it is the running executable: true when it was moved, or
+// is the moved-aside copy already.
 bool moveAsideIfRunning(const std::wstring& path);
+
+// Moves the copy back when nothing is at the executable's own path: true when it was moved.
+bool putBackMovedAsideExecutable();
 
 // A C stream over an open file handle (HANDLE), opened with the C runtime's flags (_O_BINARY,
 // _O_TEXT, ...) and the stream's mode; the handle belongs to the stream from then on. Null, with
@@ -64,6 +71,8 @@ std::FILE* streamOverHandle(void* handle, int flags, const char* mode);
 // The short (8.3) form of path as GetShortPathNameW gives it; empty when there is none.
 using ShortPathQuery = std::wstring (*)(const std::wstring& path);
 std::wstring shortPathOf(const std::wstring& path);
+// The long form of path, every 8.3 part expanded; empty when there is none.
+std::wstring longPathOf(const std::wstring& path);
 
 // The form of modulePath that narrow calls in codePage can use (see executablePath).
 std::optional<std::string> narrowModulePath(const std::wstring& modulePath, unsigned codePage,

@@ -67,6 +67,7 @@ TEST_P(DeferredList, IsCarriedOutAtStart) {
         EXPECT_FALSE(install.exists(file)) << file;
     EXPECT_EQ(install.exists("deferred_operations"), c.listStays);
     EXPECT_FALSE(install.exists("deferred_operations.progress"));
+    EXPECT_TRUE(install.exists("launcher"));  // whatever the list, the next start has one
 }
 
 std::vector<ListCase> listCases() {
@@ -92,6 +93,33 @@ std::vector<ListCase> listCases() {
          "Skip  file '' - it doesn't exist\n",
          {{"lib/keep.txt", "keep"}, {"lib/b.jar", "b"}, {"a.jar", "new"}, {"c.txt", "c"}},
          {"lib/ext", "lib/old", "a.new", "d.txt"},
+         false},
+        // The launcher replaced as on Windows: the running one moved aside, then deleted.
+        {"LauncherReplaced",
+         {{"update/launcher", "new"}},
+         "size=2\noperation.0=delete\noperation.0.file=launcher\n"
+         "operation.1=rename\noperation.1.file=update/launcher\noperation.1.destination=launcher\n",
+         "",
+         {{"launcher", "new"}},
+         {"launcher.old", "update"},
+         false},
+        // A replacement that never arrived: the launcher stays.
+        {"LauncherWhoseReplacementNeverArrivedIsPutBack",
+         {},
+         "size=2\noperation.0=delete\noperation.0.file=launcher\n"
+         "operation.1=rename\noperation.1.file=update/launcher\noperation.1.destination=launcher\n",
+         "Skip rename file 'update/launcher' - it doesn't exist\n",
+         {},
+         {"launcher.old"},
+         false},
+        // The directories emptied, however the path writes them.
+        {"EmptiedDirectoriesWrittenWithDotsAndDoubledSlashes",
+         {{"d2/e/f", "x"}, {"upd/g/f", "x"}},
+         "size=2\noperation.0=delete\noperation.0.file=d2/e//f\n"
+         "operation.1=delete\noperation.1.file=upd/./g/f\n",
+         "",
+         {},
+         {"d2", "upd"},
          false},
         {"NoSizeDoesNothing",
          {{"a.jar", "a"}},
@@ -130,11 +158,12 @@ TEST(DeferredRecovery, GivesUpAfterTheBudgetAndResumesAtTheNextStartWhateverTheL
     install.write("blocked/x", "x");
     install.write("old.jar", "x");
     const std::string list =
-        "size=4\n"
+        "size=5\n"
         "operation.0=delete\noperation.0.file=a.jar\n"
         "operation.1=rename\noperation.1.file=a.new\noperation.1.destination=a.jar\n"
-        "operation.2=delete\noperation.2.file=blocked\n"
-        "operation.3=delete\noperation.3.file=old.jar\n";
+        "operation.2=delete\noperation.2.file=launcher\n"
+        "operation.3=delete\noperation.3.file=blocked\n"
+        "operation.4=delete\noperation.4.file=old.jar\n";
     install.write("deferred_operations", list);
 
     const auto failed = install.run();
@@ -144,8 +173,9 @@ TEST(DeferredRecovery, GivesUpAfterTheBudgetAndResumesAtTheNextStartWhateverTheL
     EXPECT_EQ(failed.err, "");
     EXPECT_EQ(install.read("deferred_operations"), list);
     EXPECT_EQ(install.read("a.jar"), "new");
+    EXPECT_TRUE(install.exists("launcher"));  // a run that gives up puts it back too
 
-    // With the cause gone, only the third and fourth operations remain; repeating the first
+    // With the cause gone, only the fourth and fifth operations remain; repeating the first
     // two would delete the new a.jar. The list copied back unchanged (a new date, as after
     // `cp` without -p or a restore) is the same list.
     std::filesystem::remove(install.path("blocked/x"));

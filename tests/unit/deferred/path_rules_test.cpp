@@ -100,7 +100,16 @@ std::string upper1252(std::string_view name) {
             c = static_cast<char>(c - 0x20);
     return upper;
 }
-const launcher::PathStyle bytes('\\'), sjis('\\', shiftJisLead), fsCase('\\', nullptr, upper1252);
+// As the system spells names for comparison: in UTF-8 (here of bytes 0x80 to 0xBF, which code
+// page 1252 shares with Latin-1: the superscript digits 0xB9, 0xB2, 0xB3).
+std::string utf8Upper(std::string_view name) {
+    std::string utf8;
+    for (const char c : upper1252(name))
+        utf8 += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : std::string{'\302', c};
+    return utf8;
+}
+const launcher::PathStyle bytes('\\'), sjis('\\', shiftJisLead), fsCase('\\', nullptr, upper1252),
+    utf8Case('\\', nullptr, utf8Upper);
 
 struct StyleCase {
     std::string path;
@@ -132,6 +141,9 @@ INSTANTIATE_TEST_SUITE_P(Paths, PathRulesByCharacters, ::testing::Values(
     StyleCase{"CONIN$", bytes, false, true, "", "CONIN$"},
     StyleCase{"lib\\CONOUT$", sjis, false, true, "lib\\", "LIB/CONOUT$"},
     StyleCase{"lib\\CONIN", bytes, false, false, "lib\\", "LIB/CONIN"},
+    StyleCase{"com\271", utf8Case, false, true, "", "COM\302\271"},
+    StyleCase{"lib\\LPT\262.txt", utf8Case, false, true, "lib\\", "LIB/LPT\302\262.TXT"},
+    StyleCase{"COM\274", utf8Case, false, false, "", "COM\302\274"},
     StyleCase{"\374ber\\a.jar", fsCase, false, false, "\374ber\\", "\334BER/A.JAR"},
     StyleCase{"\374ber\\a.jar", bytes, false, false, "\374ber\\", "\374BER/A.JAR"},
     // An 8.3 alias is another spelling: only the file's identity tells.
