@@ -68,7 +68,6 @@ void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::
     if (flushes == Flushes::leftOut) {
         calls->syncFile = [](std::FILE*) { return true; };
         calls->syncDirectory = [](const char*) { return true; };
-        calls->syncMappedFile = [](platform::MappedFile&) { return true; };
     }
     if (flushes != Flushes::kept)
         calls->syncFileSystem = [](const char*) { return true; };
