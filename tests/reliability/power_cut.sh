@@ -18,7 +18,10 @@
 #   full      a record in place, then the disk filled up: the start says so and goes on, never
 #             a crash; once there is room again, the list is carried out
 #
-#   tests/reliability/power_cut.sh path/to/launcher path/to/power_cut_step
+#   tests/reliability/power_cut.sh path/to/launcher path/to/power_cut_step [path/to/launcher.exe]
+#
+# Given launcher.exe and Wine, the full disk is also shown to launcher.exe under Wine (on btrfs,
+# where the record can't be written again), in a Wine prefix of its own.
 #
 # Needs root, loop devices and ptrace; where the machine allows none of them it says so and
 # ends with status 0. A file system whose tools or kernel support are missing is skipped with
@@ -27,6 +30,8 @@ set -euo pipefail
 
 launcher=$(readlink -f "${1:?usage: power_cut.sh path/to/launcher path/to/power_cut_step}")
 stepper=$(readlink -f "${2:?usage: power_cut.sh path/to/launcher path/to/power_cut_step}")
+windows_launcher=${3:-}
+[ -f "$windows_launcher" ] && command -v wine >/dev/null || windows_launcher=
 skip() {
     echo "power cut: skipped, $1"
     exit 0
@@ -233,6 +238,7 @@ run_full() {
     start_live
     "$stepper" cut "$app" $(awk '$3 ~ /^rename/ { renamed = 1 } renamed && $3 ~ /^unlink/ { print $1, $2; exit }' "$work/points") true
     [ -e "$app/deferred_operations.progress" ] || { echo "power cut: $fs full: no record in place" >&2; return 1; }
+    [ -z "$windows_launcher" ] || cp "$windows_launcher" "$app/launcher.exe"
     dd if=/dev/zero of="$app/fill" bs=64k status=none 2>/dev/null || true
     for i in $(seq 200); do { echo x >"$app/fill$i"; } 2>/dev/null || break; done
     sync
@@ -243,11 +249,30 @@ run_full() {
         [ ! -e "$app/deferred_operations" -o -n "$(grep "^Cannot record the progress" "$work/full-run.txt")" ]
     if grep -q "^Cannot record the progress" "$work/full-run.txt"; then
         echo "power cut: $fs full: held back with its message"
+        if [ -n "$windows_launcher" ]; then
+            point="a full disk, launcher.exe under Wine"
+            run_under_wine
+            check "the list is held back with the reason" grep -q "^Cannot record the progress" "$work/full-run.txt"
+        fi
     fi
     rm -f "$app"/fill*
     (cd "$app" && ./launcher >"$work/full-run.txt" 2>&1) || true
     check "with room again the list is carried out" [ ! -e "$app/a.jar" -a ! -e "$app/deferred_operations" ]
     detach "$work/live"
+}
+
+# launcher.exe in $app under Wine, its output in $work/full-run.txt, in a prefix made for it
+# (Wine's server directory beside it); the server is stopped after it, so nothing holds the disk.
+run_under_wine() {
+    (
+        export WINEPREFIX=$work/wine TMPDIR=$work/wine-tmp WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+        unset DISPLAY WAYLAND_DISPLAY
+        mkdir -p "$WINEPREFIX" "$TMPDIR"
+        wineboot -i >/dev/null 2>&1 </dev/null || true
+        cd "$app" && wine launcher.exe >"$work/full-run.txt" 2>&1 </dev/null
+        wineserver -k 2>/dev/null
+        wineserver -w 2>/dev/null
+    ) || true
 }
 
 head -c 65536 /dev/urandom >"$work/old.jar"
