@@ -194,7 +194,10 @@ restart_after_cut() {
 # operation's retries, only the first few: later ones find the disk as the first ones did.
 cut_points() {
     start_live
-    "$stepper" points "$app" | awk '++seen[$1] <= 4' >"$work/points"
+    local status=0
+    "$stepper" points "$app" >"$work/points" || status=$?
+    [ "$status" != 3 ] || skip "ptrace is not permitted here"
+    awk '++seen[$1] <= 4' "$work/points" >"$work/points.kept" && mv "$work/points.kept" "$work/points"
     detach "$work/live"
     [ -s "$work/points" ] || { echo "power cut: $fs $case: no cut points" >&2; return 1; }
 }
@@ -264,7 +267,7 @@ run_under_wine() {
         unset DISPLAY WAYLAND_DISPLAY
         mkdir -p "$WINEPREFIX" "$TMPDIR"
         wineboot -i >/dev/null 2>&1 </dev/null || true
-        cd "$app" && wine launcher.exe >"$work/full-run.txt" 2>&1 </dev/null
+        (cd "$app" && wine launcher.exe >"$work/full-run.txt" 2>&1 </dev/null) || true
         wineserver -k 2>/dev/null
         wineserver -w 2>/dev/null
     ) || true
