@@ -2,8 +2,8 @@
 // then kills it: a power cut at that call.
 //
 //   power_cut_step points dir            the cut points of a run of dir/launcher, one a line:
-//                                        the call's number, its occurrence, its name; status 3
-//                                        where tracing is not permitted
+//                                        the call's number, its occurrence, its name ("sleep"
+//                                        for a pause); status 3 where tracing is not permitted
 //   power_cut_step cut dir number occurrence command...
 //                                        runs dir/launcher up to the entry of that call, runs
 //                                        the command there, kills the launcher
@@ -19,12 +19,13 @@
 namespace {
 
 // The calls that make something durable or change a directory: between two of them nothing
-// reaches the disk that a cut could tell apart.
+// reaches the disk that a cut could tell apart. The pauses between retries are listed too, so
+// that the script can tell the retries apart.
 const std::map<long, std::string> cutCalls = {
     {SYS_fsync, "fsync"},         {SYS_fdatasync, "fdatasync"}, {SYS_syncfs, "syncfs"},
     {SYS_msync, "msync"},         {SYS_rename, "rename"},       {SYS_renameat, "renameat"},
     {SYS_renameat2, "renameat2"}, {SYS_unlink, "unlink"},       {SYS_unlinkat, "unlinkat"},
-    {SYS_rmdir, "rmdir"}};
+    {SYS_rmdir, "rmdir"},         {SYS_nanosleep, "sleep"},     {SYS_clock_nanosleep, "sleep"}};
 
 reliability::SteppedProgram launcherIn(const std::string& dir) {
     return {dir + "/launcher", {dir + "/launcher"}, dir};
