@@ -14,7 +14,7 @@
 #   moved     a jar renamed into another directory: it must never be left without a name
 #   emptied   a delete that empties its directory (which goes with it)
 #   held      a configuration moved aside and replaced, then an operation held by another
-#             program and retried (its first retries cut too), then one more rename
+#             program and retried (its first retry cut too), then one more rename
 #   full      a record in place, then the disk filled up: the start says so and goes on, never
 #             a crash; once there is room again, the list is carried out
 #
