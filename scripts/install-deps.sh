@@ -11,7 +11,7 @@ core=(cmake ninja-build g++ make libgtest-dev libgmock-dev openjdk-17-jdk-headle
 packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wixl msitools osslsigncode openssl
           wine wine64 locales)
 all=("${core[@]}" "${packages[@]}" clang clang-tidy libclang-rt-14-dev valgrind libbenchmark-dev
-     hyperfine python3)
+     hyperfine python3 e2fsprogs xfsprogs btrfs-progs mount)
 
 wanted=("${core[@]}")
 [ "${1:-}" = "--all" ] && wanted=("${all[@]}")

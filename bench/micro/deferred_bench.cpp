@@ -3,7 +3,7 @@
 // consist of, made directly: per operation the existence test (lstat), the rename or remove, and
 // the attempt to remove the emptied directory (rmdir of lib, which fails while lib holds files).
 // The list writes its progress through to the disk after every operation; the same list with
-// those flushes left out tells what they cost.
+// those flushes left out tells what they cost, and the record alone what its writes cost.
 //
 // Before its first operation a run writes what the list acts on through to the disk (one
 // syncfs of the installation's file system). Its cost is the updater's unsynced data: a typical
@@ -20,6 +20,7 @@
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
+#include "deferred/progress_record.h"
 #include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "scratch_files.h"
@@ -68,7 +69,6 @@ void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::
     if (flushes == Flushes::leftOut) {
         calls->syncFile = [](std::FILE*) { return true; };
         calls->syncDirectory = [](const char*) { return true; };
-        calls->syncMappedFile = [](platform::MappedFile&) { return true; };
     }
     if (flushes != Flushes::kept)
         calls->syncFileSystem = [](const char*) { return true; };
@@ -165,6 +165,24 @@ void BM_Deferred_Direct1000Deletes(benchmark::State& state) {
     directly(state, Kind::remove);
 }
 
+// The record's own cost per operation: the mark before it and the count after it, each a
+// checked write in place, with the sync (the disk's cost, measured above) left out.
+void BM_Deferred_Record1000Counts(benchmark::State& state) {
+    const bench::ScratchDir dir;
+    const platform::ScopedSystemCalls calls;
+    calls->syncFile = [](std::FILE*) { return true; };
+    const launcher::ListIdentity list{100, 1};
+    launcher::ProgressRecorder recorder((dir.path() / "deferred_operations.progress").string(),
+                                        list, std::nullopt, 0);
+    for (auto _ : state) {
+        for (int i = 0; i < operations; ++i) {
+            recorder.recordCarryingOut(i);
+            benchmark::DoNotOptimize(recorder.recordFinished(i + 1));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * operations);
+}
+
 void BM_Deferred_UpdateAfterUnsyncedDownload(benchmark::State& state) {
     afterDownload(state, Flushes::kept);
 }
@@ -179,6 +197,7 @@ BENCHMARK(BM_Deferred_Direct1000Renames)->Unit(benchmark::kMillisecond)->Iterati
 BENCHMARK(BM_Deferred_List1000Deletes)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_List1000DeletesUnflushed)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_Direct1000Deletes)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Deferred_Record1000Counts)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Deferred_UpdateAfterUnsyncedDownload)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_Deferred_UpdateAfterUnsyncedDownloadWithoutFileSystemSync)
     ->Unit(benchmark::kMillisecond)

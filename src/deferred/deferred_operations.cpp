@@ -142,8 +142,11 @@ bool carryOut(DeferredRun& run, int index, bool finishCleanup,
         return deleteWithRetries(run, path, refusedNow);
     }
     if (name == "rename") {
-        changedPaths.push_back(path);
+        // The destination's directory is synced first: a power cut between the two syncs then
+        // leaves the file under both names, never under none (a file system without a journal
+        // writes each directory on its own).
         changedPaths.push_back(destination);
+        changedPaths.push_back(path);
         const bool done = renameWithRetries(run, path, destination, boxText, refusedNow);
         noteRenamed(run, destination);
         return done;
@@ -188,9 +191,22 @@ void letGoOfList(const ListIdentity& loadedList) {
     (void)platform::renameWithoutReplacing(takenPath.c_str(), listPath.c_str());
 }
 
-// The run of count operations from firstPending on, its progress recorded.
+std::string cannotRecordMessage(const std::string& progressPath) {
+    return "Cannot record the progress of the deferred operations in '" + progressPath +
+           "'. They are left for the next start.";
+}
+
+// The run of count operations from firstPending on, its progress recorded. A count that can't
+// be recorded (a full disk) ends the run as a failed operation does: carried on, an operation
+// beyond the record would be repeated by the next start.
 DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool firstWasBegun,
-                            ProgressRecorder& progress) {
+                            ProgressRecorder& progress, const std::string& progressPath) {
+    const auto recordFinished = [&](int finished) {
+        if (progress.recordFinished(finished))
+            return true;
+        platform::writeOutput(cannotRecordMessage(progressPath) + '\n');
+        return false;
+    };
     run.lastMoveInto = lastMoveInto(count);
     run.operationCount = count;
     run.attemptIndex = firstPending;
@@ -206,7 +222,8 @@ DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool 
             undescribedLeft-- <= 0) {
             const auto next = std::lower_bound(described.begin(), described.end(), index);
             index = next == described.end() ? count : *next;
-            progress.recordFinished(index);
+            if (!recordFinished(index))
+                return {true, cannotRecordMessage(progressPath)};
             if (index == count)
                 break;
         }
@@ -221,7 +238,8 @@ DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool 
             if (i == 0 || directoryOf(changedPaths[i], systemPathStyle()) !=
                               directoryOf(changedPaths[0], systemPathStyle()))
                 syncDirectoryHolding(changedPaths[i]);
-        progress.recordFinished(index + 1);
+        if (!recordFinished(index + 1))
+            return {true, cannotRecordMessage(progressPath)};
     }
     return {};
 }
@@ -243,8 +261,7 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
     // Progress is kept only for a list that can be told apart from any list written later, and
     // a start with the same list goes on after the operations an earlier run finished.
     const std::string progressPath = listFilePath(exeDir, progressFileName);
-    const std::string cannotRecord = "Cannot record the progress of the deferred operations in '" +
-                                     progressPath + "'. They are left for the next start.";
+    const std::string cannotRecord = cannotRecordMessage(progressPath);
     // A list that changed while it was read can't be told from one written later, so no record
     // can be bound to it: it is held back like one whose record can't be written.
     if (!loadedList)
@@ -256,19 +273,21 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
     std::optional<ProgressRecorder> progress;
     DeferredRunEnd end;
     if (firstPending < count) {
+        // What the list acts on (the updater's files, written and never synced, and the list
+        // itself) reaches the disk before the first operation: a power cut must never find the
+        // old files gone and the new ones empty. Before the record too: syncing the record
+        // commits the names of the updater's files on some file systems, their data not yet.
+        // Best effort: where the system can't, the run goes on as without a power cut.
+        (void)platform::systemCalls().syncFileSystem(exeDir.c_str());
         progress.emplace(progressPath, *loadedList,
                          recorded ? std::optional<int>(firstPending) : std::nullopt, firstPending);
         // Unrecorded, a run stopped part way would be repeated from the start by the next.
         if (!progress->recording())
             return heldBack(cannotRecord);
-        // What the list acts on (the updater's files, written and never synced, and the list
-        // itself) reaches the disk before the first operation: a power cut must never find the
-        // old files gone and the new ones empty.
-        // Best effort: where the system can't, the run goes on as without a power cut.
-        (void)platform::systemCalls().syncFileSystem(exeDir.c_str());
         DeferredRun run;
         recognizeOwnFiles(run);
-        end = carryOutList(run, count, firstPending, recorded && recorded->nextBegun, *progress);
+        end = carryOutList(run, count, firstPending, recorded && recorded->nextBegun, *progress,
+                           progressPath);
         // A list whose replacement of the launcher never arrived, or failed, must not leave the
         // installation without one.
         platform::settleMovedAsideExecutable();

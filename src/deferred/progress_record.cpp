@@ -44,24 +44,6 @@ std::string identityBlock(const ListIdentity& list) {
     return block;
 }
 
-// The identity block of a record written by launchers that also bound it to the list's date,
-// taken from text when its size and content are those of list: what its slots are checked
-// against. The date is passed over: a list with the same content is the same list.
-std::optional<std::string> datedIdentityBlock(std::string_view text, const ListIdentity& list) {
-    const std::string start =
-        std::string(header) + "list.size=" + std::to_string(list.size) + "\nlist.modified=";
-    if (!text.starts_with(start))
-        return std::nullopt;
-    const std::size_t dateEnd = text.find('\n', start.size());
-    std::int64_t date = 0;
-    if (dateEnd == std::string_view::npos ||
-        !parseWhole(text.substr(start.size(), dateEnd - start.size()), date))
-        return std::nullopt;
-    std::string block(text.substr(0, dateEnd + 1));
-    block += "list.content=" + hex(list.contentFingerprint) + "\n";
-    return block;
-}
-
 constexpr std::string_view slotStart = "finished=";
 constexpr std::string_view carryingStart = "carrying=";  // as long as slotStart
 constexpr std::string_view checkStart = " check=";
@@ -116,25 +98,14 @@ bool isAhead(const RecordedProgress& a, const RecordedProgress& b) {
 
 }  // namespace
 
-std::string formatProgressSlot(const ListIdentity& list, int finishedOperations) {
-    const auto slot = slotText(fingerprint(identityBlock(list)), finishedOperations);
-    return std::string(slot.data(), slot.size());
-}
-
 std::string formatProgressRecord(const ListIdentity& list, int finishedOperations) {
-    const std::string slot = formatProgressSlot(list, finishedOperations);
-    return identityBlock(list) + slot + slot;
-}
-
-std::string formatCarryingOutSlot(const ListIdentity& list, int index) {
-    const auto slot = slotText(fingerprint(identityBlock(list)), index, true);
-    return std::string(slot.data(), slot.size());
+    const std::string block = identityBlock(list);
+    const auto slot = slotText(fingerprint(block), finishedOperations);
+    return block + std::string(slot.data(), slot.size()) + std::string(slot.data(), slot.size());
 }
 
 std::optional<RecordedProgress> parseProgress(std::string_view text, const ListIdentity& list) {
-    std::string block = identityBlock(list);
-    if (!text.starts_with(block))
-        block = datedIdentityBlock(text, list).value_or(block);
+    const std::string block = identityBlock(list);
     if (text.size() != block.size() + 2 * slotSize || !text.starts_with(block))
         return std::nullopt;
     const std::uint64_t identityPrint = fingerprint(block);
@@ -143,13 +114,6 @@ std::optional<RecordedProgress> parseProgress(std::string_view text, const ListI
     if (first && second)
         return isAhead(*first, *second) ? first : second;
     return first ? first : second;
-}
-
-std::optional<int> parseProgressRecord(std::string_view text, const ListIdentity& list) {
-    const auto progress = parseProgress(text, list);
-    if (!progress)
-        return std::nullopt;
-    return progress->finishedOperations;
 }
 
 std::optional<RecordedProgress> readProgress(const std::string& path, const ListIdentity& list) {
@@ -198,24 +162,21 @@ bool writeFreshRecord(const std::string& path, const ListIdentity& list, int fin
 ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& list,
                                    std::optional<int> recorded, int finishedOperations)
     : identity_(identityBlock(list)), identityPrint_(fingerprint(identity_)) {
-    const std::size_t size = identity_.size() + 2 * slotSize;
-    // A valid record goes on in place when this start can write it and it is in today's form;
-    // otherwise (another user's, one written by an earlier launcher) a fresh one with the same
-    // count takes its place.
+    // A valid record goes on in place when this start can write it; otherwise (another user's,
+    // a link) a fresh one with the same count takes its place. Its count written again is the
+    // test: the same bytes in its slot, where nothing else is ever kept.
     if (recorded) {
-        mapped_ = platform::systemCalls().mapFile(path, size);
-        if (mapped_ != nullptr &&
-            std::string_view(platform::mappedBytes(*mapped_), identity_.size()) != identity_)
-            mapped_.reset();
-    }
-    if (mapped_ == nullptr) {
-        if (!writeFreshRecord(path, list, finishedOperations))
-            return;
-        mapped_ = platform::systemCalls().mapFile(path, size);
-    }
-    // Where the file system maps nothing: written in place, never through a link.
-    if (mapped_ == nullptr)
         file_ = platform::openRegularFile(path, "r+b");
+        if (file_ != nullptr && (std::setvbuf(file_, nullptr, _IONBF, 0) != 0 ||
+                                 !writeSlot(*recorded % 2, *recorded, false, true)))
+            close();
+    }
+    if (file_ == nullptr && writeFreshRecord(path, list, finishedOperations)) {
+        // Written in place, never through a link.
+        file_ = platform::openRegularFile(path, "r+b");
+        if (file_ != nullptr && std::setvbuf(file_, nullptr, _IONBF, 0) != 0)
+            close();
+    }
 }
 
 ProgressRecorder::~ProgressRecorder() {
@@ -224,39 +185,28 @@ ProgressRecorder::~ProgressRecorder() {
 
 // Counts go into the two slots in turn, so the slot not written holds the count before. The
 // slot that an operation's count will go to says meanwhile that the operation is begun.
-void ProgressRecorder::recordFinished(int finishedOperations) {
-    const auto slot = slotText(identityPrint_, finishedOperations);
-    writeSlot(finishedOperations % 2, std::string_view(slot.data(), slot.size()), true);
+bool ProgressRecorder::recordFinished(int finishedOperations) {
+    return writeSlot(finishedOperations % 2, finishedOperations, false, true);
 }
 
 void ProgressRecorder::recordCarryingOut(int index) {
-    // Not synced: lost in a power cut, it only leaves emptied directories in place.
-    const auto slot = slotText(identityPrint_, index, true);
-    writeSlot((index + 1) % 2, std::string_view(slot.data(), slot.size()), false);
+    (void)writeSlot((index + 1) % 2, index, true, false);
 }
 
 void ProgressRecorder::recordNotCarriedOut(int index) {
-    const auto slot = slotText(identityPrint_, index);
-    writeSlot((index + 1) % 2, std::string_view(slot.data(), slot.size()), true);
+    (void)writeSlot((index + 1) % 2, index, false, true);
 }
 
-void ProgressRecorder::writeSlot(int slotIndex, std::string_view slot, bool sync) {
-    const std::size_t offset = identity_.size() + static_cast<std::size_t>(slotIndex) * slotSize;
-    if (mapped_ != nullptr) {
-        std::copy(slot.begin(), slot.end(), platform::mappedBytes(*mapped_) + offset);
-        if (sync)
-            (void)platform::systemCalls().syncMappedFile(*mapped_);  // a lagging record stays valid
-    } else if (file_ != nullptr && std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0) {
-        std::fwrite(slot.data(), 1, slot.size(), file_);
-        if (sync)
-            (void)platform::systemCalls().syncFile(file_);  // a lagging record stays valid
-        else
-            std::fflush(file_);
-    }
+bool ProgressRecorder::writeSlot(int slotIndex, int count, bool carrying, bool sync) {
+    const auto slot = slotText(identityPrint_, count, carrying);
+    const auto offset =
+        static_cast<long>(identity_.size() + static_cast<std::size_t>(slotIndex) * slotSize);
+    return file_ != nullptr && std::fseek(file_, offset, SEEK_SET) == 0 &&
+           std::fwrite(slot.data(), 1, slot.size(), file_) == slot.size() &&
+           (!sync || platform::systemCalls().syncFile(file_));
 }
 
 void ProgressRecorder::close() {
-    mapped_.reset();
     if (file_ != nullptr)
         std::fclose(file_);
     file_ = nullptr;

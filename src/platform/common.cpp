@@ -139,10 +139,8 @@ const SystemCalls& realSystemCalls() {
                                   .replaceFile = replaceFile,
                                   .sleepMilliseconds = sleepMilliseconds,
                                   .createNewFile = createNewFile,
-                                  .mapFile = mapFile,
                                   .syncFile = syncFile,
                                   .syncDirectory = syncDirectory,
-                                  .syncMappedFile = syncMappedFile,
                                   .syncFileSystem = syncFileSystem};
     return real;
 }

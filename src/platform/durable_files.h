@@ -1,11 +1,10 @@
 // Durable files: what the deferred run needs to be safe against a second start and a power cut
-// (the exclusion of a directory, moves in one step, the record created anew and mapped, writes
-// through to the disk) and the seam over the calls that tests make fail. Declarations only; one
+// (the exclusion of a directory, moves in one step, the record created anew, writes through to
+// the disk) and the seam over the calls that tests make fail. Declarations only; one
 // implementation per operating system. Failures follow the convention written at the top of
 // files_and_directories.h.
 #pragma once
 
-#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -25,7 +24,8 @@ namespace platform {
 // link's target is never written); null otherwise.
 [[nodiscard]] std::FILE* createNewFile(const char* path);
 
-// Writes what file holds through to the disk: true when done.
+// Writes what file holds through to the disk, with what it takes to read it back (its size),
+// but not its times: true when done.
 [[nodiscard]] bool syncFile(std::FILE* file);
 
 // Writes the entries of the directory at path (a file created, renamed or removed in it)
@@ -49,23 +49,6 @@ void Release<DirectoryLock>::operator()(DirectoryLock* lock) const noexcept;
 // or not within that time.
 [[nodiscard]] Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMilliseconds);
 
-// The bytes of an existing file mapped into memory for reading and writing. What is stored in
-// them reaches the file through the system's cache without a call per store, and stays there
-// even when the process is killed. Its owner unmaps and closes it; afterwards the file may be
-// removed.
-struct MappedFile;
-template <>
-void Release<MappedFile>::operator()(MappedFile* file) const noexcept;
-
-// Maps the first size bytes of the file at path, which must be at least that long; null when
-// that fails.
-[[nodiscard]] Owned<MappedFile> mapFile(const std::string& path, std::size_t size);
-
-[[nodiscard]] char* mappedBytes(MappedFile& file);
-
-// Writes the mapped bytes through to the disk: true when done.
-[[nodiscard]] bool syncMappedFile(MappedFile& file);
-
 // The seam over the system calls whose failures and pauses tests must be able to produce: the
 // product calls through this table, tests replace entries for a scope (ScopedSystemCalls).
 struct SystemCalls {
@@ -77,11 +60,9 @@ struct SystemCalls {
     void (*sleepMilliseconds)(unsigned milliseconds);
     // The progress record the launcher writes.
     std::FILE* (*createNewFile)(const char* path);
-    Owned<MappedFile> (*mapFile)(const std::string& path, std::size_t size);
     // Writing through to the disk, so that what is recorded survives a power cut.
     bool (*syncFile)(std::FILE* file);
     bool (*syncDirectory)(const char* path);
-    bool (*syncMappedFile)(MappedFile& file);
     bool (*syncFileSystem)(const char* path);
 };
 

@@ -187,7 +187,8 @@ std::vector<KillPoint> killPoints(const TracedRun& run) {
     return points;
 }
 
-std::optional<bool> runAndKill(const SteppedProgram& program, const KillPoint& point) {
+std::optional<bool> runAndKill(const SteppedProgram& program, const KillPoint& point,
+                               const std::function<void()>& atPoint) {
     const CallFilter filter(point.number);
     Tracee tracee(program, &filter);
     if (!tracee.started())
@@ -203,6 +204,8 @@ std::optional<bool> runAndKill(const SteppedProgram& program, const KillPoint& p
             if (!info || info->op != PTRACE_SYSCALL_INFO_EXIT)
                 return false;
         }
+        if (atPoint)
+            atPoint();
         tracee.kill();
         return true;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,8 @@ std::vector<KillPoint> killPoints(const TracedRun& run);
 
 // Runs it again and kills it with SIGKILL at point: true when it got there. Only the calls
 // with the point's number stop the program, so reaching a late point costs few stops.
-std::optional<bool> runAndKill(const SteppedProgram& program, const KillPoint& point);
+// atPoint, if given, runs while the program is held there (to copy the disk it writes to).
+std::optional<bool> runAndKill(const SteppedProgram& program, const KillPoint& point,
+                               const std::function<void()>& atPoint = {});
 
 }  // namespace reliability

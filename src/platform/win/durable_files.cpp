@@ -110,52 +110,6 @@ void Release<DirectoryLock>::operator()(DirectoryLock* lock) const noexcept {
     delete lock;
 }
 
-struct MappedFile {
-    HANDLE file;
-    HANDLE mapping;
-    void* bytes;
-};
-
-Owned<MappedFile> mapFile(const std::string& path, std::size_t size) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    if (widePath.empty())
-        return nullptr;
-    const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return nullptr;
-    LARGE_INTEGER length{};
-    HANDLE mapping = nullptr;
-    if (size > 0 && GetFileSizeEx(file, &length) &&
-        static_cast<unsigned long long>(length.QuadPart) >= size)
-        mapping = CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, 0, nullptr);
-    void* bytes = mapping == nullptr ? nullptr : MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, size);
-    if (bytes == nullptr) {
-        if (mapping != nullptr)
-            CloseHandle(mapping);
-        CloseHandle(file);
-        return nullptr;
-    }
-    return Owned<MappedFile>(new MappedFile{file, mapping, bytes});
-}
-
-char* mappedBytes(MappedFile& file) {
-    return static_cast<char*>(file.bytes);
-}
-
-bool syncMappedFile(MappedFile& file) {
-    return FlushViewOfFile(file.bytes, 0) != 0 && FlushFileBuffers(file.file) != 0;
-}
-
-template <>
-void Release<MappedFile>::operator()(MappedFile* file) const noexcept {
-    UnmapViewOfFile(file->bytes);
-    CloseHandle(file->mapping);
-    CloseHandle(file->file);
-    delete file;
-}
-
 bool renameWithoutReplacing(const char* from, const char* to) {
     const std::wstring wideFrom = win::widePathForLongNames(from);
     const std::wstring wideTo = win::widePathForLongNames(to);

@@ -12,36 +12,25 @@
 namespace {
 
 using launcher::ListIdentity;
-using launcher::parseProgressRecord;
-
 const ListIdentity list{120, 0x0123456789abcdefULL};
 
-// A record as launchers wrote it that also bound it to the list's date.
-std::string datedRecord(const ListIdentity& of, int finished) {
-    std::string block = "deferred_operations progress\nlist.size=" + std::to_string(of.size) +
-                        "\nlist.modified=1700000000123456789\nlist.content=";
-    const auto hex = [](std::uint64_t value) {
-        char text[17];
-        std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
-        return std::string(text);
-    };
-    block += hex(of.contentFingerprint) + "\n";
-    char digits[11];
-    std::snprintf(digits, sizeof digits, "%010d", finished);
-    const std::string slot =
-        "finished=" + std::string(digits) +
-        " check=" + hex(launcher::fingerprint(digits, launcher::fingerprint(block))) + "\n";
-    return block + slot + slot;
+std::optional<int> parseProgressRecord(std::string_view text, const ListIdentity& of) {
+    const auto progress = launcher::parseProgress(text, of);
+    return progress ? std::optional<int>(progress->finishedOperations) : std::nullopt;
 }
 
-TEST(ProgressRecord, IsHonouredOnlyForItsOwnListWhateverItsDate) {
-    for (const std::string& text :
-         {launcher::formatProgressRecord(list, 3), datedRecord(list, 3)}) {
-        EXPECT_EQ(parseProgressRecord(text, list), 3);
-        for (const ListIdentity& other :
-             {ListIdentity{121, list.contentFingerprint}, ListIdentity{list.size, 1}})
-            EXPECT_EQ(parseProgressRecord(text, other), std::nullopt);
-    }
+// The last slot of a whole record: the one a count is written to.
+std::string formatProgressSlot(const ListIdentity& of, int finishedOperations) {
+    const std::string record = launcher::formatProgressRecord(of, finishedOperations);
+    return record.substr(record.rfind('\n', record.size() - 2) + 1);
+}
+
+TEST(ProgressRecord, IsHonouredOnlyForItsOwnList) {
+    const std::string text = launcher::formatProgressRecord(list, 3);
+    EXPECT_EQ(parseProgressRecord(text, list), 3);
+    for (const ListIdentity& other :
+         {ListIdentity{121, list.contentFingerprint}, ListIdentity{list.size, 1}})
+        EXPECT_EQ(parseProgressRecord(text, other), std::nullopt);
 }
 
 TEST(ProgressRecord, CutShortOrAlteredIsIgnored) {
@@ -58,8 +47,8 @@ TEST(ProgressRecord, CutShortOrAlteredIsIgnored) {
 
 TEST(ProgressRecord, AHalfWrittenSlotLeavesTheOtherStanding) {
     const std::string record = launcher::formatProgressRecord(list, 3);
-    const std::string slot = launcher::formatProgressSlot(list, 3);
-    const std::string next = launcher::formatProgressSlot(list, 4);
+    const std::string slot = formatProgressSlot(list, 3);
+    const std::string next = formatProgressSlot(list, 4);
     const std::size_t secondSlot = record.size() - slot.size();
     // Writing 4 over the second slot, cut off after every byte: 3 or 4, never anything else.
     for (std::size_t written = 0; written <= next.size(); ++written) {
@@ -71,14 +60,21 @@ TEST(ProgressRecord, AHalfWrittenSlotLeavesTheOtherStanding) {
     // A slot of another list's record is not taken.
     const launcher::ListIdentity other{list.size + 1, list.contentFingerprint};
     std::string mixed = record;
-    mixed.replace(secondSlot, slot.size(), launcher::formatProgressSlot(other, 9));
+    mixed.replace(secondSlot, slot.size(), formatProgressSlot(other, 9));
     EXPECT_EQ(parseProgressRecord(mixed, list), 3);
 }
 
 TEST(ProgressRecord, ABegunOperationIsToldOnlyByItsWholeSlot) {
-    const std::string record = launcher::formatProgressRecord(list, 3);
-    const std::string begun = launcher::formatCarryingOutSlot(list, 3);
-    const std::size_t firstSlot = record.size() - 2 * begun.size();
+    // The mark as the recorder writes it, next to a count of 3.
+    const testing_support::TempDir dir;
+    const std::string path = dir / "deferred_operations.progress";
+    launcher::ProgressRecorder recorder(path, list, std::nullopt, 3);
+    const std::string record = testing_support::readFile(path);
+    recorder.recordCarryingOut(3);
+    const std::string marked = testing_support::readFile(path);
+    const std::size_t slotSize = formatProgressSlot(list, 3).size();
+    const std::size_t firstSlot = record.size() - 2 * slotSize;
+    const std::string begun = marked.substr(firstSlot, slotSize);
     for (std::size_t written = 0; written <= begun.size(); ++written) {
         std::string torn = record;
         torn.replace(firstSlot, written, begun.substr(0, written));
@@ -97,34 +93,30 @@ TEST(ProgressRecord, RecorderStartsAFreshRecordOrGoesOnWithAValidOne) {
     {
         launcher::ProgressRecorder recorder(path, list, std::nullopt, 2);
         EXPECT_EQ(launcher::readFinishedOperations(path, list), 2);
-        recorder.recordFinished(3);
+        EXPECT_TRUE(recorder.recordFinished(3));
         EXPECT_EQ(launcher::readFinishedOperations(path, list), 3);
     }
     {
         launcher::ProgressRecorder recorder(path, list, 3, 3);
-        recorder.recordFinished(4);
+        EXPECT_TRUE(recorder.recordFinished(4));
     }
     EXPECT_EQ(launcher::readFinishedOperations(path, list), 4);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 
     // A valid record that can't be written in place (here a link to a file outside; another
-    // user's record alike) or is in the dated form: a fresh one with its count takes its place,
-    // and nothing is written through the link.
+    // user's record alike): a fresh one with its count takes its place, and nothing is written
+    // through the link.
     const testing_support::TempDir outside;
     testing_support::writeFile(outside / "target", launcher::formatProgressRecord(list, 4));
     std::filesystem::remove(path);
     std::filesystem::create_symlink(outside / "target", path);
-    for (const bool linked : {true, false}) {
-        if (!linked)
-            testing_support::writeFile(path, datedRecord(list, 4));
-        {
-            launcher::ProgressRecorder recorder(path, list, 4, 4);
-            ASSERT_TRUE(recorder.recording());
-            recorder.recordFinished(5);
-        }
-        EXPECT_FALSE(std::filesystem::is_symlink(path));
-        EXPECT_EQ(launcher::readFinishedOperations(path, list), 5) << linked;
+    {
+        launcher::ProgressRecorder recorder(path, list, 4, 4);
+        ASSERT_TRUE(recorder.recording());
+        EXPECT_TRUE(recorder.recordFinished(5));
     }
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(launcher::readFinishedOperations(path, list), 5);
     EXPECT_EQ(testing_support::readFile(outside / "target"),
               launcher::formatProgressRecord(list, 4));
 }

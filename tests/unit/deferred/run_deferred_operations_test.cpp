@@ -299,7 +299,7 @@ TEST_F(DeferredRun, HugeSizeEndsAfterTheUndescribedIndicesAndDeletesTheList) {
 
     // One key far out: its operation is kept, the indices before it are passed over silently
     // once the Skip lines are spent.
-    calls->syncMappedFile = [](platform::MappedFile&) { return true; };
+    calls->syncFile = [](std::FILE*) { return true; };
     create({"far.jar"});
     writeList("size=2147483647\noperation.100000=delete\noperation.100000.file=far.jar\n");
     EXPECT_EQ(run(), skips);
@@ -434,21 +434,24 @@ TEST_F(DeferredRun, RunAfterAnUnfinishedAttemptLeavesTheDirectoriesOfItsOperatio
     expectDirectoryKept("killed while looking");
 }
 
-// What a power cut must find on the disk: the record, its name in the directory, before the
-// first operation, and each operation, then its count, before the next one begins.
+// What a power cut must find on the disk: the updater's files before the record (whose sync
+// would commit their names without their data), the record, its name in the directory, before
+// the first operation, and each operation, then its count, before the next one begins; a
+// rename's destination directory before its source's, so that it never has no name.
 TEST_F(DeferredRun, RecordReachesTheDiskAtCreationAndBetweenEveryTwoOperations) {
     static std::vector<std::string> events;
+    static fs::path root;
     events.clear();
+    root = at("");
     calls->syncFile = [](std::FILE*) { return events.push_back("sync"), true; };
     // Only a directory that is there: the sync of one that the operation removed holds nothing.
     calls->syncDirectory = [](const char* path) {
         const bool synced = platform::realSystemCalls().syncDirectory(path);
         if (synced)
-            events.push_back("sync directory");
+            events.push_back("sync " + fs::path(path).lexically_relative(root).string());
         return synced;
     };
     calls->syncFileSystem = [](const char*) { return events.push_back("sync file system"), true; };
-    calls->syncMappedFile = [](platform::MappedFile&) { return events.push_back("sync"), true; };
     calls->removeFile = [](const char* path) {
         events.push_back(std::string("remove ") + fs::path(path).filename().string());
         return platform::realSystemCalls().removeFile(path);
@@ -457,18 +460,18 @@ TEST_F(DeferredRun, RecordReachesTheDiskAtCreationAndBetweenEveryTwoOperations) 
         events.push_back(std::string("rename ") + fs::path(from).filename().string());
         return platform::realSystemCalls().renameFile(from, to);
     };
-    create({"a", "b", "emptied/c"});
+    create({"a", "update/b", "lib/kept", "emptied/c"});
     writeList(
         "size=3\noperation.0=delete\noperation.0.file=a\n"
-        "operation.1=rename\noperation.1.file=b\noperation.1.destination=d\n"
+        "operation.1=rename\noperation.1.file=update/b\noperation.1.destination=lib/b\n"
         "operation.2=delete\noperation.2.file=emptied/c\n");
     EXPECT_EQ(run(), "");
-    // The updater's files first; after the delete that removed "emptied", its parent.
-    EXPECT_EQ(events, (std::vector<std::string>{
-                          "sync", "sync directory", "sync file system", "remove a",
-                          "sync directory", "sync", "rename b", "sync directory", "sync",
-                          "remove c", "sync directory", "sync", "remove deferred_operations.taken",
-                          "remove deferred_operations.progress"}));
+    // After the delete that removed "emptied" (and the rename that removed "update"), the parent.
+    EXPECT_EQ(events,
+              (std::vector<std::string>{
+                  "sync file system", "sync", "sync .", "remove a", "sync .", "sync", "rename b",
+                  "sync lib", "sync .", "sync", "remove c", "sync .", "sync",
+                  "remove deferred_operations.taken", "remove deferred_operations.progress"}));
     EXPECT_FALSE(fs::exists(at("emptied")));
 }
 
@@ -517,6 +520,31 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
         EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
         EXPECT_FALSE(fs::exists(at("deferred_operations.progress.tmp")));
     }
+
+    // A count that can't reach the disk (a full disk) ends the run after the operation it
+    // counts, as a failed operation does, and a record that can't be written again holds the
+    // list back; the next start goes on with what is left.
+    static int syncsLeft;
+    const std::string cannotRecord = "Cannot record the progress of the deferred operations in '" +
+                                     at("deferred_operations.progress").string() +
+                                     "'. They are left for the next start.";
+    create({"b.jar", "c.jar"});
+    writeList(
+        "size=3\noperation.0=delete\noperation.0.file=a.jar\n"
+        "operation.1=delete\noperation.1.file=b.jar\noperation.2=delete\noperation.2.file=c.jar\n");
+    for (const int syncs : {2, 0}) {
+        syncsLeft = syncs;  // the record's creation, then the count after operation 0
+        calls->syncFile = [](std::FILE* file) {
+            return syncsLeft-- > 0 && platform::realSystemCalls().syncFile(file);
+        };
+        EXPECT_EQ(syncs > 0 ? runGivingUp("Error: " + cannotRecord + "\n") : run(),
+                  cannotRecord + "\n");
+        EXPECT_FALSE(fs::exists(at("b.jar")));
+        EXPECT_TRUE(fs::exists(at("c.jar")));
+    }
+    calls->syncFile = platform::realSystemCalls().syncFile;
+    EXPECT_EQ(run(), "");
+    EXPECT_FALSE(fs::exists(at("c.jar")));
 }
 
 // Removed only under the exclusion: another start may have begun a new list meanwhile. One
