@@ -7,9 +7,10 @@
 
 namespace testing_support {
 
-TempDir::TempDir() {
+TempDir::TempDir(const std::filesystem::path& base) {
     std::string pattern =
-        (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").string();
+        ((base.empty() ? std::filesystem::temp_directory_path() : base) / "launcher-test-XXXXXX")
+            .string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (::mkdtemp(buffer.data()) == nullptr)

@@ -5,10 +5,11 @@
 
 namespace testing_support {
 
-// A fresh directory under the system's temporary directory, removed with all it holds.
+// A fresh directory under the system's temporary directory (or under base), removed with all
+// it holds.
 class TempDir {
   public:
-    TempDir();
+    explicit TempDir(const std::filesystem::path& base = {});
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

@@ -1,0 +1,1007 @@
+#include "list_tester.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <system_error>
+
+#include "support/files.h"
+#include "support/temp_dir.h"
+
+namespace list_tester {
+
+namespace fs = std::filesystem;
+using Kind = Entry::Kind;
+
+namespace {
+
+// Contents that stand for the two launcher binaries; the installation gets the real ones.
+const std::string launcherContent = "<launcher>";
+const std::string successorContent = "<new launcher>";
+const std::vector<std::string> ownFileNames = {
+    "deferred_operations", "deferred_operations.progress", "deferred_operations.progress.tmp",
+    "deferred_operations.taken"};
+
+std::string clientProperties(const Target& target, bool variant) {
+    return "jvm.classpath=lib/app.jar\njvm.dll.path=" + target.jvmLibrary +
+           "\njvm.bin.path=.\nmain.class=Main\n" + (variant ? "# 2\n" : "");
+}
+
+std::vector<std::string> split(const std::string& text, const std::string& separators) {
+    std::vector<std::string> parts(1);
+    for (char c : text) {
+        if (separators.find(c) != std::string::npos)
+            parts.emplace_back();
+        else
+            parts.back() += c;
+    }
+    return parts;
+}
+
+std::string join(const std::vector<std::string>& parts) {
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : "/") + part;
+    return text;
+}
+
+std::string parentOf(const std::string& key) {
+    const std::size_t slash = key.rfind('/');
+    return slash == std::string::npos ? std::string() : key.substr(0, slash);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The model: the installation as a map from each path (its stored spelling, '/' between
+// directories) to what is there, and the guide's rules applied to it.
+
+struct Node {
+    Kind kind = Kind::file;
+    std::string content;
+    bool readOnly = false;
+};
+using Tree = std::map<std::string, Node>;
+
+// Where a written path leads.
+struct Place {
+    enum class Status { inside, outside, missing } status = Status::missing;
+    std::string key;  // inside: the stored path (the last part as written when nothing is there)
+};
+
+class Model {
+  public:
+    Model(const Target& target, const Scenario& scenario, Tree initial)
+        : tree(std::move(initial)),
+          windows_(target.system == System::windows),
+          launcher_(target.launcherName),
+          scenario_(scenario) {}
+
+    // One start: the list carried out from operation first on. Says where it stopped when an
+    // operation failed for good.
+    struct End {
+        bool gaveUp = false;
+        int stoppedAt = 0;
+        std::vector<std::string> lines;
+    };
+    End start(bool listPresent, int first);
+
+    bool exists(const std::string& key) const { return key.empty() || tree.contains(key); }
+    std::optional<std::string> find(const std::string& parent, const std::string& name) const;
+    bool clientReady() const;
+
+    Tree tree;
+
+  private:
+    std::string fold(const std::string& name) const {
+        if (!windows_)
+            return name;
+        std::string folded = name;
+        for (char& c : folded)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return folded;
+    }
+    // The parts of a written path: on Windows trailing dots and blanks go, as the system drops
+    // them, and "." and ".." are folded in the text.
+    std::optional<std::vector<std::string>> parts(const std::string& path) const;
+    Place resolve(const std::string& path, bool followLast) const;
+    std::optional<std::string> refusal(const std::string& path) const;
+    bool missing(const std::string& path) const;
+    bool hasChildren(const std::string& key) const;
+    bool tryDelete(const std::string& path);
+    bool tryRename(const std::string& from, const std::string& to);
+    void removeEmptied(const std::string& written, const std::string& key);
+    std::set<std::string> keptDirectories() const;
+
+    bool windows_;
+    std::string launcher_;
+    const Scenario& scenario_;
+    bool movedAside_ = false;
+    int current_ = 0;  // the operation being carried out
+    int count_ = 0;    // the operations the list has
+};
+
+std::optional<std::vector<std::string>> Model::parts(const std::string& path) const {
+    std::vector<std::string> result;
+    for (std::string part : split(path, windows_ ? "\\/" : "/")) {
+        if (windows_ && part != "." && part != "..")
+            while (!part.empty() && (part.back() == '.' || part.back() == ' '))
+                part.pop_back();
+        if (windows_ && part == "..") {
+            if (result.empty())
+                return std::nullopt;
+            result.pop_back();
+        } else if (!part.empty() && (part != "." || !windows_)) {
+            result.push_back(part);
+        }
+    }
+    return result;
+}
+
+std::optional<std::string> Model::find(const std::string& parent, const std::string& name) const {
+    const std::string exact = parent.empty() ? name : parent + "/" + name;
+    if (tree.contains(exact) || !windows_)
+        return tree.contains(exact) ? std::optional(exact) : std::nullopt;
+    for (const auto& [key, node] : tree)
+        if (parentOf(key) == parent && fold(key.substr(key.rfind('/') + 1)) == fold(name))
+            return key;
+    return std::nullopt;
+}
+
+// Links are followed as the system follows them: one inside leads on from the installation's
+// root ("@lib"), any other leads out.
+Place Model::resolve(const std::string& path, bool followLast) const {
+    const auto written = parts(path);
+    if (!written)
+        return {Place::Status::outside, {}};
+    std::deque<std::string> todo(written->begin(), written->end());
+    std::vector<std::string> current;
+    for (int hops = 0; !todo.empty();) {
+        const std::string part = todo.front();
+        todo.pop_front();
+        const bool last = todo.empty();
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (current.empty())
+                return {Place::Status::outside, {}};
+            current.pop_back();
+            continue;
+        }
+        const std::optional<std::string> key = find(join(current), part);
+        if (!key) {
+            if (!last)
+                return {Place::Status::missing, {}};
+            current.push_back(part);
+            return {Place::Status::inside, join(current)};
+        }
+        const Node& node = tree.at(*key);
+        if (node.kind == Kind::link && (!last || followLast)) {
+            if (node.content.front() != '@' || ++hops > 40)
+                return {
+                    node.content.front() == '@' ? Place::Status::missing : Place::Status::outside,
+                    {}};
+            current.clear();
+            const auto target = split(node.content.substr(1), "/");
+            todo.insert(todo.begin(), target.begin(), target.end());
+            continue;
+        }
+        if (node.kind == Kind::file && !last)
+            return {Place::Status::missing, {}};
+        current = split(*key, "/");
+    }
+    return {Place::Status::inside, join(current)};
+}
+
+// Step 1 of the guide: why the path must not be acted on, or nothing.
+std::optional<std::string> Model::refusal(const std::string& path) const {
+    const std::string outside = "it leads outside the launcher directory";
+    if (path.starts_with("/") || (windows_ && (path.starts_with("\\") || path.find(':') == 1)))
+        return outside;
+    int depth = 0;
+    for (const std::string& part : split(path, windows_ ? "\\/" : "/")) {
+        if (part == "..")
+            --depth;
+        else if (!part.empty() && part != ".")
+            ++depth;
+        if (depth < 0)
+            return outside;
+    }
+    if (windows_) {
+        static const std::set<std::string> devices = {
+            "con",  "prn",  "aux",  "nul",  "com1", "com2", "com3",   "com4",
+            "com5", "com6", "com7", "com8", "com9", "lpt1", "lpt2",   "lpt3",
+            "lpt4", "lpt5", "lpt6", "lpt7", "lpt8", "lpt9", "conin$", "conout$"};
+        for (const std::string& part : split(path, "\\/")) {
+            std::string base = fold(part.substr(0, part.find_first_of(".:")));
+            while (!base.empty() && base.back() == ' ')
+                base.pop_back();
+            if (devices.contains(base))
+                return "it names a device";
+        }
+    }
+    std::vector<std::string> directory = *parts(path);
+    if (directory.empty())
+        return std::nullopt;
+    directory.pop_back();
+    if (resolve(join(directory), true).status == Place::Status::outside)
+        return outside;
+    const Place place = resolve(path, false);
+    // To Windows a POSIX link is what it leads to: one that leads out is refused as a whole.
+    if (windows_ && place.status == Place::Status::inside && tree.contains(place.key) &&
+        tree.at(place.key).kind == Kind::link)
+        return outside;
+    if (place.status == Place::Status::inside && parentOf(place.key).empty())
+        for (const std::string& own : ownFileNames)
+            if (fold(place.key) == fold(own))
+                return "it is a file of the launcher itself";
+    return std::nullopt;
+}
+
+bool Model::missing(const std::string& path) const {
+    if (path.empty() || (windows_ && path.find_first_of("*?\"<>|") != std::string::npos))
+        return true;
+    const bool asDirectory = !windows_ && path.back() == '/';
+    const Place place = resolve(path, asDirectory);
+    if (place.status != Place::Status::inside || !exists(place.key))
+        return true;
+    return asDirectory && !place.key.empty() && tree.at(place.key).kind != Kind::directory;
+}
+
+bool Model::clientReady() const {
+    const auto properties = find("", "launch.properties");
+    const auto lib = find("", "lib");
+    const auto jar = lib ? find(*lib, "app.jar") : std::nullopt;
+    return properties && tree.at(*properties).kind == Kind::file &&
+           tree.at(*properties).content.starts_with("jvm.classpath=") && jar &&
+           tree.at(*jar).kind == Kind::file;
+}
+
+bool Model::hasChildren(const std::string& key) const {
+    const auto next = tree.upper_bound(key + "/");
+    return next != tree.end() && next->first.starts_with(key + "/");
+}
+
+bool Model::tryDelete(const std::string& path) {
+    const Place place = resolve(path, !windows_ && path.back() == '/');
+    if (place.key.empty() || !tree.contains(place.key))
+        return false;
+    Node& node = tree.at(place.key);
+    if (fold(place.key) == fold(launcher_) && node.kind == Kind::file) {
+        // The running launcher is moved aside (replacing an earlier copy), never lost.
+        tree[launcher_ + ".old"] = node;
+        tree.erase(place.key);
+        movedAside_ = true;
+        return true;
+    }
+    if (windows_ && (node.kind == Kind::directory || node.readOnly))
+        return false;
+    if (node.kind == Kind::directory && hasChildren(place.key))
+        return false;
+    tree.erase(place.key);
+    removeEmptied(path, place.key);
+    return true;
+}
+
+bool Model::tryRename(const std::string& from, const std::string& to) {
+    const Place source = resolve(from, false);
+    const Place target = resolve(to, false);
+    if (to.empty() || source.status != Place::Status::inside || source.key.empty() ||
+        target.status != Place::Status::inside || target.key.empty() || !tree.contains(source.key))
+        return false;
+    const std::string targetParent = parentOf(target.key);
+    if (!targetParent.empty() &&
+        (!tree.contains(targetParent) || tree.at(targetParent).kind != Kind::directory))
+        return false;
+    if (source.key == target.key)
+        return true;
+    const Node moved = tree.at(source.key);
+    if (moved.kind == Kind::directory && target.key.starts_with(source.key + "/"))
+        return false;
+    if (tree.contains(target.key)) {
+        const Node& there = tree.at(target.key);
+        const bool replaceable = moved.kind == Kind::directory
+                                     ? there.kind == Kind::directory && !hasChildren(target.key)
+                                     : there.kind != Kind::directory;
+        if (windows_ || !replaceable)
+            return false;
+        tree.erase(target.key);
+    }
+    Tree movedTree;
+    for (auto it = tree.lower_bound(source.key);
+         it != tree.end() &&
+         (it->first == source.key || it->first.starts_with(source.key + "/"));) {
+        movedTree[target.key + it->first.substr(source.key.size())] = it->second;
+        it = tree.erase(it);
+    }
+    tree.merge(movedTree);
+    removeEmptied(from, source.key);
+    return true;
+}
+
+// Step 5 of the guide: the directories that held what went, walked upward as the path names
+// them; a link on the way is no directory to remove, and ends the walk.
+void Model::removeEmptied(const std::string& written, const std::string& key) {
+    if ((windows_ && written.find('/') != std::string::npos) || parentOf(key).empty())
+        return;
+    const std::set<std::string> kept = keptDirectories();
+    std::vector<std::string> directory = *parts(written);
+    while (directory.size() > 1) {
+        directory.pop_back();
+        const Place place = resolve(join(directory), false);
+        if (place.status != Place::Status::inside || place.key.empty() ||
+            !tree.contains(place.key) || kept.contains(fold(place.key)))
+            return;
+        if (tree.at(place.key).kind != Kind::directory || hasChildren(place.key))
+            return;
+        tree.erase(place.key);
+    }
+}
+
+std::set<std::string> Model::keptDirectories() const {
+    std::set<std::string> kept;
+    const auto described = static_cast<int>(scenario_.operations.size());
+    for (int j = current_ + 1; j < std::min(count_, described); ++j) {
+        const Operation& later = scenario_.operations[j];
+        if (later.name != "rename" || !later.destination)
+            continue;
+        // Where it leads now; where its directories are missing yet, as the text says.
+        const Place place = resolve(*later.destination, false);
+        std::string dir;
+        if (place.status == Place::Status::inside) {
+            dir = parentOf(place.key);
+        } else if (place.status == Place::Status::missing) {
+            std::vector<std::string> folded;
+            const std::vector<std::string> written = *parts(*later.destination);
+            for (const std::string& part : written) {
+                if (part == ".." && folded.empty())
+                    break;
+                if (part == "..")
+                    folded.pop_back();
+                else if (part != ".")
+                    folded.push_back(part);
+            }
+            if (!folded.empty())
+                folded.pop_back();
+            dir = join(folded);
+        }
+        // The directory and every one above it.
+        for (; !dir.empty(); dir = parentOf(dir))
+            kept.insert(fold(dir));
+    }
+    return kept;
+}
+
+Model::End Model::start(bool listPresent, int first) {
+    End end;
+    if (!listPresent || !scenario_.size) {
+        end.lines.emplace_back("Size operation not found.");
+        return end;
+    }
+    const long long size = std::atoll(scenario_.size->c_str());
+    const int count = static_cast<int>(std::clamp<long long>(size, 0, 1000));
+    count_ = count;
+    movedAside_ = false;
+    for (int i = first; i < count; ++i) {
+        current_ = i;
+        const bool described = i < static_cast<int>(scenario_.operations.size());
+        const Operation op = described ? scenario_.operations[i] : Operation{};
+        const std::string destination = op.destination.value_or("");
+        if (op.name == "delete" || op.name == "rename") {
+            std::optional<std::string> why = refusal(op.file);
+            if (!why && op.name == "rename")
+                why = refusal(destination);
+            if (why) {
+                end.lines.push_back("Refuse " + op.name + " file '" + op.file + "'" +
+                                    (op.name == "rename" ? " to '" + destination + "'" : ""));
+                continue;
+            }
+        }
+        if (missing(op.file)) {
+            end.lines.push_back("Skip " + op.name + " file '" + op.file + "' - it doesn't exist");
+            continue;
+        }
+        const bool done = op.name == "delete"   ? tryDelete(op.file)
+                          : op.name == "rename" ? tryRename(op.file, destination)
+                                                : true;
+        if (!done) {
+            end.lines.push_back(op.name == "delete"
+                                    ? "Cannot remove file '" + op.file + "'"
+                                    : "Cannot rename file " + op.file + " to " + destination);
+            end.gaveUp = true;
+            end.stoppedAt = i;
+            break;
+        }
+    }
+    // Done or given up, the launcher's own path is never left empty while the copy moved aside
+    // is there.
+    if (movedAside_ && !find("", launcher_) && tree.contains(launcher_ + ".old")) {
+        tree[launcher_] = tree.at(launcher_ + ".old");
+        tree.erase(launcher_ + ".old");
+    }
+    return end;
+}
+
+}  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Random installations and lists.
+
+class Generator {
+  public:
+    Generator(const Target& target, std::uint64_t seed)
+        : target_(target),
+          windows_(target.system == System::windows),
+          separator_(windows_ ? "\\" : "/"),
+          random_(seed) {}
+
+    Scenario make() {
+        Scenario scenario;
+        layOut(scenario);
+        const int operations = 1 + below(8);
+        while (static_cast<int>(scenario.operations.size()) < operations)
+            addOperation(scenario);
+        const auto count = static_cast<int>(scenario.operations.size());
+        const std::vector<std::string> sizes = {std::to_string(count + 1),
+                                                std::to_string(count + 3),
+                                                std::to_string(count - 1),
+                                                "0",
+                                                "-1",
+                                                "",
+                                                " " + std::to_string(count),
+                                                std::to_string(count) + "x",
+                                                "abc"};
+        if (below(10) < 7)
+            scenario.size = std::to_string(count);
+        else if (below(10) > 0)
+            scenario.size = pick(sizes);
+        if (scenario.size && below(10) == 0)
+            scenario.entries.push_back({Kind::file, "deferred_operations.progress", "garbage"});
+        scenario.secondStart = below(5) == 0;
+        return scenario;
+    }
+
+  private:
+    int below(int n) { return static_cast<int>(random_() % static_cast<std::uint64_t>(n)); }
+    const std::string& pick(const std::vector<std::string>& from) {
+        return from[below(from.size())];
+    }
+    bool has(const Scenario& scenario, const std::string& path) const {
+        return std::any_of(scenario.entries.begin(), scenario.entries.end(),
+                           [&](const Entry& entry) { return entry.path == path; });
+    }
+
+    void layOut(Scenario& scenario) {
+        const std::vector<std::string> dirs = {"", "lib/", "ext/", "stage/", "upd/", "a/", "a/b/"};
+        const std::vector<std::string> names = {"x.jar", "y.jar", "version", "z.txt"};
+        for (int i = 2 + below(6); i > 0; --i) {
+            const std::string path = pick(dirs) + pick(names);
+            if (!has(scenario, path))
+                scenario.entries.push_back({Kind::file, path, "content " + path});
+        }
+        if (below(3) == 0)
+            scenario.entries.push_back({Kind::directory, pick({"empty", "a/e", "stage"}), ""});
+        if (below(3) == 0)
+            scenario.entries.push_back(
+                {Kind::file, "upd/" + target_.launcherName, successorContent});
+        if (below(4) == 0)
+            scenario.entries.push_back(
+                {Kind::file, target_.launcherName + ".old", "stale", windows_ && below(2) == 0});
+        if (below(5) == 0)
+            scenario.entries.push_back({Kind::file, "launcher.log", "log"});
+        if (below(4) == 0)
+            scenario.entries.push_back(
+                {Kind::file, "upd/launch.properties", clientProperties(target_, true)});
+        if (below(5) < 2)
+            scenario.entries.push_back({Kind::link, "out", "d"});
+        if (below(5) < 2)
+            scenario.entries.push_back({Kind::link, "outf", "f.txt"});
+        if (!windows_ && below(5) < 2)
+            scenario.entries.push_back({Kind::link, "self", "@"});
+        if (!windows_ && below(4) == 0)
+            scenario.entries.push_back({Kind::link, "lnk", "@lib"});
+    }
+
+    // Some path of the installation, files most often.
+    std::string existing(const Scenario& scenario, bool anyKind = false) {
+        std::vector<std::string> paths = {"lib/app.jar", "launch.properties"};
+        for (const Entry& entry : scenario.entries)
+            if (anyKind || entry.kind == Kind::file)
+                paths.push_back(entry.path);
+        if (anyKind)
+            paths.insert(paths.end(), {"lib", "upd", "a", "ext"});
+        return pick(paths);
+    }
+
+    std::string written(const std::string& path) {
+        std::string text = path;
+        std::replace(text.begin(), text.end(), '/', separator_[0]);
+        return text;
+    }
+
+    // The path as an updater might also write it: another spelling of the same place.
+    std::string spelled(const std::string& path) {
+        const std::size_t slash = path.find('/');
+        const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash);
+        const std::string rest = slash == std::string::npos ? path : path.substr(slash + 1);
+        std::string upper = path;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        switch (below(windows_ ? 7 : 6)) {
+            case 0:
+                return "." + separator_ + written(path);
+            case 1:
+                return dir.empty() ? written(path) : dir + separator_ + separator_ + written(rest);
+            case 2:
+                return dir.empty() ? written(path) : written(dir + "/../" + dir + "/" + rest);
+            case 3:
+                return written(upper);
+            case 4:
+                return windows_
+                           ? (dir.empty() ? path + "." : dir + "." + separator_ + written(rest))
+                           : "self/" + path;
+            case 5:
+                return windows_
+                           ? (dir.empty() ? path + " " : dir + " " + separator_ + written(rest))
+                           : (dir.empty() ? path : "lnk/" + rest);
+            default:
+                return written("missing/../" + path);  // folded in the text on Windows only
+        }
+    }
+
+    std::string path(const std::string& relative) {
+        return below(3) == 0 ? spelled(relative) : written(relative);
+    }
+
+    std::string hostile() {
+        std::vector<std::string> paths = {"../outside/f.txt",
+                                          "..",
+                                          "lib/../../outside/f.txt",
+                                          "deferred_operations",
+                                          "./deferred_operations.progress",
+                                          "deferred_operations.progress.tmp",
+                                          "deferred_operations.taken",
+                                          "out/g.txt",
+                                          "outf",
+                                          "out",
+                                          "lib/*.jar",
+                                          "a\"b",
+                                          "x<y>",
+                                          "p|q",
+                                          "NUL",
+                                          "lib/aux.txt",
+                                          "con",
+                                          "COM1.txt",
+                                          "CONOUT$",
+                                          "nul:",
+                                          "gone/x.jar",
+                                          ""};
+        if (windows_)
+            paths.insert(paths.end(),
+                         {"C:\\nonexistent-list-tester\\x", "\\nonexistent-list-tester\\x",
+                          "DEFERRED_OPERATIONS", "deferred_operations.", "ext.\\y.jar"});
+        else
+            paths.insert(paths.end(), {"/nonexistent-list-tester/x", "self/deferred_operations",
+                                       "self/../outside/f.txt"});
+        return written(pick(paths));
+    }
+
+    void add(Scenario& scenario, const std::string& name, const std::string& file,
+             std::optional<std::string> destination = std::nullopt) {
+        scenario.operations.push_back({name, file, std::move(destination)});
+    }
+
+    void addOperation(Scenario& scenario) {
+        const std::string& launcher = target_.launcherName;
+        const std::vector<std::string> dirs = {"", "lib/", "ext/", "stage/", "new/", "a/b/"};
+        const std::vector<std::string> names = {"x.jar", "y.jar", "version", "w.txt"};
+        switch (below(13)) {
+            case 0:
+            case 1:
+                add(scenario, "delete", path(existing(scenario)));
+                break;
+            case 2:
+                add(scenario, "rename", path(existing(scenario)), path(pick(dirs) + pick(names)));
+                break;
+            case 3: {
+                const std::string replaced = existing(scenario);
+                add(scenario, "delete", path(replaced));
+                add(scenario, "rename", path(existing(scenario)), path(replaced));
+                break;
+            }
+            case 4:
+                add(scenario, "delete", path(launcher));
+                if (below(4) > 0)
+                    add(scenario, "rename", written("upd/" + launcher), path(launcher));
+                break;
+            case 5:
+                add(scenario, pick({"delete", "rename"}), hostile(), written("ext/h.txt"));
+                break;
+            case 6:
+                add(scenario, "rename", path(existing(scenario)), hostile());
+                break;
+            case 7:
+                add(scenario, pick({"Delete", "move", "", "rename "}), path(existing(scenario)));
+                break;
+            case 8:
+                add(scenario, "delete", path(pick(dirs) + "gone.jar"));
+                break;
+            case 9: {
+                const std::string from = existing(scenario);
+                add(scenario, "rename", path(from), written("stage/chain1"));
+                add(scenario, "rename", written("stage/chain1"), path(pick(dirs) + "chain2"));
+                break;
+            }
+            case 10:
+                add(scenario, "rename", path(existing(scenario)));
+                break;
+            case 11:
+                add(scenario, "rename", path(existing(scenario, true)),
+                    path(pick({"moved", "a/b/c", "lib/sub", "ext"})));
+                break;
+            default:
+                add(scenario, "delete", path(existing(scenario, true)));
+                break;
+        }
+    }
+
+    const Target& target_;
+    bool windows_;
+    std::string separator_;
+    std::mt19937_64 random_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Installations on disk.
+
+std::string listText(const Scenario& scenario) {
+    std::string text = scenario.size ? "size=" + *scenario.size + "\n" : "";
+    for (std::size_t i = 0; i < scenario.operations.size(); ++i) {
+        const Operation& op = scenario.operations[i];
+        const std::string key = "operation." + std::to_string(i);
+        text += key + "=" + op.name + "\n" + key + ".file=" + op.file + "\n";
+        if (op.destination)
+            text += key + ".destination=" + *op.destination + "\n";
+    }
+    return text;
+}
+
+// What the model starts from: the client's files, the entries, the list.
+Tree initialTree(const Target& target, const Scenario& scenario) {
+    Tree tree;
+    const auto put = [&](const std::string& path, Node node) {
+        for (std::string dir = parentOf(path); !dir.empty(); dir = parentOf(dir))
+            tree[dir] = {Kind::directory, "", false};
+        tree[path] = std::move(node);
+    };
+    put(target.launcherName, {Kind::file, launcherContent, false});
+    put("launch.properties", {Kind::file, clientProperties(target, false), false});
+    put("lib/app.jar", {Kind::file, "app", false});
+    for (const Entry& entry : scenario.entries)
+        put(entry.path, {entry.kind, entry.content, entry.readOnly});
+    put("deferred_operations", {Kind::file, listText(scenario), false});
+    return tree;
+}
+
+void linkOrCopy(const fs::path& from, const fs::path& to) {
+    std::error_code error;
+    fs::create_hard_link(from, to, error);
+    if (error)
+        testing_support::copyExecutable(from, to);
+}
+
+// Everything under dir, links not followed; the launcher binaries known by what they are.
+Tree snapshot(const fs::path& dir, const fs::path& outside, const fs::path& binaries,
+              const std::string& launcherName) {
+    Tree tree;
+    for (auto it = fs::recursive_directory_iterator(dir); it != fs::recursive_directory_iterator();
+         ++it) {
+        const std::string key = it->path().lexically_relative(dir).generic_string();
+        if (it->is_symlink()) {
+            const std::string target = fs::read_symlink(it->path()).string();
+            const std::string base = dir.string();
+            tree[key] = {Kind::link,
+                         target == base ? "@"
+                         : target.starts_with(base + "/")
+                             ? "@" + target.substr(base.size() + 1)
+                             : fs::path(target).lexically_relative(outside).generic_string(),
+                         false};
+        } else if (it->is_directory()) {
+            tree[key] = {Kind::directory, "", false};
+        } else if (fs::equivalent(it->path(), binaries / launcherName)) {
+            tree[key] = {Kind::file, launcherContent, false};
+        } else if (fs::equivalent(it->path(), binaries / "successor")) {
+            tree[key] = {Kind::file, successorContent, false};
+        } else {
+            tree[key] = {Kind::file, testing_support::readFile(it->path()), false};
+        }
+    }
+    return tree;
+}
+
+std::string show(const std::optional<Node>& node) {
+    if (!node)
+        return "nothing";
+    switch (node->kind) {
+        case Kind::directory:
+            return "a directory";
+        case Kind::link:
+            return "a link to " + node->content;
+        case Kind::file:
+            break;
+    }
+    std::string content = node->content.substr(0, 40);
+    std::replace(content.begin(), content.end(), '\n', '|');
+    return "a file \"" + content + "\"";
+}
+
+// Where two trees differ; the copy of the launcher moved aside is the next start's to remove.
+std::string differences(const Tree& expected, const Tree& found, const std::string& skipped) {
+    std::set<std::string> keys;
+    for (const auto* tree : {&expected, &found})
+        for (const auto& [key, node] : *tree)
+            keys.insert(key);
+    std::string text;
+    for (const std::string& key : keys) {
+        if (key == skipped)
+            continue;
+        const auto at = [&](const Tree& tree) -> std::optional<Node> {
+            const auto it = tree.find(key);
+            if (it == tree.end())
+                return std::nullopt;
+            Node node = it->second;
+            node.readOnly = false;
+            if (key == "deferred_operations.progress")
+                node.content.clear();  // the launcher's own record: only whether it is there
+            return node;
+        };
+        const auto want = at(expected);
+        const auto have = at(found);
+        if (show(want) != show(have))
+            text += "  " + key + ": expected " + show(want) + ", found " + show(have) + "\n";
+    }
+    return text;
+}
+
+// The lines of the list's run that say what became of an operation.
+std::vector<std::string> reportLines(const std::string& out) {
+    std::vector<std::string> lines;
+    for (std::string line : split(out, "\n")) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.starts_with("Refuse "))
+            lines.push_back(line.substr(0, line.rfind(" - ")));
+        else if (line.starts_with("Skip ") || line.starts_with("Size operation not found.") ||
+                 line.starts_with("Cannot remove file") || line.starts_with("Cannot rename file"))
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += "    " + line + "\n";
+    return text;
+}
+
+// The output with its Re-trying lines counted, not listed.
+std::string shortened(const std::string& out) {
+    std::string text;
+    int retries = 0;
+    for (const std::string& line : split(out, "\n")) {
+        if (line.starts_with("Re-trying #"))
+            ++retries;
+        else if (!line.empty())
+            text += "    " + line + "\n";
+    }
+    return text +
+           (retries > 0 ? "    (and " + std::to_string(retries) + " Re-trying lines)\n" : "");
+}
+
+bool namesLauncher(const Scenario& scenario, const std::string& launcher) {
+    return std::any_of(scenario.operations.begin(), scenario.operations.end(),
+                       [&](const Operation& op) {
+                           return op.file.find(launcher) != std::string::npos ||
+                                  op.destination.value_or("").find(launcher) != std::string::npos;
+                       });
+}
+
+}  // namespace
+
+std::string Scenario::describe() const {
+    std::string text = "  installation (besides launcher, launch.properties, lib/app.jar):\n";
+    for (const Entry& entry : entries)
+        text += "    " + entry.path +
+                (entry.kind == Kind::directory ? "/"
+                 : entry.kind == Kind::link    ? " -> " + entry.content
+                                               : "") +
+                (entry.readOnly ? " (read-only)" : "") + "\n";
+    text += "  deferred_operations:\n";
+    for (const std::string& line : split(listText(*this), "\n"))
+        if (!line.empty())
+            text += "    " + line + "\n";
+    if (secondStart)
+        text += "  and a second start\n";
+    return text;
+}
+
+ListTester::ListTester(Target target) : target_(std::move(target)) {
+    static const testing_support::TempDir binaries(target_.workDirectory);
+    binaries_ = binaries.path();
+    const fs::path launcher = binaries_ / target_.launcherName;
+    if (!fs::exists(launcher)) {
+        // The successor runs as the launcher does: bytes after the end of an executable are
+        // never loaded.
+        testing_support::copyExecutable(target_.launcherBinary, launcher);
+        testing_support::copyExecutable(target_.launcherBinary, binaries_ / "successor");
+        std::ofstream(binaries_ / "successor", std::ios::binary | std::ios::app) << "successor";
+    }
+}
+
+Scenario ListTester::generate(std::uint64_t seed) const {
+    return Generator(target_, seed).make();
+}
+
+std::optional<std::string> ListTester::check(const Scenario& scenario) const {
+    const testing_support::TempDir dir(target_.workDirectory);
+    const fs::path root = dir.path() / "inst";
+    const fs::path outside = dir.path() / "outside";
+    const fs::path record = dir.path() / "record";
+    testing_support::writeFile(outside / "f.txt", "outside f");
+    testing_support::writeFile(outside / "d/g.txt", "outside g");
+    const Tree outsideBefore = snapshot(outside, outside, binaries_, target_.launcherName);
+
+    Model model(target_, scenario, initialTree(target_, scenario));
+    fs::create_directories(root);
+    for (const auto& [key, node] : model.tree) {
+        const fs::path path = root / key;
+        if (node.kind == Kind::directory) {
+            fs::create_directories(path);
+        } else if (node.kind == Kind::link) {
+            fs::create_symlink(node.content.front() == '@' ? root / node.content.substr(1)
+                                                           : outside / node.content,
+                               path);
+        } else if (node.content == launcherContent) {
+            linkOrCopy(binaries_ / target_.launcherName, path);
+        } else if (node.content == successorContent) {
+            linkOrCopy(binaries_ / "successor", path);
+        } else {
+            testing_support::writeFile(path, node.content);
+            if (node.readOnly)
+                fs::permissions(
+                    path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        }
+    }
+
+    std::string problems;
+    bool listPresent = true;
+    int first = 0;
+    const int starts =
+        scenario.secondStart || namesLauncher(scenario, target_.launcherName) ? 2 : 1;
+    for (int startNumber = 1; startNumber <= starts; ++startNumber) {
+        const std::string which = startNumber == 1 ? "first start" : "second start";
+        const Model::End expected = model.start(listPresent, first);
+        const bool listRan = listPresent && scenario.size;
+        listPresent = expected.gaveUp || !scenario.size;
+        first = expected.gaveUp ? expected.stoppedAt : 0;
+        if (listRan && !expected.gaveUp) {
+            model.tree.erase("deferred_operations");
+            model.tree.erase("deferred_operations.progress");
+        } else if (expected.gaveUp) {
+            model.tree["deferred_operations.progress"] = {Kind::file, "", false};
+        }
+
+        std::error_code ignored;
+        fs::remove(record, ignored);
+        const Start start = target_.start(root, record);
+        const std::string output = "  output of the " + which + ":\n" + shortened(start.out);
+        if (start.timedOut)
+            return problems + which + " did not end\n" + output;
+        const std::vector<std::string> lines = reportLines(start.out);
+        if (lines != expected.lines)
+            problems += which + ": lines about the list\n  expected:\n" +
+                        joinLines(expected.lines) + "  found:\n" + joinLines(lines);
+        const bool clientExpected = !expected.gaveUp && model.clientReady();
+        if (start.clientRan != clientExpected || (expected.gaveUp && start.exitCode != 1))
+            problems += which + ": " +
+                        (clientExpected ? "the client did not run" : "the client ran") +
+                        ", exit code " + std::to_string(start.exitCode) + "\n";
+        const Tree found = snapshot(root, outside, binaries_, target_.launcherName);
+        if (const std::string diff = differences(model.tree, found, target_.launcherName + ".old");
+            !diff.empty())
+            problems += which + ": the installation differs from the guide's rules\n" + diff;
+        if (!differences(outsideBefore, snapshot(outside, outside, binaries_, target_.launcherName),
+                         "")
+                 .empty() ||
+            std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()) > 3)
+            problems += which + ": something outside the installation changed\n";
+        const auto launcher = found.find(target_.launcherName);
+        const bool launcherThere =
+            launcher != found.end() && (launcher->second.content == launcherContent ||
+                                        launcher->second.content == successorContent);
+        if (!launcherThere)
+            problems += which + ": no launcher left in the installation\n";
+        if (!problems.empty())
+            return problems + output;
+        if (!launcherThere)
+            break;
+    }
+    return std::nullopt;
+}
+
+Scenario ListTester::shrink(Scenario scenario) const {
+    // Greedy: drop one operation or entry at a time while the scenario still fails; bounded,
+    // since every check is a start.
+    int checks = 0;
+    const auto stillFails = [&](const Scenario& smaller) {
+        return ++checks <= 60 && check(smaller).has_value();
+    };
+    for (bool smaller = true; smaller && checks < 60;) {
+        smaller = false;
+        for (std::size_t i = scenario.operations.size(); i-- > 0 && !smaller;) {
+            Scenario candidate = scenario;
+            candidate.operations.erase(candidate.operations.begin() + static_cast<long>(i));
+            if (scenario.size == std::to_string(scenario.operations.size()))
+                candidate.size = std::to_string(candidate.operations.size());
+            smaller = stillFails(candidate);
+            if (smaller)
+                scenario = candidate;
+        }
+        for (std::size_t i = scenario.entries.size(); i-- > 0 && !smaller;) {
+            Scenario candidate = scenario;
+            candidate.entries.erase(candidate.entries.begin() + static_cast<long>(i));
+            smaller = stillFails(candidate);
+            if (smaller)
+                scenario = candidate;
+        }
+        if (!smaller && scenario.secondStart) {
+            Scenario candidate = scenario;
+            candidate.secondStart = false;
+            smaller = stillFails(candidate);
+            if (smaller)
+                scenario = candidate;
+        }
+    }
+    return scenario;
+}
+
+std::string ListTester::checkScenario(const Scenario& scenario) const {
+    if (!check(scenario))
+        return {};
+    const Scenario shrunk = shrink(scenario);
+    return "shrunk list:\n" + shrunk.describe() + check(shrunk).value_or("(passes when shrunk)\n");
+}
+
+std::string ListTester::checkSeeds(std::uint64_t firstSeed, int count) const {
+    std::string report;
+    int failures = 0;
+    for (std::uint64_t seed = firstSeed; count > 0; ++seed) {
+        const Scenario scenario = generate(seed);
+        if (target_.pausesTakeTime) {
+            Model model(target_, scenario, initialTree(target_, scenario));
+            if (model.start(true, 0).gaveUp)
+                continue;
+        }
+        --count;
+        // A few failures in full are enough to go on; the rest by their seeds.
+        if (failures >= 3) {
+            if (check(scenario))
+                report += "seed " + std::to_string(seed) + " fails too\n";
+            continue;
+        }
+        if (const std::string failure = checkScenario(scenario); !failure.empty()) {
+            ++failures;
+            report += "seed " + std::to_string(seed) + ": " + failure + "\n";
+        }
+    }
+    return report;
+}
+
+}  // namespace list_tester
