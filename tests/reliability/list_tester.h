@@ -83,7 +83,7 @@ class ListTester {
     // shrunk scenario and what it broke. Empty when all held.
     std::string checkSeeds(std::uint64_t firstSeed, int count) const;
 
-    // check(), with the shrunk scenario in the report: empty when all held.
+    // check(), with the scenario in the report: empty when all held.
     std::string checkScenario(const Scenario& scenario) const;
 
   private:
