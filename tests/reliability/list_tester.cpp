@@ -112,8 +112,11 @@ class Model {
     std::optional<std::string> refusal(const std::string& path) const;
     bool missing(const std::string& path) const;
     bool hasChildren(const std::string& key) const;
+    // What a deletion at the launcher's own path moves aside: on Windows the running
+    // executable, which can't be deleted; on Linux whatever file is there.
     bool runningLauncher(const std::string& key) const {
-        return !movedAside_ && fold(key) == fold(launcher_) && tree.contains(key);
+        return (!windows_ || !movedAside_) && fold(key) == fold(launcher_) && tree.contains(key) &&
+               tree.at(key).kind == Kind::file;
     }
     // The running launcher can't be deleted on Windows and must not be lost on either system:
     // it goes aside, replacing an earlier copy.
@@ -286,7 +289,7 @@ bool Model::tryDelete(const std::string& path) {
         return true;
     }
     // The copy moved aside still runs: its deletion is left to the next start.
-    if (movedAside_ && fold(place.key) == fold(launcher_ + ".old"))
+    if (windows_ && movedAside_ && fold(place.key) == fold(launcher_ + ".old"))
         return true;
     if (windows_ && (node.kind == Kind::directory || node.readOnly))
         return false;
@@ -300,7 +303,8 @@ bool Model::tryDelete(const std::string& path) {
 bool Model::tryRename(const std::string& from, const std::string& to) {
     const Place source = resolve(from, false);
     const Place target = resolve(to, false);
-    if (to.empty() || source.status != Place::Status::inside || source.key.empty() ||
+    const bool unnamable = windows_ && to.find_first_of("*?\"<>|") != std::string::npos;
+    if (to.empty() || unnamable || source.status != Place::Status::inside || source.key.empty() ||
         target.status != Place::Status::inside || target.key.empty() || !tree.contains(source.key))
         return false;
     const std::string targetParent = parentOf(target.key);
@@ -362,25 +366,21 @@ std::set<std::string> Model::keptDirectories() const {
         const Operation& later = scenario_.operations[j];
         if (later.name != "rename" || !later.destination)
             continue;
-        // Where it leads now; where its directories are missing yet, as the text says.
+        // Where it leads now; otherwise (a directory missing yet, or a way out) the directories
+        // its text names before any "..".
         const Place place = resolve(*later.destination, false);
         std::string dir;
         if (place.status == Place::Status::inside) {
             dir = parentOf(place.key);
-        } else if (place.status == Place::Status::missing) {
-            std::vector<std::string> folded;
-            const std::vector<std::string> written = *parts(*later.destination);
-            for (const std::string& part : written) {
-                if (part == ".." && folded.empty())
-                    break;
-                if (part == "..")
-                    folded.pop_back();
-                else if (part != ".")
-                    folded.push_back(part);
-            }
-            if (!folded.empty())
-                folded.pop_back();
-            dir = join(folded);
+        } else {
+            std::vector<std::string> named = *parts(*later.destination);
+            const auto climb = std::find(named.begin(), named.end(), "..");
+            if (climb == named.end() && !named.empty())
+                named.pop_back();
+            else
+                named.erase(climb, named.end());
+            std::erase(named, ".");
+            dir = join(named);
         }
         // The directory and every one above it.
         for (; !dir.empty(); dir = parentOf(dir))
@@ -391,6 +391,9 @@ std::set<std::string> Model::keptDirectories() const {
 
 Model::End Model::start(bool listPresent, int first) {
     End end;
+    // A copy moved aside by an earlier start is deleted before the list on Windows.
+    if (windows_)
+        tree.erase(launcher_ + ".old");
     if (!listPresent || !scenario_.size) {
         end.lines.emplace_back("Size operation not found.");
         return end;
@@ -431,10 +434,14 @@ Model::End Model::start(bool listPresent, int first) {
         }
     }
     // Done or given up, the launcher's own path is never left empty while the copy moved aside
-    // is there.
-    if (movedAside_ && !find("", launcher_) && tree.contains(launcher_ + ".old")) {
-        tree[launcher_] = tree.at(launcher_ + ".old");
-        tree.erase(launcher_ + ".old");
+    // is there; on Linux a copy not needed any more goes at once.
+    if (first < count && tree.contains(launcher_ + ".old")) {
+        if (!find("", launcher_)) {
+            tree[launcher_] = tree.at(launcher_ + ".old");
+            tree.erase(launcher_ + ".old");
+        } else if (!windows_) {
+            tree.erase(launcher_ + ".old");
+        }
     }
     return end;
 }
@@ -483,7 +490,7 @@ class Generator {
   private:
     int below(int n) { return static_cast<int>(random_() % static_cast<std::uint64_t>(n)); }
     const std::string& pick(const std::vector<std::string>& from) {
-        return from[below(from.size())];
+        return from[below(static_cast<int>(from.size()))];
     }
     bool has(const Scenario& scenario, const std::string& path) const {
         return std::any_of(scenario.entries.begin(), scenario.entries.end(),
@@ -938,15 +945,15 @@ std::optional<std::string> ListTester::check(const Scenario& scenario) const {
                  .empty() ||
             std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()) > 3)
             problems += which + ": something outside the installation changed\n";
+        // A list may put another file in the launcher's place (the tree says whether it should
+        // have); it must never leave the place empty.
         const auto launcher = found.find(target_.launcherName);
-        const bool launcherThere =
-            launcher != found.end() && (launcher->second.content == launcherContent ||
-                                        launcher->second.content == successorContent);
-        if (!launcherThere)
+        if (launcher == found.end())
             problems += which + ": no launcher left in the installation\n";
         if (!problems.empty())
             return problems + output;
-        if (!launcherThere)
+        if (launcher->second.content != launcherContent &&
+            launcher->second.content != successorContent)
             break;
     }
     return std::nullopt;

@@ -46,11 +46,11 @@ const ListTester& tester() {
     return instance;
 }
 
-// Four ranges, so that a parallel ctest spreads them.
+// Four ranges of seeds (4 x 800 lists), so that a parallel ctest spreads them.
 class RandomLists : public ::testing::TestWithParam<int> {};
 
 TEST_P(RandomLists, KeepEveryPromise) {
-    constexpr int listsPerRange = 800;
+    constexpr int listsPerRange = LISTS_PER_RANGE;
     const auto first = static_cast<std::uint64_t>(GetParam()) * listsPerRange;
     const std::string report = tester().checkSeeds(first, listsPerRange);
     EXPECT_TRUE(report.empty()) << report;
@@ -78,6 +78,20 @@ TEST(KnownLists, KeepEveryPromise) {
          {{{Kind::file, "d2/e/f.txt", "f"}, {Kind::file, "upd/g.txt", "g"}},
           "3",
           {{"delete", "d2/e/f.txt", {}}, {"delete", "d2/e/", {}}, {"delete", "upd/./g.txt", {}}},
+          false}},
+        {"the copy moved aside deleted or moved by the list",
+         {{},
+          "3",
+          {{"delete", "launcher", {}},
+           {"rename", "launcher.old", "moved"},
+           {"delete", "launcher.old", {}}},
+          false}},
+        {"a directory a later rename needs, emptied through a link",
+         {{{Kind::link, "self", "@"},
+           {Kind::file, "a/b/z.txt", "z"},
+           {Kind::file, "stage/z.txt", "new"}},
+          "2",
+          {{"delete", "self/a/b/z.txt", {}}, {"rename", "stage/z.txt", "a/b/z.txt"}},
           false}},
         {"a directory a later rename needs, with its parents",
          {{{Kind::file, "a/b/x.jar", "x"}, {Kind::file, "stage/x.jar", "new"}},
