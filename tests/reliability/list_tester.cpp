@@ -104,8 +104,8 @@ class Model {
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return folded;
     }
-    // The parts of a written path: on Windows trailing dots and blanks go, as the system drops
-    // them, and "." and ".." are folded in the text.
+    // The parts of a written path: on Windows trailing dots and blanks go where the system
+    // drops them, and "." and ".." are folded in the text.
     std::optional<std::vector<std::string>> parts(const std::string& path) const;
     Place resolve(const std::string& path, bool followLast) const;
     std::optional<std::string> refusal(const std::string& path) const;
@@ -139,10 +139,17 @@ class Model {
 
 std::optional<std::vector<std::string>> Model::parts(const std::string& path) const {
     std::vector<std::string> result;
-    for (std::string part : split(path, windows_ ? "\\/" : "/")) {
-        if (windows_ && part != "." && part != "..")
-            while (!part.empty() && (part.back() == '.' || part.back() == ' '))
+    const std::vector<std::string> written = split(path, windows_ ? "\\/" : "/");
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        std::string part = written[i];
+        // Windows drops a single trailing dot of a directory, and every trailing dot and blank
+        // of the last part.
+        if (windows_ && part != "." && part != "..") {
+            if (i + 1 == written.size())
+                part.erase(part.find_last_not_of(". ") + 1);
+            else if (part.ends_with('.') && !part.ends_with(".."))
                 part.pop_back();
+        }
         if (windows_ && part == "..") {
             if (result.empty())
                 return std::nullopt;
