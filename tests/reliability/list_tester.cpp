@@ -387,7 +387,18 @@ std::set<std::string> Model::keptDirectories() const {
             else
                 named.erase(climb, named.end());
             std::erase(named, ".");
-            dir = join(named);
+            // As far as it exists, where its links lead; the rest as written.
+            std::size_t existing = named.size();
+            for (; existing > 0; --existing) {
+                const std::vector<std::string> head(named.begin(), named.begin() + existing);
+                const Place found = resolve(join(head), true);
+                if (found.status == Place::Status::inside && exists(found.key)) {
+                    dir = found.key;
+                    break;
+                }
+            }
+            for (std::size_t i = existing; i < named.size(); ++i)
+                dir += (dir.empty() ? "" : "/") + named[i];
         }
         // The directory and every one above it.
         for (; !dir.empty(); dir = parentOf(dir))
