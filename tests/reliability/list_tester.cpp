@@ -390,7 +390,8 @@ std::set<std::string> Model::keptDirectories() const {
             // As far as it exists, where its links lead; the rest as written.
             std::size_t existing = named.size();
             for (; existing > 0; --existing) {
-                const std::vector<std::string> head(named.begin(), named.begin() + existing);
+                const std::vector<std::string> head(named.begin(),
+                                                    named.begin() + static_cast<long>(existing));
                 const Place found = resolve(join(head), true);
                 if (found.status == Place::Status::inside && exists(found.key)) {
                     dir = found.key;
