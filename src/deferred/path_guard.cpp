@@ -82,7 +82,8 @@ const char* refusalReason(DeferredRun& run, const std::string& path) {
         return "it names a device";
     if (resolvesOutside(run, path) || targetOutside(run, path))
         return "it leads outside the launcher directory";
-    if (namesOwnFile(run, path) || reachesOwnFile(run, path))
+    if (namesOwnFile(run, path) || reachesOwnFile(run, path) ||
+        platform::isLauncherAwaitingPutBack((exeDir + path).c_str()))
         return "it is a file of the launcher itself";
     return nullptr;
 }

@@ -81,6 +81,10 @@ void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noex
 // system lets it (Windows: not while a process runs from it; a later start deletes it).
 void settleMovedAsideExecutable();
 
+// Whether path is the launcher's copy moved aside while nothing is at its own path: that copy is
+// what the end of the list puts back, so the list must neither delete it nor move it away.
+[[nodiscard]] bool isLauncherAwaitingPutBack(const char* path);
+
 // The absolute path of the existing directory at path with every link followed and every "."
 // and ".." resolved, in a spelling only for comparing with another of its results (Windows: the
 // final wide path as UTF-8, whatever the code page can write); nothing when it can't be

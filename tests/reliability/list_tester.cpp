@@ -254,10 +254,16 @@ std::optional<std::string> Model::refusal(const std::string& path) const {
     if (windows_ && place.status == Place::Status::inside && tree.contains(place.key) &&
         tree.at(place.key).kind == Kind::link)
         return outside;
-    if (place.status == Place::Status::inside && parentOf(place.key).empty())
+    if (place.status == Place::Status::inside && parentOf(place.key).empty()) {
         for (const std::string& own : ownFileNames)
             if (fold(place.key) == fold(own))
                 return "it is a file of the launcher itself";
+        // The copy moved aside is the one the end of the list puts back while nothing is at the
+        // launcher's own path.
+        if (fold(place.key) == fold(launcher_ + ".old") && tree.contains(place.key) &&
+            !tree.contains(launcher_))
+            return "it is a file of the launcher itself";
+    }
     return std::nullopt;
 }
 

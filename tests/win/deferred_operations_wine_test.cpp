@@ -389,7 +389,8 @@ TEST_F(DeferredUnderWine, OneFolderUnderTwoSpellingsCarriesOutTheListOnce) {
             return testing_support::readFile(installation.scratch("first.log"));
         };
         ASSERT_TRUE(
-            waitUntil([&] { return firstLog().find("Re-trying #1 ") != std::string::npos; }, 60s));
+            waitUntil([&] { return firstLog().find("Re-trying #1 ") != std::string::npos; }, 60s))
+            << firstLog();
 
         const WineRun run = installation.run({}, second);
         EXPECT_EQ(holder.wait(), 0);

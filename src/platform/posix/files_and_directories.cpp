@@ -150,6 +150,14 @@ bool removeFile(const char* path) {
     return std::remove(path) == 0;
 }
 
+bool isLauncherAwaitingPutBack(const char* path) {
+    const std::string executable = ownExecutable();
+    if (executable.empty() || pathExists(executable.c_str()))
+        return false;
+    const std::optional<FileIdentity> file = fileIdentity(path);
+    return file && file == fileIdentity(movedAside(executable));
+}
+
 void settleMovedAsideExecutable() {
     const std::string executable = ownExecutable();
     if (executable.empty())

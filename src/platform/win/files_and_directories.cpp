@@ -315,11 +315,13 @@ std::FILE* openRegularFile(const std::string& path, const char* mode) {
         if (attributes != INVALID_FILE_ATTRIBUTES) {
             const std::size_t nameStart = path.find_last_of("/\\") + 1;
             const std::optional<std::string> file = resolvedDirectory(path);
-            const std::optional<std::string> dir =
+            std::optional<std::string> dir =
                 resolvedDirectory(nameStart == 0 ? "." : path.substr(0, nameStart));
+            // A directory that is the root of a drive ("M:\\") already ends in its separator.
+            if (dir && dir->back() != '\\')
+                *dir += '\\';
             if (file && dir &&
-                (file->rfind(*dir + '\\', 0) != 0 ||
-                 file->find('\\', dir->size() + 1) != std::string::npos))
+                (file->rfind(*dir, 0) != 0 || file->find('\\', dir->size()) != std::string::npos))
                 return nullptr;
         }
     }

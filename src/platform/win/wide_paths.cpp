@@ -148,6 +148,15 @@ bool putBackMovedAsideExecutable() {
 
 namespace platform {
 
+bool isLauncherAwaitingPutBack(const char* path) {
+    const win::RunningExecutable& running = win::runningExecutable();
+    const std::wstring widePath = win::widePathForLongNames(path);
+    if (running.aside.empty() || widePath.empty() || win::exists(running.path))
+        return false;
+    const std::optional<FileIdentity> file = win::identityOf(widePath, false);
+    return file && file == win::identityOf(running.aside, false);
+}
+
 void settleMovedAsideExecutable() {
     // Deleting the copy fails while this process runs from it; the next start deletes it.
     if (!win::putBackMovedAsideExecutable())
