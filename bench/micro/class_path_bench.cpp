@@ -115,21 +115,26 @@ BENCHMARK(BM_ClassPath_BareReaddir10000Entries)->Unit(benchmark::kMicrosecond);
 // choice move (scores 0 to 3 against the client version 2.1.0).
 void BM_Resolver_10000Offers(benchmark::State& state) {
     std::vector<std::string> names;
-    std::vector<launcher::JarCandidate> offers;
+    for (int i = 0; i < jarNames; ++i)
+        names.push_back(jarName(i));
+    std::vector<std::string> files;  // for names[offer % jarNames]
     for (int version = 0; version < 50; ++version) {
         for (int i = 0; i < jarNames; ++i) {
-            names.push_back(jarName(i));
             const std::string text = std::to_string(version % 3 + 1) + "." +
                                      std::to_string(version % 2) + "." +
                                      std::to_string(version % 5);
-            offers.push_back({versionedFileName(i, text.c_str()), "lib/"});
+            files.push_back(versionedFileName(i, text.c_str()));
         }
     }
     const bench::QuietStandardOutput quiet;
+    std::vector<std::size_t> places(names.size());
     for (auto _ : state) {
         launcher::JarsVersionResolver resolver("2.1.0");
-        for (std::size_t i = 0; i < offers.size(); ++i)
-            resolver.offerJar(names[i], offers[i]);
+        // As the builder does: each name's place looked up once, then the files offered to it.
+        for (std::size_t i = 0; i < names.size(); ++i)
+            places[i] = resolver.placeFor(names[i]);
+        for (std::size_t i = 0; i < files.size(); ++i)
+            resolver.offer(places[i % names.size()], launcher::JarFileName(files[i]), "lib/");
         std::string classPath = resolver.getClassPath(':');
         benchmark::DoNotOptimize(classPath);
     }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "classpath/jar_version.h"
+#include "classpath/jar_file_name.h"
 
 namespace launcher {
 
@@ -20,7 +20,7 @@ JarNamesByDir parseClassPathDirective(std::string_view directive) {
         // most often in the directory of the one before: then only the rest is searched.
         const std::size_t known = namesDirectory.size();
         if (names != nullptr && entry.size() > known && entry[known] == '/' &&
-            sameBytes(entry.data(), namesDirectory.data(), known) &&
+            sameName(entry.substr(0, known), namesDirectory) &&
             entry.find('/', known + 1) == std::string_view::npos) {
             names->emplace_back(entry.data() + known + 1, entry.size() - known - 1);
             continue;

@@ -81,7 +81,7 @@ void JarNameIndex::addNames() {
         }
         const std::string_view base = name.substr(0, lastDot);
         byBase_.add(base, position);
-        if (findVersionSeparator(base) != std::string_view::npos)
+        if (base.find(versionSeparator) != std::string_view::npos)
             aBaseHoldsSeparator_ = true;
     }
     byBase_.seal();
@@ -89,11 +89,6 @@ void JarNameIndex::addNames() {
     std::sort(plainLengths_.begin(), plainLengths_.end());
     plainLengths_.erase(std::unique(plainLengths_.begin(), plainLengths_.end()),
                         plainLengths_.end());
-}
-
-void JarNameIndex::findMatches(std::string_view fileName,
-                               std::vector<std::size_t>& positions) const {
-    findMatches(JarFileName(fileName), positions);
 }
 
 void JarNameIndex::findMatches(const JarFileName& fileName,
@@ -112,10 +107,11 @@ void JarNameIndex::findMatches(const JarFileName& fileName,
         for (std::size_t at = fileName.firstSeparator;
              at != std::string_view::npos || mayEqualName;) {
             const bool equal = at == std::string_view::npos;
-            addNamesByBase(name, equal ? fileName.lastDot : at, equal, positions);
+            findMatchesByBase(name, equal ? fileName.lastDot : at, equal, positions);
             if (equal)
                 break;
-            at = aBaseHoldsSeparator_ ? findVersionSeparator(name, at + 1) : std::string_view::npos;
+            at =
+                aBaseHoldsSeparator_ ? name.find(versionSeparator, at + 1) : std::string_view::npos;
         }
     }
     for (const std::size_t length : plainLengths_) {
@@ -123,7 +119,7 @@ void JarNameIndex::findMatches(const JarFileName& fileName,
             break;
         const std::string_view start = name.substr(0, length);
         byPlainName_.forEach(start, [&](std::size_t position) {
-            if (jarNames_[position] == start)
+            if (sameName(jarNames_[position], start))
                 positions.push_back(position);
         });
     }
@@ -133,37 +129,20 @@ void JarNameIndex::findMatches(const JarFileName& fileName,
         std::sort(positions.begin(), positions.end());
 }
 
-void JarNameIndex::addNamesByBase(std::string_view fileName, std::size_t baseSize, bool equal,
-                                  std::vector<std::size_t>& positions) const {
+void JarNameIndex::findMatchesByBase(std::string_view fileName, std::size_t baseSize, bool equal,
+                                     std::vector<std::size_t>& positions) const {
     const std::string_view base = fileName.substr(0, baseSize);
     byBase_.forEach(base, [&](std::size_t position) {
-        // The name's base has the size of base; the name is base, '.', and its required end.
+        // The name is a base of this size, '.', and the end the file's name must have.
         const std::string_view jarName = jarNames_[position];
-        const std::size_t endSize = jarName.size() - baseSize - 1;
+        const std::string_view end = jarName.substr(baseSize + 1);
         const bool matches =
-            equal
-                ? jarName.size() == fileName.size() &&
-                      sameBytes(jarName.data(), fileName.data(), fileName.size())
-                : sameBytes(jarName.data(), base.data(), baseSize) && endSize <= fileName.size() &&
-                      sameBytes(jarName.data() + baseSize + 1,
-                                fileName.data() + fileName.size() - endSize, endSize);
+            equal ? sameName(jarName, fileName)
+                  : sameName(jarName.substr(0, baseSize), base) && end.size() <= fileName.size() &&
+                        sameName(fileName.substr(fileName.size() - end.size()), end);
         if (matches)
             positions.push_back(position);
     });
-}
-
-bool matchesJarName(std::string_view fileName, std::string_view jarName) {
-    if (fileName == jarName)
-        return true;
-    // core.jar stands for core__V<version>.jar; a name without '.' for anything it begins.
-    const std::size_t lastDot = jarName.rfind('.');
-    if (lastDot == std::string_view::npos)
-        return fileName.starts_with(jarName);
-    const std::string_view base = jarName.substr(0, lastDot);
-    const std::string_view requiredEnd = jarName.substr(lastDot + 1);
-    return fileName.starts_with(base) &&
-           fileName.substr(base.size()).starts_with(versionSeparator) &&
-           fileName.ends_with(requiredEnd);
 }
 
 }  // namespace launcher

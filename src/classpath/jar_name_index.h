@@ -6,12 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "classpath/jar_version.h"
+#include "classpath/jar_file_name.h"
 
 namespace launcher {
-
-// Whether a directory entry named fileName stands for the configured jar jarName.
-bool matchesJarName(std::string_view fileName, std::string_view jarName);
 
 // Finds the configured jar names that a directory entry stands for without testing the entry
 // against every name. A name with a '.' matches only an entry equal to it or one that begins
@@ -29,7 +26,6 @@ class JarNameIndex {
 
     // Sets positions to the ascending positions in jarNames of every name that fileName
     // stands for; a name written twice is found at both of its positions.
-    void findMatches(std::string_view fileName, std::vector<std::size_t>& positions) const;
     void findMatches(const JarFileName& fileName, std::vector<std::size_t>& positions) const;
 
   private:
@@ -61,8 +57,10 @@ class JarNameIndex {
     };
 
     void addNames();
-    void addNamesByBase(std::string_view fileName, std::size_t baseSize, bool equal,
-                        std::vector<std::size_t>& positions) const;
+    // Adds to positions the names with a '.' whose base is fileName's first baseSize bytes and
+    // that fileName stands for: equal to it when equal, else by the base and the name's end.
+    void findMatchesByBase(std::string_view fileName, std::size_t baseSize, bool equal,
+                           std::vector<std::size_t>& positions) const;
 
     std::vector<std::string_view> jarNames_;
     ByHash byBase_;                          // names with a '.', by their base

@@ -1,7 +1,7 @@
 // The jvm.classpath directive and jar name matching on arbitrary text. The first line is the
 // directive; every further line is a directory entry name. The directive must divide into
 // exactly its entries, each rebuilt from its directory text and jar name; the indexed lookup
-// the builder uses must find exactly the names that matchesJarName accepts.
+// the builder uses must find exactly the names that the documented rule accepts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +13,7 @@
 #include "classpath/class_path_directive.h"
 #include "classpath/jar_name_index.h"
 #include "config/string_split.h"
+#include "support/jar_name_rule.h"
 
 namespace {
 
@@ -64,15 +65,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& [directory, jarNames] : byDir) {
         const launcher::JarNameIndex index(jarNames);
         for (const std::string& fileName : fileNames) {
-            index.findMatches(fileName, positions);
+            index.findMatches(launcher::JarFileName(fileName), positions);
             std::vector<std::size_t> expected;
             for (std::size_t i = 0; i < jarNames.size(); ++i) {
-                if (launcher::matchesJarName(fileName, jarNames[i]))
+                if (reference::matchesJarName(fileName, jarNames[i]))
                     expected.push_back(i);
             }
             check(positions == expected);
             // A file always stands for the jar of its own name.
-            check(launcher::matchesJarName(fileName, fileName));
+            check(reference::matchesJarName(fileName, fileName));
         }
     }
     return 0;

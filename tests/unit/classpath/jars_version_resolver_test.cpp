@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "classpath/jars_version_resolver.h"
@@ -21,12 +22,19 @@ std::size_t countOf(const std::string& text, const std::string& line) {
     return count;
 }
 
+// Offers fileName for jarName as the builder does. The jar names of these tests are literals,
+// which outlive every resolver.
+void offer(JarsVersionResolver& resolver, std::string_view jarName, const std::string& fileName,
+           std::string_view dirPrefix) {
+    resolver.offer(resolver.placeFor(jarName), JarFileName(fileName), dirPrefix);
+}
+
 // Offers the files in order for lib.jar and returns the file chosen after each offer.
 std::vector<std::string> choicesAfterEachOffer(JarsVersionResolver& resolver,
                                                const std::vector<std::string>& files) {
     std::vector<std::string> choices;
     for (const std::string& file : files) {
-        resolver.offerJar("lib.jar", {file, "lib/"});
+        offer(resolver, "lib.jar", file, "lib/");
         choices.push_back(resolver.getClassPath(';'));
     }
     return choices;
@@ -90,7 +98,7 @@ TEST(JarsVersionResolver, NonDigitalVersionKeepsFirstFileAndSaysSoPerLaterOffer)
     for (const std::string& version : versions) {
         testing::internal::CaptureStdout();
         JarsVersionResolver resolver(version);
-        resolver.offerJar("b.jar", {"b.jar", ""});
+        offer(resolver, "b.jar", "b.jar", "");
         const auto choices = choicesAfterEachOffer(
             resolver, {"lib__V1.jar", "lib__V2.1.0.jar", "lib__V2.1.0.jar", "lib__V2.1.jar"});
         const std::string out = testing::internal::GetCapturedStdout();
@@ -105,10 +113,10 @@ TEST(JarsVersionResolver, ClassPathFollowsByteWiseJarNameOrder) {
     testing::internal::CaptureStdout();
     JarsVersionResolver resolver("1");
     EXPECT_EQ(resolver.getClassPath(';'), "");
-    resolver.offerJar("b.jar", {"b__V2.1.0.jar", "lib/"});
-    resolver.offerJar("alpha.jar", {"alpha.jar", "z/"});
-    resolver.offerJar("a.jar", {"a.jar", ""});
-    resolver.offerJar("Zeta.jar", {"Zeta.jar", "x/y/"});
+    offer(resolver, "b.jar", "b__V2.1.0.jar", "lib/");
+    offer(resolver, "alpha.jar", "alpha.jar", "z/");
+    offer(resolver, "a.jar", "a.jar", "");
+    offer(resolver, "Zeta.jar", "Zeta.jar", "x/y/");
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(resolver.getClassPath(';'), "x/y/Zeta.jar;a.jar;z/alpha.jar;lib/b__V2.1.0.jar");
     EXPECT_EQ(resolver.getClassPath(':'), "x/y/Zeta.jar:a.jar:z/alpha.jar:lib/b__V2.1.0.jar");
@@ -117,14 +125,16 @@ TEST(JarsVersionResolver, ClassPathFollowsByteWiseJarNameOrder) {
 TEST(JarsVersionResolver, OneEntryPerJarNameWhateverTheDirectory) {
     testing::internal::CaptureStdout();
     JarsVersionResolver resolver("2.1.0");
-    EXPECT_FALSE(resolver.containsJar("a.jar"));
-    resolver.offerJar("a.jar", {"a__V2.0.jar", "ext/"});
-    resolver.offerJar("a.jar", {"a__V2.1.0.jar", "lib/"});
-    resolver.offerJar("a.jar", {"a__V2.1.0.jar", "other/"});
+    const std::size_t place = resolver.placeFor("a.jar");
+    EXPECT_FALSE(resolver.offered(place));
+    offer(resolver, "a.jar", "a__V2.0.jar", "ext/");
+    offer(resolver, "a.jar", "a__V2.1.0.jar", "lib/");
+    offer(resolver, "a.jar", "a__V2.1.0.jar", "other/");
     testing::internal::GetCapturedStdout();
-    EXPECT_TRUE(resolver.containsJar("a.jar"));
-    EXPECT_FALSE(resolver.containsJar("A.jar"));
-    EXPECT_FALSE(resolver.containsJar("a.ja"));
+    EXPECT_EQ(resolver.placeFor("a.jar"), place);
+    EXPECT_TRUE(resolver.offered(place));
+    EXPECT_FALSE(resolver.offered(resolver.placeFor("A.jar")));
+    EXPECT_FALSE(resolver.offered(resolver.placeFor("a.ja")));
     EXPECT_EQ(resolver.getClassPath(';'), "lib/a__V2.1.0.jar");
 }
 

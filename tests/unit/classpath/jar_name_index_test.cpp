@@ -1,16 +1,23 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "classpath/class_path_builder.h"
+#include "classpath/jar_file_name.h"
 #include "classpath/jar_name_index.h"
-#include "classpath/jvm_file_names.h"
+#include "support/jar_name_rule.h"
 
 namespace launcher {
 namespace {
 
-TEST(MatchesJarName, EqualNameOrRequiredStartAndEnd) {
+std::vector<std::size_t> matchesOf(const JarNameIndex& index, std::string_view fileName) {
+    std::vector<std::size_t> found;
+    index.findMatches(JarFileName(fileName), found);
+    return found;
+}
+
+TEST(JarNameIndex, EqualNameOrRequiredStartAndEnd) {
     struct Case {
         std::string fileName;
         std::string jarName;
@@ -40,13 +47,17 @@ TEST(MatchesJarName, EqualNameOrRequiredStartAndEnd) {
         {"x__V", "x.", true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(matchesJarName(c.fileName, c.jarName), c.matches)
+        const std::vector<std::string> jarNames = {c.jarName};
+        EXPECT_EQ(matchesOf(JarNameIndex(jarNames), c.fileName),
+                  c.matches ? std::vector<std::size_t>{0} : std::vector<std::size_t>{})
+            << c.fileName << " for " << c.jarName;
+        EXPECT_EQ(reference::matchesJarName(c.fileName, c.jarName), c.matches)
             << c.fileName << " for " << c.jarName;
     }
 }
 
-// The index must find exactly what testing every name would, in list order, twice for a name
-// written twice.
+// The index must find exactly what testing every name by the rule would, in list order, twice
+// for a name written twice.
 TEST(JarNameIndex, FindsWhatTestingEveryNameFinds) {
     const std::vector<std::string> jarNames = {
         "core.jar", "tools", "core.jar", "",      "a.b.c",    "t",        "lib__V1.jar",
@@ -71,15 +82,13 @@ TEST(JarNameIndex, FindsWhatTestingEveryNameFinds) {
                                                 "__V.jar",
                                                 "?"};
     const JarNameIndex index(jarNames);
-    std::vector<std::size_t> found;
     for (const std::string& fileName : fileNames) {
         std::vector<std::size_t> expected;
         for (std::size_t position = 0; position < jarNames.size(); ++position) {
-            if (matchesJarName(fileName, jarNames[position]))
+            if (reference::matchesJarName(fileName, jarNames[position]))
                 expected.push_back(position);
         }
-        index.findMatches(fileName, found);
-        EXPECT_EQ(found, expected) << fileName;
+        EXPECT_EQ(matchesOf(index, fileName), expected) << fileName;
     }
 }
 
@@ -87,35 +96,23 @@ TEST(JarNameIndex, FindsNothingForNoNames) {
     const std::vector<std::string> none;
     const JarNameIndex index(none);
     std::vector<std::size_t> found = {7};
-    index.findMatches("a.jar", found);
+    index.findMatches(JarFileName("a.jar"), found);
     EXPECT_TRUE(found.empty());
 }
 
-// What the JVM decodes back to the same bytes: ASCII in the C locale, strict UTF-8 in a UTF-8 one.
-TEST(CanDecodeName, AsTheJvmsCharsetOfFileNames) {
-    using platform::FileNameCharset;
+TEST(JarFileName, VersionIsTheTextBetweenFirstSeparatorAndLastDot) {
     struct Case {
-        std::string name;
-        bool ascii;
-        bool utf8;
+        std::string fileName;
+        std::string version;
     };
     const std::vector<Case> cases = {
-        {"main__V2.1.jar", true, true},
-        {"main__V2.1.0.\xE9.jar", false, false},  // Latin-1
-        {"caf\xC3\xA9.jar", false, true},
-        {"\xE2\x82\xAC\xF0\x9F\x98\x80.jar", false, true},
-        {"\xC3(.jar", false, false},             // a lead byte without its continuation
-        {"\xC0\xAF.jar", false, false},          // overlong
-        {"\xED\xA0\x80.jar", false, false},      // a surrogate
-        {"\xF4\x90\x80\x80.jar", false, false},  // beyond U+10FFFF
-        {"x\xE2\x82", false, false},             // cut short at the end
+        {"lib__V2.1.0.jar", "2.1.0"}, {"lib.jar", ""},    {"lib__V.jar", ""},
+        {"lib__V2.1", "2"},           {"lib__V7", "7"},   {"lib__V", ""},
+        {"lib__V1__V2.jar", "1__V2"}, {"my.lib__V3", ""}, {"lib__v2.1.jar", ""},
+        {"__V1.0.jar", "1.0"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(canDecodeName(c.name, FileNameCharset::Ascii), c.ascii) << c.name;
-        EXPECT_EQ(canDecodeName(c.name, FileNameCharset::Utf8), c.utf8) << c.name;
-        EXPECT_TRUE(canDecodeName(c.name, FileNameCharset::AnyBytes)) << c.name;
-        EXPECT_EQ(holdsOnlyAscii(c.name), c.ascii) << c.name;
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(JarFileName(c.fileName).version(), c.version) << "file: " << c.fileName;
 }
 
 }  // namespace
