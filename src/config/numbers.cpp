@@ -1,7 +1,7 @@
 #include "config/numbers.h"
 
-#include <cstdint>
-#include <limits>
+#include <charconv>
+#include <system_error>
 
 namespace launcher {
 
@@ -28,6 +28,15 @@ bool isAllDigits(std::string_view text) {
     return true;
 }
 
+std::optional<std::uint64_t> parseDecimal(std::string_view text, std::uint64_t largest) {
+    std::uint64_t value = 0;
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value > largest)
+        return std::nullopt;
+    return value;
+}
+
 int parseLeadingInt(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size() && isAtoiSpace(text[pos]))
@@ -37,17 +46,16 @@ int parseLeadingInt(std::string_view text) {
         negative = text[pos] == '-';
         ++pos;
     }
-    // Accumulated in a wider type and held at the limit, so no digit string can overflow.
-    const std::int64_t limit = negative
-                                   ? -static_cast<std::int64_t>(std::numeric_limits<int>::min())
-                                   : std::numeric_limits<int>::max();
-    std::int64_t magnitude = 0;
-    for (; pos < text.size() && isDecimalDigit(text[pos]); ++pos) {
-        magnitude = magnitude * 10 + (text[pos] - '0');
-        if (magnitude > limit)
-            magnitude = limit;
-    }
-    return static_cast<int>(negative ? -magnitude : magnitude);
+    std::size_t digits = 0;
+    while (pos + digits < text.size() && isDecimalDigit(text[pos + digits]))
+        ++digits;
+    if (digits == 0)
+        return 0;
+    // A number beyond the range of int is held at the nearest end of it.
+    const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : std::numeric_limits<int>::max();
+    const std::uint64_t magnitude = parseDecimal(text.substr(pos, digits), limit).value_or(limit);
+    return negative ? static_cast<int>(-static_cast<std::int64_t>(magnitude))
+                    : static_cast<int>(magnitude);
 }
 
 }  // namespace launcher

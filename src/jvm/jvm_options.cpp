@@ -1,6 +1,7 @@
 #include "jvm/jvm_options.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <new>
@@ -33,13 +34,13 @@ std::optional<int> sizeInMegabytes(std::string_view size) {
         }
     }
     // Twelve digits keep the product within 64 bits; more is far beyond any heap anyway.
-    if (size.size() > 12 || !isAllDigits(size))
+    const std::optional<std::uint64_t> count =
+        size.size() <= 12 ? parseDecimal(size) : std::nullopt;
+    if (!count)
         return std::nullopt;
-    const unsigned long long count = std::stoull(std::string(size));
-    const unsigned long long megabytes =
-        shift >= 0 ? count << shift : (count + (1ull << -shift) - 1) >> -shift;
-    return static_cast<int>(
-        std::min<unsigned long long>(megabytes, std::numeric_limits<int>::max()));
+    const std::uint64_t megabytes =
+        shift >= 0 ? *count << shift : (*count + (std::uint64_t{1} << -shift) - 1) >> -shift;
+    return static_cast<int>(std::min<std::uint64_t>(megabytes, std::numeric_limits<int>::max()));
 }
 
 // Appends "-Djava.class.path=" + the built class path; false, adding nothing, when it is empty.

@@ -98,22 +98,6 @@ INSTANTIATE_TEST_SUITE_P(
                       WordsCase{"TabIsPartOfAWord", "-a\t-b -c", {"-a\t-b", "-c"}}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
-TEST(VmOptionArray, HoldsSeparateCopiesInOrderAndIsReleasedToNull) {
-    std::vector<std::string> options{"-Dfirst=1", "-Xmx64m", ""};
-    launcher::storeVmOptions(options);
-    options[0][1] = 'X';  // the array must not share the list's storage
-    ASSERT_NE(launcher::vmOptions, nullptr);
-    ASSERT_EQ(launcher::vmOptionCount, 3);
-    EXPECT_STREQ(launcher::vmOptions[0].optionString, "-Dfirst=1");
-    EXPECT_STREQ(launcher::vmOptions[1].optionString, "-Xmx64m");
-    EXPECT_STREQ(launcher::vmOptions[2].optionString, "");
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(launcher::vmOptions[i].extraInfo, nullptr);
-    launcher::releaseVmOptions();
-    EXPECT_EQ(launcher::vmOptions, nullptr);
-    EXPECT_EQ(launcher::vmOptionCount, 3);
-}
-
 TEST(BuildJvmOptions, AnEmptyClassPathSetsNothing) {
     launcher::launchProps.clear();
     launcher::vmOptions = nullptr;

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "config/numbers.h"
 
@@ -33,5 +36,32 @@ INSTANTIATE_TEST_SUITE_P(
                       CountCase{"99999999999999999999999999", INT_MAX},
                       CountCase{"-2147483648", INT_MIN}, CountCase{"-2147483649", INT_MIN},
                       CountCase{"-99999999999999999999999999", INT_MIN}));
+
+TEST(ParseDecimal, TakesDigitsAloneUpToTheLargestAllowed) {
+    struct Case {
+        std::string text;
+        std::uint64_t largest;
+        std::optional<std::uint64_t> value;
+    };
+    constexpr std::uint64_t any = UINT64_MAX;
+    const std::vector<Case> cases = {
+        {"0", any, 0},
+        {"42", any, 42},
+        {"007", any, 7},
+        {"18446744073709551615", any, UINT64_MAX},
+        {"18446744073709551616", any, std::nullopt},
+        {"10", 10, 10},
+        {"11", 10, std::nullopt},
+        {"", any, std::nullopt},
+        {"+1", any, std::nullopt},
+        {"-1", any, std::nullopt},
+        {" 1", any, std::nullopt},
+        {"1 ", any, std::nullopt},
+        {"12a", any, std::nullopt},
+        {"0x10", any, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(launcher::parseDecimal(c.text, c.largest), c.value) << "'" << c.text << "'";
+}
 
 }  // namespace
