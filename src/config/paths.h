@@ -28,7 +28,6 @@ struct PathStyle {
               ComparableName comparable = nullptr)
         : separator(partSeparator), isLeadByte(leadByte), comparableName(comparable) {}
 
-    // Whether c begins a two-byte character.
     bool startsTwoByteCharacter(char c) const {
         return isLeadByte != nullptr && isLeadByte(static_cast<unsigned char>(c));
     }

@@ -57,15 +57,28 @@ void addDefaultVmOptions(std::vector<std::string>& options) {
     appendSpaceSeparatedWords(loadResourceString(defaultVmOptionsTextId), options);
 }
 
-// A memory.max value read the way atoi reads (leading white space, a sign, the digits up to
-// the first other character; 0 without digits) when it lies in 1 to 1048576, otherwise 1024.
-// Numbers beyond the range of int count as out of range instead of overflowing.
+// A memory.max value read the way atoi reads when it lies in 1 to 1048576, otherwise 1024. A
+// number beyond the range of int reads as its nearest end, which is out of range here.
 int maxHeapMegabytesFrom(std::string_view value) {
-    // A number beyond the range of int reads as its nearest end, which is out of range here.
     const int megabytes = parseLeadingInt(value);
     if (megabytes < 1 || megabytes > largestMaxHeapMegabytes)
         return defaultMaxHeapMegabytes;
     return megabytes;
+}
+
+// Copies options into vmOptions (malloc'd array, malloc'd strings) and sets vmOptionCount.
+void storeVmOptions(const std::vector<std::string>& options) {
+    auto* array = static_cast<JavaVMOption*>(std::malloc(options.size() * sizeof(JavaVMOption)));
+    if (array == nullptr && !options.empty())
+        throw std::bad_alloc();
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        array[i].optionString = platform::duplicateString(options[i].c_str());
+        array[i].extraInfo = nullptr;
+        if (array[i].optionString == nullptr)
+            throw std::bad_alloc();
+    }
+    vmOptions = array;
+    vmOptionCount = static_cast<jint>(options.size());
 }
 
 }  // namespace
@@ -112,20 +125,6 @@ int initialHeapMegabytes(const std::vector<std::string>& options) {
             megabytes = *size;
     }
     return megabytes;
-}
-
-void storeVmOptions(const std::vector<std::string>& options) {
-    auto* array = static_cast<JavaVMOption*>(std::malloc(options.size() * sizeof(JavaVMOption)));
-    if (array == nullptr && !options.empty())
-        throw std::bad_alloc();
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        array[i].optionString = platform::duplicateString(options[i].c_str());
-        array[i].extraInfo = nullptr;
-        if (array[i].optionString == nullptr)
-            throw std::bad_alloc();
-    }
-    vmOptions = array;
-    vmOptionCount = static_cast<jint>(options.size());
 }
 
 void releaseVmOptions() {

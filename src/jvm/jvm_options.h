@@ -21,9 +21,6 @@ int getMaxHeapMegabytes();
 // (a size in bytes or with k, m, g or t); 0 when there is none the JVM could read.
 int initialHeapMegabytes(const std::vector<std::string>& options);
 
-// Copies options into vmOptions (malloc'd array, malloc'd strings) and sets vmOptionCount.
-void storeVmOptions(const std::vector<std::string>& options);
-
 // Frees every option string and the array, and clears vmOptions; vmOptionCount stays.
 void releaseVmOptions();
 

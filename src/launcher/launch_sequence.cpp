@@ -54,7 +54,7 @@ int runLaunch(void* instance) {
     const bool outputHasDestination = platform::standardOutputHasDestination();
     if (!initExePaths()) {
         platform::reopenStandardStreamsOnConsole();
-        return fail(ExitCode::folderUnusable, unwritableFolderMessage);
+        return fail(ExitCode::notPrepared, unwritableFolderMessage);
     }
     // The class path, "version" and the JVM library are found through the current directory:
     // any other would lend the start another folder's files. An unknown folder (empty) fails
@@ -77,7 +77,7 @@ int runLaunch(void* instance) {
     platform::reopenStandardStreamsOnConsole();
 
     if (!buildJvmOptions())
-        return fail(ExitCode::optionsNotBuilt, "Cannot load JVM options");
+        return fail(ExitCode::notPrepared, "Cannot load JVM options");
     if (const StepResult library = loadJvmLibrary(); library.failed()) {
         showStepBox(library.boxText());
         return fail(ExitCode::libraryNotLoaded, "Cannot load JVM library");
