@@ -39,7 +39,7 @@ void JarNameIndex::ByHash::add(std::string_view text, std::size_t position) {
 
 void JarNameIndex::ByHash::seal() {
     if (keys_.empty())
-        return;  // never looked in
+        return;  // forEach never reads an empty table
     const std::size_t groups = std::bit_ceil(keys_.size());
     // The top log2(groups) bits pick the group (none for a single group).
     shift_ = static_cast<unsigned>(sizeof(std::size_t) * 8 - 1 - std::countr_zero(groups));

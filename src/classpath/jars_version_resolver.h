@@ -31,7 +31,6 @@ class JarsVersionResolver {
     // whatever the versions.
     void offer(std::size_t place, const JarFileName& fileName, std::string_view dirPrefix,
                bool readable = true);
-    // Whether a file was offered for the jar name at place.
     bool offered(std::size_t place) const { return places[place].offered; }
 
     // The chosen files in byte-wise order of their jar names, joined by separator.
