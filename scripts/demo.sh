@@ -10,8 +10,15 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 scripts/install-deps.sh
-cmake --preset native
-cmake --build --preset native
+# The build's own output goes to a log, shown only when the build fails.
+build_log="$root/build/demo-build.log"
+mkdir -p "$root/build"
+echo "building the launcher... (output in build/demo-build.log)"
+if ! { cmake --preset native && cmake --build --preset native; } >"$build_log" 2>&1; then
+    cat "$build_log" >&2
+    echo "demo: the build failed; its output is above and in $build_log" >&2
+    exit 1
+fi
 
 # The JVM of the demo is the JDK whose javac is on the PATH, linked as jre/ beside the
 # launcher, where the sample's launch.properties expects it.
