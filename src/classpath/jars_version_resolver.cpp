@@ -25,8 +25,8 @@ void JarsVersionResolver::reserve(std::size_t jarNames) {
     // A class path element is a directory and a versioned name, rarely longer than 48 bytes, and
     // a jar with several versions is often chosen twice (a later file shares more of the
     // client's version): room for that without growing.
-    constexpr std::size_t usualElementsPerJar = 2 * 48;
-    chosenElements.reserve(jarNames * usualElementsPerJar);
+    constexpr std::size_t usualElementSize = 48;
+    chosenElements.reserve(jarNames * 2 * usualElementSize);
 }
 
 std::size_t JarsVersionResolver::orderAt(std::string_view jarName) const {
