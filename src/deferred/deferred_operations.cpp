@@ -25,19 +25,20 @@ namespace {
 // Single attempts at the list's file operations, each followed on success by the removal of
 // the directories it emptied. Every call goes through the system-call seam.
 
-// One attempt to delete exeDir + path; true when done.
+// One attempt to delete path in the launcher directory; true when done.
 bool tryDeleteFile(DeferredRun& run, const std::string& path) {
-    const bool done = platform::systemCalls().removeFile((exeDir + path).c_str());
+    const bool done = platform::systemCalls().removeFile((run.launcherDirectory + path).c_str());
     if (done)
         removeEmptyDirectories(run, path);
     return done;
 }
 
-// One attempt to rename exeDir + from to exeDir + to; true when done. The destination's
-// directories are neither created nor cleared: only the source side can have been emptied.
+// One attempt to rename from to to, both in the launcher directory; true when done. The
+// destination's directories are neither created nor cleared: only the source side can have
+// been emptied.
 bool tryRenameFile(DeferredRun& run, const std::string& from, const std::string& to) {
-    const bool done =
-        platform::systemCalls().renameFile((exeDir + from).c_str(), (exeDir + to).c_str());
+    const bool done = platform::systemCalls().renameFile((run.launcherDirectory + from).c_str(),
+                                                         (run.launcherDirectory + to).c_str());
     if (done)
         removeEmptyDirectories(run, from);
     return done;
@@ -110,11 +111,13 @@ bool renameWithRetries(DeferredRun& run, const std::string& from, const std::str
     return done;
 }
 
-// Whether nothing is at exeDir + path for certain. A path the system cannot look up at all
-// (longer than it takes) is not missing: the operation is tried, and fails as it must.
-bool missing(const std::string& path) {
-    return path.empty() || (!platform::systemCalls().pathExists((exeDir + path).c_str()) &&
-                            platform::certainlyMissing((exeDir + path).c_str()));
+// Whether nothing is at path in the launcher directory for certain. A path the system cannot
+// look up at all (longer than it takes) is not missing: the operation is tried, and fails as it
+// must.
+bool missing(const DeferredRun& run, const std::string& path) {
+    const std::string fullPath = run.launcherDirectory + path;
+    return path.empty() || (!platform::systemCalls().pathExists(fullPath.c_str()) &&
+                            platform::certainlyMissing(fullPath.c_str()));
 }
 
 // Carries out operation index of the list; false when it failed for good. The paths whose
@@ -123,15 +126,15 @@ bool missing(const std::string& path) {
 // that operation and before the removal of the directories it emptied.
 bool carryOut(DeferredRun& run, int index, bool finishCleanup,
               std::vector<std::string>& changedPaths, std::string& boxText) {
-    const std::string& path = getProperty(deferredOps, operationKey(index, ".file"));
-    const std::string& name = getProperty(deferredOps, operationKey(index, ""));
-    const std::string& destination = getProperty(deferredOps, operationKey(index, ".destination"));
+    const std::string& path = getProperty(run.list, operationKey(index, ".file"));
+    const std::string& name = getProperty(run.list, operationKey(index, ""));
+    const std::string& destination = getProperty(run.list, operationKey(index, ".destination"));
     if (refused(run, name, path, destination))
         return true;
     const auto refusedNow = [&] { return refusedAfterPause(run, name, path, destination); };
     // Tested before the name is looked at, so a missing path is reported for any name; the
     // path tested is the one acted on (the empty path names nothing).
-    if (missing(path)) {
+    if (missing(run, path)) {
         platform::printOutput("Skip %s file '%s' - it doesn't exist\n", name.c_str(), path.c_str());
         if (finishCleanup && (name == "delete" || name == "rename"))
             finishRemovalOfEmptiedDirectories(run, path);
@@ -162,10 +165,10 @@ DeferredRunEnd heldBack(const std::string& message) {
 // Deletes the finished list and its record. The list is first moved to a name of its own in
 // one step, so that a list an updater renames into place at this moment is never deleted
 // unseen: what was moved is compared with the list that ran, and another list is given back.
-void letGoOfList(const ListIdentity& loadedList) {
-    const std::string listPath = listFilePath(exeDir, listFileName);
-    const std::string takenPath = listFilePath(exeDir, takenListFileName);
-    const std::string progressPath = listFilePath(exeDir, progressFileName);
+void letGoOfList(const DeferredRun& run, const ListIdentity& loadedList) {
+    const std::string listPath = listFilePath(run.launcherDirectory, listFileName);
+    const std::string takenPath = listFilePath(run.launcherDirectory, takenListFileName);
+    const std::string progressPath = listFilePath(run.launcherDirectory, progressFileName);
     PropertyMap reread;
     if (!platform::renameWithoutReplacing(listPath.c_str(), takenPath.c_str())) {
         // A list given back too late still waits under that name: the list is compared and
@@ -207,13 +210,13 @@ DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool 
         platform::writeOutput(cannotRecordMessage(progressPath) + '\n');
         return false;
     };
-    run.lastMoveInto = lastMoveInto(count);
     run.operationCount = count;
+    run.lastMoveInto = lastMoveInto(run);
     run.attemptIndex = firstPending;
     // Past a bounded number of Skip lines for undescribed indices, the run goes straight to
     // the next described one: a damaged size with one key near its end would otherwise walk
     // two thousand million indices.
-    const std::vector<int> described = describedIndices(count, deferredOps);
+    const std::vector<int> described = describedIndices(count, run.list);
     int undescribedLeft = undescribedIndicesWalked;
     std::vector<std::string> changedPaths;
     std::string boxText;
@@ -237,7 +240,7 @@ DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool 
         for (std::size_t i = 0; i < changedPaths.size(); ++i)
             if (i == 0 || directoryOf(changedPaths[i], systemPathStyle()) !=
                               directoryOf(changedPaths[0], systemPathStyle()))
-                syncDirectoryHolding(changedPaths[i]);
+                syncDirectoryHolding(run, changedPaths[i]);
         if (!recordFinished(index + 1))
             return {true, cannotRecordMessage(progressPath)};
     }
@@ -251,16 +254,17 @@ std::optional<ListIdentity> loadDeferredOperations() {
 }
 
 DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedList) {
-    if (!hasProperty(deferredOps, "size")) {
+    DeferredRun run{exeDir, deferredOps};
+    if (!hasProperty(run.list, "size")) {
         platform::printOutput("Size operation not found.\n");
         return {};
     }
     const int count =
-        boundedOperationCount(parseLeadingInt(getProperty(deferredOps, "size")), deferredOps);
+        boundedOperationCount(parseLeadingInt(getProperty(run.list, "size")), run.list);
 
     // Progress is kept only for a list that can be told apart from any list written later, and
     // a start with the same list goes on after the operations an earlier run finished.
-    const std::string progressPath = listFilePath(exeDir, progressFileName);
+    const std::string progressPath = listFilePath(run.launcherDirectory, progressFileName);
     const std::string cannotRecord = cannotRecordMessage(progressPath);
     // A list that changed while it was read can't be told from one written later, so no record
     // can be bound to it: it is held back like one whose record can't be written.
@@ -278,13 +282,12 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
         // old files gone and the new ones empty. Before the record too: syncing the record
         // commits the names of the updater's files on some file systems, their data not yet.
         // Best effort: where the system can't, the run goes on as without a power cut.
-        (void)platform::systemCalls().syncFileSystem(exeDir.c_str());
+        (void)platform::systemCalls().syncFileSystem(run.launcherDirectory.c_str());
         progress.emplace(progressPath, *loadedList,
                          recorded ? std::optional<int>(firstPending) : std::nullopt, firstPending);
         // Unrecorded, a run stopped part way would be repeated from the start by the next.
         if (!progress->recording())
             return heldBack(cannotRecord);
-        DeferredRun run;
         recognizeOwnFiles(run);
         end = carryOutList(run, count, firstPending, recorded && recorded->nextBegun, *progress,
                            progressPath);
@@ -295,7 +298,7 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
         if (end.gaveUp)
             return end;
     }
-    letGoOfList(*loadedList);
+    letGoOfList(run, *loadedList);
     return end;
 }
 

@@ -7,12 +7,18 @@
 #include <utility>
 #include <vector>
 
+#include "config/property_map.h"
 #include "deferred/progress_record.h"
 #include "platform/files_and_directories.h"
 
 namespace launcher {
 
 struct DeferredRun {
+    // The directory that every path of the list is relative to (it ends in its separator), and
+    // the list.
+    std::string launcherDirectory;
+    const PropertyMap& list;
+
     // One budget for every retry of a start bounds the delay whatever the list holds.
     static constexpr int retryBudgetMs = 10000;
     static constexpr int retryPauseMs = 250;
@@ -22,10 +28,10 @@ struct DeferredRun {
     // For every directory that a rename of the list moves something into, spelt for
     // comparison, the last operation that does so: the removal of emptied directories leaves
     // it in place until then (see emptied_directories.h).
-    std::map<std::string, int> lastMoveInto;
+    std::map<std::string, int> lastMoveInto{};
     // The same by what the file system knows those directories by, found when first needed and
     // again after a rename that may have moved a directory.
-    std::vector<std::pair<platform::FileIdentity, int>> lastMoveIntoByIdentity;
+    std::vector<std::pair<platform::FileIdentity, int>> lastMoveIntoByIdentity{};
     bool directoriesMovedIntoKnown = false;
     int operationCount = 0;
 
@@ -36,18 +42,18 @@ struct DeferredRun {
 
     // Where the launcher directory really is, links followed; resolved when a path first
     // needs it. Empty when it can't be resolved.
-    std::optional<std::string> resolvedLauncherDirectory;
+    std::optional<std::string> resolvedLauncherDirectory{};
     // Whether each directory (as the list writes it) was found outside. Deletions can't make a
     // directory lead elsewhere; a rename of a directory or a link can (it may move a link into
     // place), so it clears what was found. A rename of a regular file can only make a
     // directory lead nowhere: it clears what was found outside.
-    std::map<std::string, bool> outsideByDirectory;
+    std::map<std::string, bool> outsideByDirectory{};
 
     // What the file system knows the list's own files by (the list, its record and the
     // record's temporary file), so that no path reaches them however it is written; and their
     // names, spelt for comparison.
-    std::vector<platform::FileIdentity> ownFiles;
-    std::vector<std::string> ownFileNames;
+    std::vector<platform::FileIdentity> ownFiles{};
+    std::vector<std::string> ownFileNames{};
 };
 
 }  // namespace launcher

@@ -5,7 +5,6 @@
 #include <charconv>
 
 #include "config/paths.h"
-#include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/path_rules.h"
 #include "platform/durable_files.h"
@@ -20,14 +19,15 @@ std::string operationKey(int index, std::string_view suffix) {
     return key;
 }
 
-// Calls visit(index, destination) for every rename among the first count operations of
-// deferredOps, as the run reads them: only keys with the index written as it is looked up.
+// Calls visit(index, destination) for every rename among the run's operations, as the run reads
+// them: only keys with the index written as it is looked up.
 template <typename Visit>
-void forEachRenameDestination(int count, Visit visit) {
+void forEachRenameDestination(const DeferredRun& run, Visit visit) {
+    const int count = run.operationCount;
     constexpr std::string_view prefix = "operation.";
     constexpr std::string_view suffix = ".destination";
-    for (auto it = deferredOps.lower_bound(prefix);
-         it != deferredOps.end() && it->first.starts_with(prefix); ++it) {
+    for (auto it = run.list.lower_bound(prefix);
+         it != run.list.end() && it->first.starts_with(prefix); ++it) {
         const std::string& key = it->first;
         if (!key.ends_with(suffix) || key.size() <= prefix.size() + suffix.size())
             continue;
@@ -36,7 +36,7 @@ void forEachRenameDestination(int count, Visit visit) {
         const char* const end = key.data() + key.size() - suffix.size();
         if (std::from_chars(digits, end, index).ptr != end || index < 0 || index >= count ||
             operationKey(index, suffix) != key ||
-            getProperty(deferredOps, operationKey(index, "")) != "rename")
+            getProperty(run.list, operationKey(index, "")) != "rename")
             continue;
         visit(index, it->second);
     }
@@ -48,14 +48,15 @@ void forEachRenameDestination(int count, Visit visit) {
 void identifyDirectoriesMovedInto(DeferredRun& run) {
     run.lastMoveIntoByIdentity.clear();
     const PathStyle style = systemPathStyle();
-    forEachRenameDestination(run.operationCount, [&](int index, const std::string& destination) {
+    forEachRenameDestination(run, [&](int index, const std::string& destination) {
         if (index <= run.attemptIndex)
             return;
         for (std::size_t at = nextSeparator(destination, 0, style); at != std::string::npos;
              at = nextSeparator(destination, at + 1, style)) {
             // With its separator: a link on the way counts as the directory it leads to, which
             // is where the rename puts the file.
-            const auto identity = platform::fileIdentity(exeDir + destination.substr(0, at + 1));
+            const auto identity =
+                platform::fileIdentity(run.launcherDirectory + destination.substr(0, at + 1));
             if (!identity)
                 continue;
             const auto known =
@@ -75,7 +76,7 @@ void identifyDirectoriesMovedInto(DeferredRun& run) {
 void removeInTurn(DeferredRun& run, const std::vector<std::string>& dirs, std::size_t first) {
     for (std::size_t i = first; i < dirs.size(); ++i)
         if (keptDirectory(run, dirs[i]) ||
-            !platform::systemCalls().removeDirectory((exeDir + dirs[i]).c_str()))
+            !platform::systemCalls().removeDirectory((run.launcherDirectory + dirs[i]).c_str()))
             return;
 }
 
@@ -92,7 +93,8 @@ bool keptDirectory(DeferredRun& run, const std::string& dir) {
         identifyDirectoriesMovedInto(run);
     if (run.lastMoveIntoByIdentity.empty())
         return false;
-    const std::optional<platform::FileIdentity> identity = platform::fileIdentity(exeDir + dir);
+    const std::optional<platform::FileIdentity> identity =
+        platform::fileIdentity(run.launcherDirectory + dir);
     return identity && std::any_of(run.lastMoveIntoByIdentity.begin(),
                                    run.lastMoveIntoByIdentity.end(), [&](const auto& entry) {
                                        return entry.first == *identity &&
@@ -108,25 +110,26 @@ void finishRemovalOfEmptiedDirectories(DeferredRun& run, const std::string& path
     const std::vector<std::string> dirs = directoriesHolding(path, systemPathStyle());
     std::size_t first = 0;
     while (first < dirs.size() &&
-           !platform::systemCalls().pathExists((exeDir + dirs[first]).c_str()))
+           !platform::systemCalls().pathExists((run.launcherDirectory + dirs[first]).c_str()))
         ++first;
     removeInTurn(run, dirs, first);
 }
 
-void syncDirectoryHolding(const std::string& path) {
+void syncDirectoryHolding(const DeferredRun& run, const std::string& path) {
     const PathStyle style = systemPathStyle();
     std::size_t last = lastSeparator(path, style);
     std::string dir = last == std::string::npos ? std::string() : path.substr(0, last);
     // Each step is shorter, so the walk ends at the launcher directory at the latest.
-    while (!platform::systemCalls().syncDirectory((exeDir + dir).c_str()) && !dir.empty()) {
+    while (!platform::systemCalls().syncDirectory((run.launcherDirectory + dir).c_str()) &&
+           !dir.empty()) {
         last = lastSeparator(dir, style);
         dir = last == std::string::npos ? std::string() : dir.substr(0, last);
     }
 }
 
-std::map<std::string, int> lastMoveInto(int count) {
+std::map<std::string, int> lastMoveInto(const DeferredRun& run) {
     std::map<std::string, int> last;
-    forEachRenameDestination(count, [&](int index, const std::string& destination) {
+    forEachRenameDestination(run, [&](int index, const std::string& destination) {
         for (const std::string& dir : enclosingDirectories(destination, systemPathStyle())) {
             int& lastIndex = last[dir];
             lastIndex = std::max(lastIndex, index);

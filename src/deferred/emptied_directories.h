@@ -13,24 +13,24 @@ namespace launcher {
 // file into it, or into a directory below it, however either is written.
 bool keptDirectory(DeferredRun& run, const std::string& dir);
 
-// Removes the directories that hold exeDir + path, innermost first (directoriesHolding), stopping
-// silently at the first that can't be removed or that keptDirectory says must stay. The
-// launcher directory itself is never a candidate.
+// Removes the directories that hold path in the launcher directory, innermost first
+// (directoriesHolding), stopping silently at the first that can't be removed or that keptDirectory
+// says must stay. The launcher directory itself is never a candidate.
 void removeEmptyDirectories(DeferredRun& run, const std::string& path);
 
 // The upward removal after an operation on path that an earlier run carried out but was
 // stopped in: the directories it already removed are passed over.
 void finishRemovalOfEmptiedDirectories(DeferredRun& run, const std::string& path);
 
-// Writes the entries of the directory that holds exeDir + path through to the disk; when the
-// operation removed that directory with the others it emptied, the nearest one above it that
-// still exists, which holds the removal.
-void syncDirectoryHolding(const std::string& path);
+// Writes the entries of the directory that holds path in the launcher directory through to the
+// disk; when the operation removed that directory with the others it emptied, the nearest one
+// above it that still exists, which holds the removal.
+void syncDirectoryHolding(const DeferredRun& run, const std::string& path);
 
-// For every directory that a rename among the first count operations of deferredOps moves
-// something into (its destination's directory and those above it, spelt for comparison), the
+// For every directory that a rename among the run's operationCount operations moves something
+// into (its destination's directory and those above it, spelt for comparison), the
 // last operation that does so. The removal of emptied directories leaves such a directory for
 // it: "delete the old, move the new in" must not take away the directory the new file goes to.
-std::map<std::string, int> lastMoveInto(int count);
+std::map<std::string, int> lastMoveInto(const DeferredRun& run);
 
 }  // namespace launcher

@@ -5,7 +5,6 @@
 #include <map>
 
 #include "config/paths.h"
-#include "config/process_state.h"
 #include "deferred/list_files.h"
 #include "deferred/path_rules.h"
 #include "platform/files_and_directories.h"
@@ -15,8 +14,8 @@ namespace launcher {
 
 namespace {
 
-// Whether the directory that holds exeDir + path is, links followed, outside the launcher
-// directory. A directory that can't be resolved leads nowhere: the operation then finds no
+// Whether the directory that holds path in the launcher directory is, links followed, outside the
+// launcher directory. A directory that can't be resolved leads nowhere: the operation then finds no
 // file, or fails, as it would anyway.
 bool resolvesOutside(DeferredRun& run, const std::string& path) {
     const PathStyle style = systemPathStyle();
@@ -26,9 +25,11 @@ bool resolvesOutside(DeferredRun& run, const std::string& path) {
     const std::string text = path.substr(0, last + 1);
     if (const auto found = run.outsideByDirectory.find(text); found != run.outsideByDirectory.end())
         return found->second;
-    const std::optional<std::string> dir = platform::resolvedDirectory(exeDir + text);
+    const std::optional<std::string> dir =
+        platform::resolvedDirectory(run.launcherDirectory + text);
     if (dir && !run.resolvedLauncherDirectory)
-        run.resolvedLauncherDirectory = platform::resolvedDirectory(exeDir).value_or("");
+        run.resolvedLauncherDirectory =
+            platform::resolvedDirectory(run.launcherDirectory).value_or("");
     // Resolved paths are spelt for comparison alone (UTF-8 on Windows): no code page of the
     // list's to read them by.
     const bool outside = dir && !run.resolvedLauncherDirectory->empty() &&
@@ -40,11 +41,13 @@ bool resolvesOutside(DeferredRun& run, const std::string& path) {
 // Whether what a removal or rename of path acts on lies outside the launcher directory: where the
 // system acts on what a link leads to (Wine), the link's directory alone does not tell.
 bool targetOutside(DeferredRun& run, const std::string& path) {
-    const std::optional<std::string> target = platform::resolvedTarget(exeDir + path);
+    const std::optional<std::string> target =
+        platform::resolvedTarget(run.launcherDirectory + path);
     if (!target)
         return false;
     if (!run.resolvedLauncherDirectory)
-        run.resolvedLauncherDirectory = platform::resolvedDirectory(exeDir).value_or("");
+        run.resolvedLauncherDirectory =
+            platform::resolvedDirectory(run.launcherDirectory).value_or("");
     return !run.resolvedLauncherDirectory->empty() &&
            !isWithin(*target, *run.resolvedLauncherDirectory, systemPathStyle().separator);
 }
@@ -66,7 +69,8 @@ bool namesOwnFile(const DeferredRun& run, const std::string& path) {
 bool reachesOwnFile(const DeferredRun& run, const std::string& path) {
     if (run.ownFiles.empty())
         return false;
-    const std::optional<platform::FileIdentity> identity = platform::fileIdentity(exeDir + path);
+    const std::optional<platform::FileIdentity> identity =
+        platform::fileIdentity(run.launcherDirectory + path);
     return identity &&
            std::find(run.ownFiles.begin(), run.ownFiles.end(), *identity) != run.ownFiles.end();
 }
@@ -83,7 +87,7 @@ const char* refusalReason(DeferredRun& run, const std::string& path) {
     if (resolvesOutside(run, path) || targetOutside(run, path))
         return "it leads outside the launcher directory";
     if (namesOwnFile(run, path) || reachesOwnFile(run, path) ||
-        platform::isLauncherAwaitingPutBack((exeDir + path).c_str()))
+        platform::isLauncherAwaitingPutBack((run.launcherDirectory + path).c_str()))
         return "it is a file of the launcher itself";
     return nullptr;
 }
@@ -94,7 +98,7 @@ void recognizeOwnFiles(DeferredRun& run) {
     run.ownFiles.clear();
     run.ownFileNames.clear();
     for (const std::string_view name : listFileNames) {
-        if (const auto identity = platform::fileIdentity(listFilePath(exeDir, name)))
+        if (const auto identity = platform::fileIdentity(listFilePath(run.launcherDirectory, name)))
             run.ownFiles.push_back(*identity);
         run.ownFileNames.push_back(comparableDirectory(name, systemPathStyle()));
     }
@@ -131,7 +135,7 @@ void noteRenamed(DeferredRun& run, const std::string& destination) {
     // tried. A regular file makes no directory lead elsewhere: one found outside may now lead
     // nowhere, and is looked at again. A directory or a link may make any directory lead
     // elsewhere.
-    if (platform::isPlainFile((exeDir + destination).c_str())) {
+    if (platform::isPlainFile((run.launcherDirectory + destination).c_str())) {
         std::erase_if(run.outsideByDirectory, [](const auto& found) { return found.second; });
     } else {
         run.outsideByDirectory.clear();

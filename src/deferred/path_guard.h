@@ -7,7 +7,8 @@
 
 namespace launcher {
 
-// Notes in run what the file system knows the list's own files in exeDir by, as they are now.
+// Notes in run what the file system knows the list's own files in the launcher directory by, as
+// they are now.
 void recognizeOwnFiles(DeferredRun& run);
 
 // Refuses a deletion or rename (name) of path, and for a rename its destination, whose paths
