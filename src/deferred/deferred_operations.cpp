@@ -44,12 +44,6 @@ bool tryRenameFile(DeferredRun& run, const std::string& from, const std::string&
     return done;
 }
 
-std::string operationKey(int index, std::string_view suffix) {
-    std::string key = "operation." + std::to_string(index);
-    key += suffix;
-    return key;
-}
-
 // Repeats attempt until it returns true, pausing after each failure and reporting it by its
 // number (counted per operation); each failure takes one pause from the budget of the whole run.
 // False when the budget is spent. The operation ends as done, refused, when refusedNow says
@@ -169,20 +163,16 @@ void letGoOfList(const DeferredRun& run, const ListIdentity& loadedList) {
     const std::string listPath = listFilePath(run.launcherDirectory, listFileName);
     const std::string takenPath = listFilePath(run.launcherDirectory, takenListFileName);
     const std::string progressPath = listFilePath(run.launcherDirectory, progressFileName);
+    // A list given back too late still waits under its own name: the list is compared and
+    // deleted where it is. One that can't be deleted runs again at the next start; its record,
+    // kept, then lets none of its operations be repeated.
+    const bool taken = platform::renameWithoutReplacing(listPath.c_str(), takenPath.c_str());
+    const std::string& ranPath = taken ? takenPath : listPath;
     PropertyMap reread;
-    if (!platform::renameWithoutReplacing(listPath.c_str(), takenPath.c_str())) {
-        // A list given back too late still waits under that name: the list is compared and
-        // deleted where it is. One that can't be deleted runs again at the next start; its
-        // record, kept, then lets none of its operations be repeated.
-        const bool ours = loadList(listPath, reread) == loadedList;
+    const bool ours = loadList(ranPath, reread) == loadedList;
+    if (ours || !taken) {
         // A record left behind is stale: the next start removes it.
-        if (!ours || platform::systemCalls().removeFile(listPath.c_str()))
-            (void)platform::systemCalls().removeFile(progressPath.c_str());
-        return;
-    }
-    if (loadList(takenPath, reread) == loadedList) {
-        // A record left behind is stale: the next start removes it.
-        if (platform::systemCalls().removeFile(takenPath.c_str()))
+        if (!ours || platform::systemCalls().removeFile(ranPath.c_str()))
             (void)platform::systemCalls().removeFile(progressPath.c_str());
         return;
     }

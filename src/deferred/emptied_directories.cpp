@@ -2,10 +2,10 @@
 #include "deferred/emptied_directories.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "config/paths.h"
 #include "config/property_file.h"
+#include "deferred/operation_count.h"
 #include "deferred/path_rules.h"
 #include "platform/durable_files.h"
 
@@ -13,32 +13,18 @@ namespace launcher {
 
 namespace {
 
-std::string operationKey(int index, std::string_view suffix) {
-    std::string key = "operation." + std::to_string(index);
-    key += suffix;
-    return key;
-}
-
 // Calls visit(index, destination) for every rename among the run's operations, as the run reads
 // them: only keys with the index written as it is looked up.
 template <typename Visit>
 void forEachRenameDestination(const DeferredRun& run, Visit visit) {
-    const int count = run.operationCount;
-    constexpr std::string_view prefix = "operation.";
     constexpr std::string_view suffix = ".destination";
-    for (auto it = run.list.lower_bound(prefix);
-         it != run.list.end() && it->first.starts_with(prefix); ++it) {
-        const std::string& key = it->first;
-        if (!key.ends_with(suffix) || key.size() <= prefix.size() + suffix.size())
+    for (const auto& [key, destination] : run.list) {
+        if (!key.ends_with(suffix))
             continue;
-        int index = 0;
-        const char* const digits = key.data() + prefix.size();
-        const char* const end = key.data() + key.size() - suffix.size();
-        if (std::from_chars(digits, end, index).ptr != end || index < 0 || index >= count ||
-            operationKey(index, suffix) != key ||
-            getProperty(run.list, operationKey(index, "")) != "rename")
-            continue;
-        visit(index, it->second);
+        const std::int64_t index = indexOfOperationKey(key);
+        if (index >= 0 && index < run.operationCount &&
+            getProperty(run.list, operationKey(static_cast<int>(index), "")) == "rename")
+            visit(static_cast<int>(index), destination);
     }
 }
 

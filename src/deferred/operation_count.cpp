@@ -10,11 +10,21 @@ namespace launcher {
 
 namespace {
 
-// The index named by an operation key ("operation." + index, then nothing, ".file" or
-// ".destination"), written as an int is written: no sign, no leading zero. -1 for other keys.
-std::int64_t describedIndex(std::string_view key) {
-    constexpr std::string_view prefix = "operation.";
-    key.remove_prefix(prefix.size());
+constexpr std::string_view keyPrefix = "operation.";
+
+}  // namespace
+
+std::string operationKey(int index, std::string_view suffix) {
+    std::string key(keyPrefix);
+    key += std::to_string(index);
+    key += suffix;
+    return key;
+}
+
+std::int64_t indexOfOperationKey(std::string_view key) {
+    if (!key.starts_with(keyPrefix))
+        return -1;
+    key.remove_prefix(keyPrefix.size());
     std::size_t digits = 0;
     while (digits < key.size() && isDecimalDigit(key[digits]))
         ++digits;
@@ -29,15 +39,12 @@ std::int64_t describedIndex(std::string_view key) {
     return index <= std::numeric_limits<int>::max() ? index : -1;
 }
 
-}  // namespace
-
 int boundedOperationCount(int count, const PropertyMap& list) {
-    constexpr std::string_view prefix = "operation.";
     std::int64_t highest = -1;
-    for (auto it = list.lower_bound(prefix); it != list.end() && it->first.starts_with(prefix);
-         ++it) {
+    for (auto it = list.lower_bound(keyPrefix);
+         it != list.end() && it->first.starts_with(keyPrefix); ++it) {
         // An index at or beyond the count names an operation the list never reaches.
-        const std::int64_t index = describedIndex(it->first);
+        const std::int64_t index = indexOfOperationKey(it->first);
         if (index < count && index > highest)
             highest = index;
     }
@@ -46,11 +53,10 @@ int boundedOperationCount(int count, const PropertyMap& list) {
 }
 
 std::vector<int> describedIndices(int count, const PropertyMap& list) {
-    constexpr std::string_view prefix = "operation.";
     std::vector<int> indices;
-    for (auto it = list.lower_bound(prefix); it != list.end() && it->first.starts_with(prefix);
-         ++it) {
-        const std::int64_t index = describedIndex(it->first);
+    for (auto it = list.lower_bound(keyPrefix);
+         it != list.end() && it->first.starts_with(keyPrefix); ++it) {
+        const std::int64_t index = indexOfOperationKey(it->first);
         if (index >= 0 && index < count)
             indices.push_back(static_cast<int>(index));
     }

@@ -1,11 +1,21 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "config/property_map.h"
 
 namespace launcher {
+
+// The key that describes operation index of the list: "operation." + index, then suffix
+// (nothing, ".file" or ".destination").
+std::string operationKey(int index, std::string_view suffix);
+
+// The index that an operation key names, written as operationKey writes it (no sign, no
+// leading zero, within int); -1 for any other key.
+std::int64_t indexOfOperationKey(std::string_view key);
 
 // How many undescribed indices a run still walks (and reports by their Skip lines); past them,
 // a run goes straight from one described index to the next.

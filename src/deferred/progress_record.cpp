@@ -17,17 +17,23 @@ namespace {
 
 constexpr std::string_view header = "deferred_operations progress\n";
 
+constexpr std::size_t hexDigits = 16;
+
+// Writes value as hexDigits lower-case hexadecimal digits to out.
+void writeHex(std::uint64_t value, char* out) {
+    for (std::size_t i = hexDigits; i > 0; --i, value >>= 4)
+        out[i - 1] = "0123456789abcdef"[value & 0xf];
+}
+
 std::string hex(std::uint64_t value) {
-    std::string text(16, '0');
-    for (auto digit = text.rbegin(); digit != text.rend(); ++digit, value >>= 4)
-        *digit = "0123456789abcdef"[value & 0xf];
+    std::string text(hexDigits, '0');
+    writeHex(value, text.data());
     return text;
 }
 
-template <typename Number>
-bool parseWhole(std::string_view text, Number& value, int base = 10) {
+bool parseWhole(std::string_view text, int& value) {
     const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value, base);
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
     return !text.empty() && error == std::errc() && stop == end;
 }
 
@@ -48,7 +54,7 @@ constexpr std::string_view slotStart = "finished=";
 constexpr std::string_view carryingStart = "carrying=";  // as long as slotStart
 constexpr std::string_view checkStart = " check=";
 constexpr std::size_t countDigits = 10;  // every int >= 0
-constexpr std::size_t slotSize = slotStart.size() + countDigits + checkStart.size() + 16 + 1;
+constexpr std::size_t slotSize = slotStart.size() + countDigits + checkStart.size() + hexDigits + 1;
 
 // Where the check of a slot that says "carrying" goes on from, so that a slot cannot change
 // its kind and stay valid.
@@ -69,11 +75,10 @@ std::array<char, slotSize> slotText(std::uint64_t identityPrint, int finishedOpe
         digits[i - 1] = static_cast<char>('0' + finishedOperations % 10);
     out += countDigits;
     out = std::copy(checkStart.begin(), checkStart.end(), out);
-    std::uint64_t check =
+    const std::uint64_t check =
         fingerprint(std::string_view(digits, countDigits), checkStartOf(carrying, identityPrint));
-    for (std::size_t i = 16; i > 0; --i, check >>= 4)
-        out[i - 1] = "0123456789abcdef"[check & 0xf];
-    out[16] = '\n';
+    writeHex(check, out);
+    out[hexDigits] = '\n';
     return slot;
 }
 
@@ -83,7 +88,7 @@ std::optional<RecordedProgress> parseSlot(std::string_view slot, std::uint64_t i
     if (slot.size() != slotSize || !(carrying || slot.starts_with(slotStart)) ||
         slot.back() != '\n' || !parseWhole(slot.substr(slotStart.size(), countDigits), count) ||
         count < 0 || slot.substr(slotStart.size() + countDigits, checkStart.size()) != checkStart ||
-        slot.substr(slotStart.size() + countDigits + checkStart.size(), 16) !=
+        slot.substr(slotStart.size() + countDigits + checkStart.size(), hexDigits) !=
             hex(fingerprint(slot.substr(slotStart.size(), countDigits),
                             checkStartOf(carrying, identityPrint))))
         return std::nullopt;
