@@ -55,12 +55,10 @@ bool retryWithinBudget(DeferredRun& run, Attempt attempt, ReportRetry reportRetr
     for (;;) {
         // Marked only around a real attempt: a resumed run takes a marked operation for one
         // that may have emptied directories, which a refused, missing or failed one never did.
-        if (run.attemptRecorder != nullptr)
-            run.attemptRecorder->recordCarryingOut(run.attemptIndex);
+        run.progress->recordCarryingOut(run.currentOperation);
         if (attempt())
             return true;
-        if (run.attemptRecorder != nullptr)
-            run.attemptRecorder->recordNotCarriedOut(run.attemptIndex);
+        run.progress->recordNotCarriedOut(run.currentOperation);
         platform::systemCalls().sleepMilliseconds(DeferredRun::retryPauseMs);
         run.retryBudgetLeftMs -= DeferredRun::retryPauseMs;
         ++attemptNumber;
@@ -85,7 +83,8 @@ bool deleteWithRetries(DeferredRun& run, const std::string& path, RefusedNow ref
     return done;
 }
 
-// On failure, boxText gets the text of the box that the caller shows once the list is let go.
+// On failure, boxText gets the text of the box that the caller shows after the exclusion is
+// released.
 template <typename RefusedNow>
 bool renameWithRetries(DeferredRun& run, const std::string& from, const std::string& to,
                        std::string& boxText, RefusedNow refusedNow) {
@@ -115,10 +114,10 @@ bool missing(const DeferredRun& run, const std::string& path) {
 }
 
 // Carries out operation index of the list; false when it failed for good. The paths whose
-// directories it changed are added to changedPaths. finishCleanup is set for the first
-// operation of a resumed run when the earlier run had begun it: it may have been stopped after
-// that operation and before the removal of the directories it emptied.
-bool carryOut(DeferredRun& run, int index, bool finishCleanup,
+// directories it changed are added to changedPaths. finishEmptiedDirectoryRemoval is set for the
+// first operation of a resumed run when the earlier run had begun it: it may have been stopped
+// after that operation and before the removal of the directories it emptied.
+bool carryOut(DeferredRun& run, int index, bool finishEmptiedDirectoryRemoval,
               std::vector<std::string>& changedPaths, std::string& boxText) {
     const std::string& path = getProperty(run.list, operationKey(index, ".file"));
     const std::string& name = getProperty(run.list, operationKey(index, ""));
@@ -130,7 +129,7 @@ bool carryOut(DeferredRun& run, int index, bool finishCleanup,
     // path tested is the one acted on (the empty path names nothing).
     if (missing(run, path)) {
         platform::printOutput("Skip %s file '%s' - it doesn't exist\n", name.c_str(), path.c_str());
-        if (finishCleanup && (name == "delete" || name == "rename"))
+        if (finishEmptiedDirectoryRemoval && (name == "delete" || name == "rename"))
             finishRemovalOfEmptiedDirectories(run, path);
         return true;
     }
@@ -151,7 +150,7 @@ bool carryOut(DeferredRun& run, int index, bool finishCleanup,
     return true;
 }
 
-DeferredRunEnd heldBack(const std::string& message) {
+DeferredRunEnd leaveListForNextStart(const std::string& message) {
     platform::writeOutput(message + '\n');
     return {false, message};
 }
@@ -159,7 +158,7 @@ DeferredRunEnd heldBack(const std::string& message) {
 // Deletes the finished list and its record. The list is first moved to a name of its own in
 // one step, so that a list an updater renames into place at this moment is never deleted
 // unseen: what was moved is compared with the list that ran, and another list is given back.
-void letGoOfList(const DeferredRun& run, const ListIdentity& loadedList) {
+void deleteFinishedList(const DeferredRun& run, const ListIdentity& loadedList) {
     const std::string listPath = listFilePath(run.launcherDirectory, listFileName);
     const std::string takenPath = listFilePath(run.launcherDirectory, takenListFileName);
     const std::string progressPath = listFilePath(run.launcherDirectory, progressFileName);
@@ -201,8 +200,8 @@ DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool 
         return false;
     };
     run.operationCount = count;
+    run.progress = &progress;
     run.lastMoveInto = lastMoveInto(run);
-    run.attemptIndex = firstPending;
     // Past a bounded number of Skip lines for undescribed indices, the run goes straight to
     // the next described one: a damaged size with one key near its end would otherwise walk
     // two thousand million indices.
@@ -220,8 +219,7 @@ DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool 
             if (index == count)
                 break;
         }
-        run.attemptRecorder = &progress;
-        run.attemptIndex = index;
+        run.currentOperation = index;
         changedPaths.clear();
         if (!carryOut(run, index, firstWasBegun && index == firstPending, changedPaths, boxText))
             return {true, boxText};  // the list and its record stay for the next start
@@ -257,9 +255,9 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
     const std::string progressPath = listFilePath(run.launcherDirectory, progressFileName);
     const std::string cannotRecord = cannotRecordMessage(progressPath);
     // A list that changed while it was read can't be told from one written later, so no record
-    // can be bound to it: it is held back like one whose record can't be written.
+    // can be bound to it: it is left for the next start like one whose record can't be written.
     if (!loadedList)
-        return heldBack(cannotRecord);
+        return leaveListForNextStart(cannotRecord);
     const std::optional<RecordedProgress> recorded = readProgress(progressPath, *loadedList);
     const int firstPending = recorded ? recorded->finishedOperations : 0;
     // Recorded before the first operation too, so that a start after a run stopped anywhere
@@ -277,7 +275,7 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
                          recorded ? std::optional<int>(firstPending) : std::nullopt, firstPending);
         // Unrecorded, a run stopped part way would be repeated from the start by the next.
         if (!progress->recording())
-            return heldBack(cannotRecord);
+            return leaveListForNextStart(cannotRecord);
         recognizeOwnFiles(run);
         end = carryOutList(run, count, firstPending, recorded && recorded->nextBegun, *progress,
                            progressPath);
@@ -288,7 +286,7 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
         if (end.gaveUp)
             return end;
     }
-    letGoOfList(run, *loadedList);
+    deleteFinishedList(run, *loadedList);
     return end;
 }
 

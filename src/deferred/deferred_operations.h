@@ -1,3 +1,18 @@
+// The deferred list: file operations that an updater leaves for the next start, carried out
+// before the JVM starts. Its files, in reading order:
+//   exclusive_run.h        the entry point: one start at a time, loads and carries out the list
+//   deferred_operations.h  (this file) loads the list, carries out its operations in order
+//                          with retries, records progress, deletes the finished list
+//   deferred_run.h         what one run shares: launcher directory, list, retry budget, the
+//                          current operation, what was found out about directories
+//   operation_count.h      the operation keys, and the "size" bounded to what the list describes
+//   path_guard.h           which operations are refused (paths that lead out, devices, the
+//                          list's own files); path_rules.h holds the rules on the path text
+//   emptied_directories.h  removes the directories an operation emptied, keeps those a later
+//                          rename moves into, syncs directories to the disk
+//   progress_record.h      the progress record beside the list, and its writer
+//   list_identity.h        reads the list file and tells one list from another
+//   list_files.h           the names of the list's own files
 #pragma once
 
 #include <optional>
@@ -12,8 +27,8 @@ namespace launcher {
 // file could not be told apart from one written later.
 std::optional<ListIdentity> loadDeferredOperations();
 
-// How a run of the list ended: what is left to do once the list is let go (a box waits for
-// the user, and nobody should wait for that to start).
+// How a run of the list ended: what the caller still does after it has released the exclusion
+// (a box waits for the user, and no other start should wait for that).
 struct DeferredRunEnd {
     bool gaveUp = false;  // an operation failed for good: the process ends with status 1
     std::string boxText;  // a box to show ("Cannot rename file ..."), or empty

@@ -35,10 +35,9 @@ struct DeferredRun {
     bool directoriesMovedIntoKnown = false;
     int operationCount = 0;
 
-    // The operation being carried out, and the record that each attempt at it is marked in
-    // (or null).
-    int attemptIndex = 0;
-    ProgressRecorder* attemptRecorder = nullptr;
+    // The operation being carried out, and the progress record that marks each attempt at it.
+    int currentOperation = 0;
+    ProgressRecorder* progress = nullptr;
 
     // Where the launcher directory really is, links followed; resolved when a path first
     // needs it. Empty when it can't be resolved.

@@ -35,7 +35,7 @@ void identifyDirectoriesMovedInto(DeferredRun& run) {
     run.lastMoveIntoByIdentity.clear();
     const PathStyle style = systemPathStyle();
     forEachRenameDestination(run, [&](int index, const std::string& destination) {
-        if (index <= run.attemptIndex)
+        if (index <= run.currentOperation)
             return;
         for (std::size_t at = nextSeparator(destination, 0, style); at != std::string::npos;
              at = nextSeparator(destination, at + 1, style)) {
@@ -72,7 +72,7 @@ bool keptDirectory(DeferredRun& run, const std::string& dir) {
     if (run.lastMoveInto.empty())
         return false;
     const auto found = run.lastMoveInto.find(comparableDirectory(dir, systemPathStyle()));
-    if (found != run.lastMoveInto.end() && found->second > run.attemptIndex)
+    if (found != run.lastMoveInto.end() && found->second > run.currentOperation)
         return true;
     // Written another way than the later rename writes it: the file system's identity tells.
     if (!run.directoriesMovedIntoKnown)
@@ -84,7 +84,7 @@ bool keptDirectory(DeferredRun& run, const std::string& dir) {
     return identity && std::any_of(run.lastMoveIntoByIdentity.begin(),
                                    run.lastMoveIntoByIdentity.end(), [&](const auto& entry) {
                                        return entry.first == *identity &&
-                                              entry.second > run.attemptIndex;
+                                              entry.second > run.currentOperation;
                                    });
 }
 

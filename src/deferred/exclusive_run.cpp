@@ -19,18 +19,19 @@ namespace launcher {
 
 namespace {
 
-// A list under the taken name was either finished by a start that was stopped before it deleted
-// it (the record, still bound to it, counts all its operations) or given back too late and never
-// carried out. The first goes: given back, it would run again from its first operation once a
-// later list had replaced the record. The second goes back into its place once that is free.
-void settleTakenList(const std::string& listPath, const std::string& takenPath,
-                     const std::string& progressPath) {
+// A list under the taken name is either one that a start finished but was stopped before
+// deleting (its record, still bound to it, counts all its operations), or one that was moved
+// back too late and never carried out. The first is deleted: moved back, it would run again
+// from its first operation once a later list had replaced the record. The second is moved back
+// to the list's name once that name is free.
+void deleteOrRestoreTakenList(const std::string& listPath, const std::string& takenPath,
+                              const std::string& progressPath) {
     PropertyMap taken;
     if (const std::optional<ListIdentity> identity = loadList(takenPath, taken)) {
         const int count = boundedOperationCount(parseLeadingInt(getProperty(taken, "size")), taken);
         const std::optional<int> finished = readFinishedOperations(progressPath, *identity);
         if (finished && *finished >= count) {
-            // One that can't be removed is settled again at the next start.
+            // One that can't be removed is tried again at the next start.
             (void)platform::systemCalls().removeFile(takenPath.c_str());
             return;
         }
@@ -66,7 +67,7 @@ void loadAndRunDeferredOperations() {
             return;
         }
         if (exists(takenPath))
-            settleTakenList(listPath, takenPath, progressPath);
+            deleteOrRestoreTakenList(listPath, takenPath, progressPath);
         // Loaded only under the lock: a start that waited finds what the other one left.
         loadedList = loadDeferredOperations();
         // A record whose list is gone (the run was stopped between the two removals) is stale.
