@@ -157,14 +157,14 @@ DeferredRunEnd leaveListForNextStart(const std::string& message) {
 
 // Deletes the finished list and its record. The list is first moved to a name of its own in
 // one step, so that a list an updater renames into place at this moment is never deleted
-// unseen: what was moved is compared with the list that ran, and another list is given back.
+// unseen: what was moved is compared with the list that ran, and another list is moved back.
 void deleteFinishedList(const DeferredRun& run, const ListIdentity& loadedList) {
     const std::string listPath = listFilePath(run.launcherDirectory, listFileName);
     const std::string takenPath = listFilePath(run.launcherDirectory, takenListFileName);
     const std::string progressPath = listFilePath(run.launcherDirectory, progressFileName);
-    // A list given back too late still waits under its own name: the list is compared and
-    // deleted where it is. One that can't be deleted runs again at the next start; its record,
-    // kept, then lets none of its operations be repeated.
+    // Where the taken name is occupied (by a list that an earlier start could not move back yet),
+    // the list is compared and deleted where it is. One that can't be deleted runs again at the
+    // next start; its record, kept, then lets none of its operations be repeated.
     const bool taken = platform::renameWithoutReplacing(listPath.c_str(), takenPath.c_str());
     const std::string& ranPath = taken ? takenPath : listPath;
     PropertyMap reread;
