@@ -14,12 +14,22 @@ namespace launcher {
 
 namespace {
 
+// Whether resolved, a path as the system resolves it, lies outside the launcher directory,
+// which is resolved when first needed. Resolved paths are spelt for comparison alone (UTF-8 on
+// Windows): no code page of the list's to read them by.
+bool liesOutside(DeferredRun& run, const std::string& resolved) {
+    if (!run.resolvedLauncherDirectory)
+        run.resolvedLauncherDirectory =
+            platform::resolvedDirectory(run.launcherDirectory).value_or("");
+    return !run.resolvedLauncherDirectory->empty() &&
+           !isWithin(resolved, *run.resolvedLauncherDirectory, systemPathStyle().separator);
+}
+
 // Whether the directory that holds path in the launcher directory is, links followed, outside the
 // launcher directory. A directory that can't be resolved leads nowhere: the operation then finds no
 // file, or fails, as it would anyway.
 bool resolvesOutside(DeferredRun& run, const std::string& path) {
-    const PathStyle style = systemPathStyle();
-    const std::size_t last = lastSeparator(path, style);
+    const std::size_t last = lastSeparator(path, systemPathStyle());
     if (last == std::string::npos)
         return false;  // directly in the launcher directory
     const std::string text = path.substr(0, last + 1);
@@ -27,13 +37,7 @@ bool resolvesOutside(DeferredRun& run, const std::string& path) {
         return found->second;
     const std::optional<std::string> dir =
         platform::resolvedDirectory(run.launcherDirectory + text);
-    if (dir && !run.resolvedLauncherDirectory)
-        run.resolvedLauncherDirectory =
-            platform::resolvedDirectory(run.launcherDirectory).value_or("");
-    // Resolved paths are spelt for comparison alone (UTF-8 on Windows): no code page of the
-    // list's to read them by.
-    const bool outside = dir && !run.resolvedLauncherDirectory->empty() &&
-                         !isWithin(*dir, *run.resolvedLauncherDirectory, style.separator);
+    const bool outside = dir && liesOutside(run, *dir);
     run.outsideByDirectory.emplace(text, outside);
     return outside;
 }
@@ -43,13 +47,7 @@ bool resolvesOutside(DeferredRun& run, const std::string& path) {
 bool targetOutside(DeferredRun& run, const std::string& path) {
     const std::optional<std::string> target =
         platform::resolvedTarget(run.launcherDirectory + path);
-    if (!target)
-        return false;
-    if (!run.resolvedLauncherDirectory)
-        run.resolvedLauncherDirectory =
-            platform::resolvedDirectory(run.launcherDirectory).value_or("");
-    return !run.resolvedLauncherDirectory->empty() &&
-           !isWithin(*target, *run.resolvedLauncherDirectory, systemPathStyle().separator);
+    return target && liesOutside(run, *target);
 }
 
 // Whether path, spelt as the system compares names, names one of the list's own files.
