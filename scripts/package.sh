@@ -81,9 +81,16 @@ sign_file() {
     local file="$1" signed="$1.signed" timestamp=()
     [ -n "${LAUNCHER_SIGN_TIMESTAMP_URL:-}" ] && timestamp=(-ts "$LAUNCHER_SIGN_TIMESTAMP_URL")
     rm -f "$signed"
-    printf '%s' "$LAUNCHER_SIGN_PASSWORD" |
-        osslsigncode sign -pkcs12 "$LAUNCHER_SIGN_PKCS12" -readpass - \
-            -h sha256 -n "$product_name" "${timestamp[@]}" -in "$file" -out "$signed" >/dev/null
+    # The password goes through a file only this user can read, never the command line (which
+    # /proc shows to everyone); Debian 12's osslsigncode reads no password from standard input.
+    local password_file status=0
+    password_file="$(mktemp)"
+    printf '%s' "$LAUNCHER_SIGN_PASSWORD" >"$password_file"
+    osslsigncode sign -pkcs12 "$LAUNCHER_SIGN_PKCS12" -readpass "$password_file" \
+        -h sha256 -n "$product_name" "${timestamp[@]}" -in "$file" -out "$signed" >/dev/null ||
+        status=$?
+    rm -f "$password_file"
+    [ "$status" = 0 ] || { echo "package: signing $(basename "$file") failed" >&2; exit "$status"; }
     mv "$signed" "$file"
     echo "signed: $(basename "$file")"
 }
