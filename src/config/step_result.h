@@ -5,12 +5,13 @@
 
 namespace launcher {
 
-// What a step of the launch gives back: done, or failed with the text of the box that says why,
-// for the launch sequence to show.
+// What a step of the start gives back: done, or failed, each with the text of a box to show
+// (empty for none). A step that goes on after something it only reports, such as a list left
+// for the next start, is done with a box.
 class [[nodiscard]] StepResult {
   public:
-    static StepResult done() { return StepResult(false, {}); }
-    static StepResult failed(std::string boxText) { return StepResult(true, std::move(boxText)); }
+    static StepResult done(std::string boxText = {}) { return {false, std::move(boxText)}; }
+    static StepResult failed(std::string boxText) { return {true, std::move(boxText)}; }
 
     bool failed() const { return failed_; }
     const std::string& boxText() const { return boxText_; }

@@ -150,9 +150,9 @@ bool carryOut(DeferredRun& run, int index, bool finishEmptiedDirectoryRemoval,
     return true;
 }
 
-DeferredRunEnd leaveListForNextStart(const std::string& message) {
+StepResult leaveListForNextStart(const std::string& message) {
     platform::writeOutput(message + '\n');
-    return {false, message};
+    return StepResult::done(message);
 }
 
 // Deletes the finished list and its record. The list is first moved to a name of its own in
@@ -191,8 +191,8 @@ std::string cannotRecordMessage(const std::string& progressPath) {
 // The run of count operations from firstPending on, its progress recorded. A count that can't
 // be recorded (a full disk) ends the run as a failed operation does: carried on, an operation
 // beyond the record would be repeated by the next start.
-DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool firstWasBegun,
-                            ProgressRecorder& progress, const std::string& progressPath) {
+StepResult carryOutList(DeferredRun& run, int count, int firstPending, bool firstWasBegun,
+                        ProgressRecorder& progress, const std::string& progressPath) {
     const auto recordFinished = [&](int finished) {
         if (progress.recordFinished(finished))
             return true;
@@ -215,14 +215,14 @@ DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool 
             const auto next = std::lower_bound(described.begin(), described.end(), index);
             index = next == described.end() ? count : *next;
             if (!recordFinished(index))
-                return {true, cannotRecordMessage(progressPath)};
+                return StepResult::failed(cannotRecordMessage(progressPath));
             if (index == count)
                 break;
         }
         run.currentOperation = index;
         changedPaths.clear();
         if (!carryOut(run, index, firstWasBegun && index == firstPending, changedPaths, boxText))
-            return {true, boxText};  // the list and its record stay for the next start
+            return StepResult::failed(boxText);  // the list and its record stay for the next start
         // The operation reaches the disk before the count that says it is done: a record ahead
         // of its operations would have the next start pass over them.
         for (std::size_t i = 0; i < changedPaths.size(); ++i)
@@ -230,9 +230,9 @@ DeferredRunEnd carryOutList(DeferredRun& run, int count, int firstPending, bool 
                               directoryOf(changedPaths[0], systemPathStyle()))
                 syncDirectoryHolding(run, changedPaths[i]);
         if (!recordFinished(index + 1))
-            return {true, cannotRecordMessage(progressPath)};
+            return StepResult::failed(cannotRecordMessage(progressPath));
     }
-    return {};
+    return StepResult::done();
 }
 
 }  // namespace
@@ -241,11 +241,11 @@ std::optional<ListIdentity> loadDeferredOperations() {
     return loadList(listFilePath(exeDir, listFileName), deferredOps);
 }
 
-DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedList) {
+StepResult runDeferredOperations(const std::optional<ListIdentity>& loadedList) {
     DeferredRun run{exeDir, deferredOps};
     if (!hasProperty(run.list, "size")) {
         platform::printOutput("Size operation not found.\n");
-        return {};
+        return StepResult::done();
     }
     const int count =
         boundedOperationCount(parseLeadingInt(getProperty(run.list, "size")), run.list);
@@ -263,7 +263,7 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
     // Recorded before the first operation too, so that a start after a run stopped anywhere
     // knows that it resumes; a list with nothing left to do needs no record.
     std::optional<ProgressRecorder> progress;
-    DeferredRunEnd end;
+    StepResult end = StepResult::done();
     if (firstPending < count) {
         // What the list acts on (the updater's files, written and never synced, and the list
         // itself) reaches the disk before the first operation: a power cut must never find the
@@ -283,17 +283,17 @@ DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedLi
         // installation without one.
         platform::settleMovedAsideExecutable();
         progress->close();
-        if (end.gaveUp)
+        if (end.failed())
             return end;
     }
     deleteFinishedList(run, *loadedList);
     return end;
 }
 
-void finishDeferredRun(const DeferredRunEnd& end) {
-    if (!end.boxText.empty())
-        platform::showMessageBox(end.boxText, "Error");
-    if (end.gaveUp)
+void finishDeferredRun(const StepResult& end) {
+    if (!end.boxText().empty())
+        platform::showMessageBox(end.boxText(), "Error");
+    if (end.failed())
         platform::exitAfterFailure();
 }
 

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 
+#include "config/step_result.h"
 #include "deferred/list_identity.h"
 
 namespace launcher {
@@ -26,13 +27,6 @@ namespace launcher {
 // loaded, and tells which file it was, so that progress can be bound to it: nothing when the
 // file could not be told apart from one written later.
 std::optional<ListIdentity> loadDeferredOperations();
-
-// How a run of the list ended: what the caller still does after it has released the exclusion
-// (a box waits for the user, and no other start should wait for that).
-struct DeferredRunEnd {
-    bool gaveUp = false;  // an operation failed for good: the process ends with status 1
-    std::string boxText;  // a box to show ("Cannot rename file ..."), or empty
-};
 
 // Carries out the list in deferredOps, loaded from the file that loadedList identifies (nothing
 // for a list not loaded or not identified): deletions and renames relative to exeDir, retried
@@ -43,10 +37,12 @@ struct DeferredRunEnd {
 // same list go on after the operations already finished. A list whose progress can't be
 // recorded, or that was not identified, is not carried out. The list's own files are never
 // acted on, however a path reaches them, and a list put in place during the run stays for the
-// next start. The caller holds the exclusion and removes a record left without its list.
-DeferredRunEnd runDeferredOperations(const std::optional<ListIdentity>& loadedList);
+// next start. The caller holds the exclusion and removes a record left without its list, then
+// shows the box of the end after releasing it (no other start should wait for a box). Failed:
+// an operation failed for good, and the process ends with status 1.
+StepResult runDeferredOperations(const std::optional<ListIdentity>& loadedList);
 
 // Shows the box of end, if any, then ends the process with exit status 1 if the run gave up.
-void finishDeferredRun(const DeferredRunEnd& end);
+void finishDeferredRun(const StepResult& end);
 
 }  // namespace launcher

@@ -63,7 +63,7 @@ void loadAndRunDeferredOperations() {
                 "Cannot make sure that no other start carries out the deferred operations in '" +
                 exeDir + "'. They are left for the next start.";
             platform::writeOutput(message + '\n');
-            finishDeferredRun({false, message});
+            finishDeferredRun(StepResult::done(message));
             return;
         }
         if (exists(takenPath))
@@ -76,7 +76,7 @@ void loadAndRunDeferredOperations() {
             (void)platform::systemCalls().removeFile(
                 progressPath.c_str());  // else tried again next start
     }
-    const DeferredRunEnd end = runDeferredOperations(loadedList);
+    const StepResult end = runDeferredOperations(loadedList);
     // Released before a box or the client, so that the next start never waits for either.
     lock.reset();
     finishDeferredRun(end);

@@ -8,5 +8,7 @@ void* jvmLibrary = nullptr;
 CreateJavaVMFunction createJavaVMEntry = nullptr;
 JavaVM* javaVM = nullptr;
 JNIEnv* jniEnv = nullptr;
+jclass mainClass = nullptr;
+jmethodID mainMethod = nullptr;
 
 }  // namespace launcher

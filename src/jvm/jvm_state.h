@@ -15,5 +15,7 @@ extern void* jvmLibrary;  // never unloaded
 extern CreateJavaVMFunction createJavaVMEntry;
 extern JavaVM* javaVM;
 extern JNIEnv* jniEnv;
+extern jclass mainClass;  // found by findMainMethod
+extern jmethodID mainMethod;
 
 }  // namespace launcher

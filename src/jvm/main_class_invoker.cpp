@@ -44,19 +44,23 @@ jobjectArray buildMainArgs() {
 
 }  // namespace
 
-MainInvocation invokeMainClass() {
+StepResult findMainMethod() {
     const std::string className = getProperty(launchProps, "main.class");
     // A NUL would make the JVM look for the class named by the text before it.
-    jclass mainClass =
+    mainClass =
         className.find('\0') == std::string::npos ? jniEnv->FindClass(className.c_str()) : nullptr;
     if (mainClass == nullptr) {
         if (jniEnv->ExceptionOccurred() != nullptr)
             describeAndClearException();
-        return {MainInvocation::End::notFound, "Could not find main class " + className};
+        return StepResult::failed("Could not find main class " + className);
     }
-    jmethodID mainMethod = jniEnv->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
+    mainMethod = jniEnv->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
     if (mainMethod == nullptr)
-        return {MainInvocation::End::notFound, "Could not find main method"};
+        return StepResult::failed("Could not find main method");
+    return StepResult::done();
+}
+
+StepResult callMainMethod() {
     jobjectArray arguments = buildMainArgs();
     if (arguments == nullptr) {
         // The JVM could not make the array or one of its strings (out of memory): main was
@@ -64,16 +68,14 @@ MainInvocation invokeMainClass() {
         if (jniEnv->ExceptionOccurred() != nullptr)
             describeAndClearException();
         detachMainThread();
-        return {MainInvocation::End::threw, "Error invoking main method"};
+        return StepResult::failed("Error invoking main method");
     }
     jniEnv->CallStaticVoidMethod(mainClass, mainMethod, arguments);
     const bool threw = jniEnv->ExceptionOccurred() != nullptr;
     // The exception stays pending: the detach hands it to the thread's handlers, which print
     // it (or end the process) before the box.
     detachMainThread();
-    if (threw)
-        return {MainInvocation::End::threw, "Error invoking main method"};
-    return {};
+    return threw ? StepResult::failed("Error invoking main method") : StepResult::done();
 }
 
 }  // namespace launcher

@@ -1,22 +1,14 @@
 #pragma once
 
-#include <jni.h>
-
-#include <string>
+#include "config/step_result.h"
 
 namespace launcher {
 
-struct MainInvocation {
-    enum class End {
-        returned,  // main was called and returned normally
-        notFound,  // the main class or its main method was not found
-        threw,     // main ended by an uncaught exception (handed to its thread's handlers)
-    };
-    End end = End::returned;
-    std::string boxText;  // why, when main did not return normally: for the launch sequence
-};
+// Finds main.class and its static main(String[]). Failed: the class or the method is missing.
+StepResult findMainMethod();
 
-// Finds main.class and its static main(String[]) and calls it with the process arguments.
-MainInvocation invokeMainClass();
+// Calls the main method found with the process arguments. Failed: main ended by an uncaught
+// exception, which is handed to its thread's handlers, or was never called for want of memory.
+StepResult callMainMethod();
 
 }  // namespace launcher

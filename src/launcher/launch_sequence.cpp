@@ -86,18 +86,15 @@ int runLaunch(void* instance) {
         showStepBox(creation.boxText());
         return fail(ExitCode::creationFailed, "Cannot create JVM");
     }
-    const MainInvocation invocation = invokeMainClass();
-    switch (invocation.end) {
-        case MainInvocation::End::notFound:
-            showStepBox(invocation.boxText);
-            return fail(ExitCode::mainNotFound, "Cannot create JVM");
-        case MainInvocation::End::threw:
-            // Its box alone reports it; the client's threads still get to finish.
-            showStepBox(invocation.boxText);
-            destroyJvm();
-            return static_cast<int>(ExitCode::mainThrew);
-        case MainInvocation::End::returned:
-            break;
+    if (const StepResult found = findMainMethod(); found.failed()) {
+        showStepBox(found.boxText());
+        return fail(ExitCode::mainNotFound, "Cannot create JVM");
+    }
+    if (const StepResult call = callMainMethod(); call.failed()) {
+        // Its box alone reports it; the client's threads still get to finish.
+        showStepBox(call.boxText());
+        destroyJvm();
+        return static_cast<int>(ExitCode::mainThrew);
     }
     destroyJvm();
     return static_cast<int>(ExitCode::success);

@@ -176,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pauses = 0;
     bool gaveUp = false;
     try {
-        gaveUp = launcher::runDeferredOperations(loadedList).gaveUp;
+        gaveUp = launcher::runDeferredOperations(loadedList).failed();
     } catch (const RunGivenUp&) {
         gaveUp = true;
     }

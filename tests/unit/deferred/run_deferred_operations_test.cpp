@@ -414,8 +414,8 @@ TEST_F(DeferredRun, RunAfterAnUnfinishedAttemptLeavesTheDirectoriesOfItsOperatio
         if (pause == 2)
             std::raise(SIGKILL);
     };
-    EXPECT_EXIT(launcher::runDeferredOperations(loadedList()), ::testing::KilledBySignal(SIGKILL),
-                "");
+    EXPECT_EXIT((void)launcher::runDeferredOperations(loadedList()),
+                ::testing::KilledBySignal(SIGKILL), "");
     duringPause = nullptr;
     expectDirectoryKept("killed between attempts");
 
@@ -428,7 +428,7 @@ TEST_F(DeferredRun, RunAfterAnUnfinishedAttemptLeavesTheDirectoriesOfItsOperatio
                 std::raise(SIGKILL);
                 return false;
             };
-            launcher::runDeferredOperations(loadedList());
+            (void)launcher::runDeferredOperations(loadedList());
         },
         ::testing::KilledBySignal(SIGKILL), "");
     expectDirectoryKept("killed while looking");
