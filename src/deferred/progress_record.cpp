@@ -1,11 +1,11 @@
 #include "deferred/progress_record.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <cstdio>
+#include <limits>
 
 #include "config/line_reader.h"
+#include "config/numbers.h"
 #include "config/paths.h"
 #include "deferred/list_files.h"
 #include "platform/durable_files.h"
@@ -17,24 +17,12 @@ namespace {
 
 constexpr std::string_view header = "deferred_operations progress\n";
 
-constexpr std::size_t hexDigits = 16;
-
-// Writes value as hexDigits lower-case hexadecimal digits to out.
-void writeHex(std::uint64_t value, char* out) {
-    for (std::size_t i = hexDigits; i > 0; --i, value >>= 4)
-        out[i - 1] = "0123456789abcdef"[value & 0xf];
-}
-
+// value in sixteen lower-case hexadecimal digits.
 std::string hex(std::uint64_t value) {
-    std::string text(hexDigits, '0');
-    writeHex(value, text.data());
+    std::string text(16, '0');
+    for (std::size_t i = text.size(); i > 0; --i, value >>= 4)
+        text[i - 1] = "0123456789abcdef"[value & 0xf];
     return text;
-}
-
-bool parseWhole(std::string_view text, int& value) {
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    return !text.empty() && error == std::errc() && stop == end;
 }
 
 // The directory that holds path ("." for a bare name), for syncing its entries.
@@ -52,47 +40,31 @@ std::string identityBlock(const ListIdentity& list) {
 
 constexpr std::string_view slotStart = "finished=";
 constexpr std::string_view carryingStart = "carrying=";  // as long as slotStart
-constexpr std::string_view checkStart = " check=";
-constexpr std::size_t countDigits = 10;  // every int >= 0
-constexpr std::size_t slotSize = slotStart.size() + countDigits + checkStart.size() + hexDigits + 1;
-
-// Where the check of a slot that says "carrying" goes on from, so that a slot cannot change
-// its kind and stay valid.
-std::uint64_t checkStartOf(bool carrying, std::uint64_t identityPrint) {
-    return carrying ? fingerprint(carryingStart, identityPrint) : identityPrint;
-}
+constexpr std::size_t countDigits = 10;                  // every int >= 0
 
 // "finished=" (or "carrying=") + the count in ten digits + " check=" + the fingerprint of the
-// identity (and the kind) followed by those ten digits. Built in place: it is written around
-// every operation.
-std::array<char, slotSize> slotText(std::uint64_t identityPrint, int finishedOperations,
-                                    bool carrying = false) {
-    std::array<char, slotSize> slot{};
-    const std::string_view start = carrying ? carryingStart : slotStart;
-    char* out = std::copy(start.begin(), start.end(), slot.begin());
-    char* const digits = out;
-    for (std::size_t i = countDigits; i > 0; --i, finishedOperations /= 10)
-        digits[i - 1] = static_cast<char>('0' + finishedOperations % 10);
-    out += countDigits;
-    out = std::copy(checkStart.begin(), checkStart.end(), out);
-    const std::uint64_t check =
-        fingerprint(std::string_view(digits, countDigits), checkStartOf(carrying, identityPrint));
-    writeHex(check, out);
-    out[hexDigits] = '\n';
-    return slot;
+// identity and the kind followed by those ten digits, so that a slot cannot change its count or
+// its kind and stay valid.
+std::string slotText(std::uint64_t identityPrint, int count, bool carrying = false) {
+    std::string digits = std::to_string(count);
+    digits.insert(0, countDigits - digits.size(), '0');
+    const std::uint64_t checkFrom =
+        carrying ? fingerprint(carryingStart, identityPrint) : identityPrint;
+    return std::string(carrying ? carryingStart : slotStart) + digits +
+           " check=" + hex(fingerprint(digits, checkFrom)) + "\n";
 }
 
+constexpr std::size_t slotSize =
+    slotStart.size() + countDigits + std::string_view(" check=").size() + 16 + 1;
+
 std::optional<RecordedProgress> parseSlot(std::string_view slot, std::uint64_t identityPrint) {
-    int count = 0;
     const bool carrying = slot.starts_with(carryingStart);
-    if (slot.size() != slotSize || !(carrying || slot.starts_with(slotStart)) ||
-        slot.back() != '\n' || !parseWhole(slot.substr(slotStart.size(), countDigits), count) ||
-        count < 0 || slot.substr(slotStart.size() + countDigits, checkStart.size()) != checkStart ||
-        slot.substr(slotStart.size() + countDigits + checkStart.size(), hexDigits) !=
-            hex(fingerprint(slot.substr(slotStart.size(), countDigits),
-                            checkStartOf(carrying, identityPrint))))
+    const std::optional<std::uint64_t> count =
+        parseDecimal(slot.substr(std::min(slot.size(), slotStart.size()), countDigits),
+                     std::numeric_limits<int>::max());
+    if (!count || slot != slotText(identityPrint, static_cast<int>(*count), carrying))
         return std::nullopt;
-    return RecordedProgress{count, carrying};
+    return RecordedProgress{static_cast<int>(*count), carrying};
 }
 
 bool isAhead(const RecordedProgress& a, const RecordedProgress& b) {
@@ -105,8 +77,8 @@ bool isAhead(const RecordedProgress& a, const RecordedProgress& b) {
 
 std::string formatProgressRecord(const ListIdentity& list, int finishedOperations) {
     const std::string block = identityBlock(list);
-    const auto slot = slotText(fingerprint(block), finishedOperations);
-    return block + std::string(slot.data(), slot.size()) + std::string(slot.data(), slot.size());
+    const std::string slot = slotText(fingerprint(block), finishedOperations);
+    return block + slot + slot;
 }
 
 std::optional<RecordedProgress> parseProgress(std::string_view text, const ListIdentity& list) {
@@ -203,7 +175,7 @@ void ProgressRecorder::recordNotCarriedOut(int index) {
 }
 
 bool ProgressRecorder::writeSlot(int slotIndex, int count, bool carrying, bool sync) {
-    const auto slot = slotText(identityPrint_, count, carrying);
+    const std::string slot = slotText(identityPrint_, count, carrying);
     const auto offset =
         static_cast<long>(identity_.size() + static_cast<std::size_t>(slotIndex) * slotSize);
     return file_ != nullptr && std::fseek(file_, offset, SEEK_SET) == 0 &&
