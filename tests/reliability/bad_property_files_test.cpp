@@ -187,6 +187,16 @@ TEST(BadPropertyFiles, AnythingButARegularFileReadsAsMissing) {
                 << run.result.out;
         }
     }
+    {
+        SCOPED_TRACE("settings.properties as a link to a regular file, which is read through");
+        const StubInstallation install;
+        install.write("shared.properties", "memory.max=2048\n");
+        fs::remove(install.path("settings.properties"));
+        fs::create_symlink("shared.properties", install.path("settings.properties"));
+        const auto options = recorded(install.launch().record, "option");
+        ASSERT_FALSE(options.empty());
+        EXPECT_EQ(options.back(), "-Xmx2048m");
+    }
 }
 
 TEST(BadPropertyFiles, VersionWithAByteOrderMarkOrOnlyALineFeed) {
