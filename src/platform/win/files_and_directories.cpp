@@ -31,18 +31,10 @@ bool setCurrentDirectory(const std::string& path) {
                     : SetCurrentDirectoryA(path.c_str()) != 0;
 }
 
-namespace {
-
-struct SearchCloser {
-    void operator()(HANDLE search) const noexcept { FindClose(search); }
-};
-
-}  // namespace
-
 // A listing over the wide directory search, which takes the directory's full path whatever its
 // length. Names come in the ANSI code page like every other path of the configuration.
 struct DirectoryListing {
-    std::unique_ptr<void, SearchCloser> search;  // null once exhausted
+    std::unique_ptr<void, decltype(&FindClose)> search{nullptr, FindClose};  // null once exhausted
     WIN32_FIND_DATAW found{};
     bool foundWaiting = true;  // the entry that opening the search found
     std::string name;          // the narrow name of the entry last returned
@@ -78,9 +70,9 @@ bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
         return false;
     }
     const WIN32_FIND_DATAW& found = listing.found;
-    std::optional<std::string> name = win::wideToCodePage(found.cFileName, win::ansiCodePage());
+    std::optional<std::string> name = win::wideToCodePage(found.cFileName, GetACP());
     if ((!name || name->empty()) && found.cAlternateFileName[0] != L'\0')
-        name = win::wideToCodePage(found.cAlternateFileName, win::ansiCodePage());
+        name = win::wideToCodePage(found.cAlternateFileName, GetACP());
     if (!name || name->empty()) {
         // The listing goes on; the builder still sees that an entry was there.
         name.emplace(1, '?');
@@ -220,12 +212,13 @@ bool leadsOutOfItsDirectory(const std::string& path) {
 }
 
 // The C library's fopen for the wide form of a path, kept from child processes.
-std::FILE* openWide(const std::wstring& path, std::string_view mode, DWORD share) {
-    const bool update = mode.find('+') != std::string_view::npos;
+std::FILE* openWide(const std::wstring& path, const char* mode, DWORD share) {
+    const std::string_view how(mode);
+    const bool update = how.find('+') != std::string_view::npos;
     DWORD access = update ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
     DWORD disposition = OPEN_EXISTING;
     int flags = update ? _O_RDWR : _O_WRONLY;
-    switch (mode.empty() ? '\0' : mode.front()) {
+    switch (how.empty() ? '\0' : how.front()) {
         case 'r':
             access = update ? access : GENERIC_READ;
             flags = update ? flags : _O_RDONLY;
@@ -240,12 +233,12 @@ std::FILE* openWide(const std::wstring& path, std::string_view mode, DWORD share
         default:
             return nullptr;
     }
-    flags |= mode.find('b') != std::string_view::npos ? _O_BINARY : _O_TEXT;
+    flags |= how.find('b') != std::string_view::npos ? _O_BINARY : _O_TEXT;
     const HANDLE handle = CreateFileW(path.c_str(), access, share, nullptr, disposition,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
-    return win::streamOverHandle(win::OwnedHandle(handle), flags, std::string(mode).c_str());
+    return win::streamOverHandle(win::OwnedHandle(handle), flags, mode);
 }
 
 }  // namespace

@@ -58,10 +58,6 @@ FileNameCharset jvmFileNameCharset() {
 
 namespace platform::win {
 
-unsigned ansiCodePage() {
-    return GetACP();
-}
-
 std::optional<std::string> wideToCodePage(std::wstring_view text, unsigned codePage) {
     if (text.empty())
         return std::string();

@@ -78,7 +78,7 @@ std::optional<ExecutablePath> executablePath() {
     if (!modulePath)
         return ExecutablePath{};
     std::optional<std::string> narrow =
-        win::narrowModulePath(*modulePath, win::ansiCodePage(), win::shortPathOf);
+        win::narrowModulePath(*modulePath, GetACP(), win::shortPathOf);
     if (!narrow)
         return std::nullopt;
     return ExecutablePath{std::move(narrow)};

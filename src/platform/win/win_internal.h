@@ -23,8 +23,6 @@ using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 OwnedHandle openShared(const std::wstring& path, unsigned long access, unsigned long disposition,
                        unsigned long flags);
 
-unsigned ansiCodePage();
-
 // text in codePage without loss: nothing when a character has no form there (no best-fit
 // look-alikes, no default character). UTF-8 takes no default-character arguments: with them
 // the conversion fails outright.
