@@ -130,7 +130,8 @@ TEST(BadPropertyFiles, TenMegabyteLinesAreReadWhole) {
 }
 
 // A directory, a FIFO or a device where a file should be reads as a missing file: its
-// defaults apply, nothing waits for a writer, and nothing tries to delete it.
+// defaults apply, nothing waits for a writer, and nothing tries to delete it. A link to a regular
+// file is read through.
 TEST(BadPropertyFiles, AnythingButARegularFileReadsAsMissing) {
     namespace fs = std::filesystem;
     const std::vector<std::pair<const char*, void (*)(const fs::path&)>> kinds = {
