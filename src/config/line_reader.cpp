@@ -27,8 +27,8 @@ std::string_view withoutCarriageReturn(std::string_view line) {
 // stops after the first line feed or end-of-data mark, so that a huge file costs no more than
 // its first line.
 bool readBytes(const std::string& path, std::string& bytes, bool untilLineEnd) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(platform::openSharedForReading(path),
-                                                               std::fclose);
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        platform::openRegularFile(path, "rb", platform::LinkAtEnd::Followed), std::fclose);
     if (!file)
         return false;
     constexpr std::size_t chunk = 4096;

@@ -16,7 +16,8 @@ namespace {
 // a client started thousands of times never fills a disk. True when the log ends inside a line
 // (a failed step's message has no line end of its own).
 bool cutPastLimit(const std::string& path) {
-    std::FILE* const in = platform::openSharedForReading(path);
+    // A link in the log's place is refused here as it is when the log is opened.
+    std::FILE* const in = platform::openRegularFile(path, "rb");
     if (in == nullptr)
         return false;
     // In 64 bits: a log past 2 GiB (or 4 GiB) is cut like any other.

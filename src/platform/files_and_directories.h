@@ -123,20 +123,17 @@ struct FileIdentity {
 // when nothing is there or it can't be read.
 [[nodiscard]] std::optional<FileIdentity> fileIdentity(const std::string& path);
 
-// Opens a file for reading in binary mode, sharing it freely with other readers and writers.
-// Null when it can't be opened or is not a regular file (a FIFO, a device, a directory): such
-// a file counts as missing, and opening it never waits. Paths of any length.
-[[nodiscard]] std::FILE* openSharedForReading(const std::string& path);
+// Whether a link at the end of a path is followed to what it leads to or refuses the path.
+enum class LinkAtEnd { Refused, Followed };
 
-// The C library's fopen, for paths of any length (on Windows also beyond the narrow calls'
-// limit). The file is kept from child processes (the client's), which would hold it open, and
-// on Windows it is shared for deletion too: a list may delete a file the launcher holds.
-[[nodiscard]] std::FILE* openFile(const std::string& path, const char* mode);
-
-// Opens the file at path with the C library's mode ("r+b", "a", "wb"; created when missing
-// where the mode creates), only when it is a regular file reached without a link at its end:
-// a link, a FIFO (never waited on), a device or a directory give null.
-[[nodiscard]] std::FILE* openRegularFile(const std::string& path, const char* mode);
+// Opens the file at path with the C library's mode ("rb", "r+b", "a", "wb"; created when missing
+// where the mode creates), for paths of any length, only when it is a regular file: a FIFO
+// (never waited on), a device or a directory give null, and so does a link at its end unless
+// followed. The file is kept from child processes (the client's), which would hold it open; on
+// Windows the launcher's own files (a link refused) are shared for deletion too: a list may
+// delete a file the launcher holds.
+[[nodiscard]] std::FILE* openRegularFile(const std::string& path, const char* mode,
+                                         LinkAtEnd atEnd = LinkAtEnd::Refused);
 
 // The separator between directories that the removal of emptied directories walks up by.
 char directorySeparator();

@@ -130,7 +130,8 @@ TEST(BadPropertyFiles, TenMegabyteLinesAreReadWhole) {
 }
 
 // A directory, a FIFO or a device where a file should be reads as a missing file: its
-// defaults apply, nothing waits for a writer, and nothing tries to delete it.
+// defaults apply, nothing waits for a writer, and nothing tries to delete it. A link to a regular
+// file is read through.
 TEST(BadPropertyFiles, AnythingButARegularFileReadsAsMissing) {
     namespace fs = std::filesystem;
     const std::vector<std::pair<const char*, void (*)(const fs::path&)>> kinds = {
@@ -186,6 +187,16 @@ TEST(BadPropertyFiles, AnythingButARegularFileReadsAsMissing) {
             EXPECT_EQ(run.result.out.starts_with("Cannot record the progress"), heldBack)
                 << run.result.out;
         }
+    }
+    {
+        SCOPED_TRACE("settings.properties as a link to a regular file, which is read through");
+        const StubInstallation install;
+        install.write("shared.properties", "memory.max=2048\n");
+        fs::remove(install.path("settings.properties"));
+        fs::create_symlink("shared.properties", install.path("settings.properties"));
+        const auto options = recorded(install.launch().record, "option");
+        ASSERT_FALSE(options.empty());
+        EXPECT_EQ(options.back(), "-Xmx2048m");
     }
 }
 

@@ -12,9 +12,9 @@
 
 namespace {
 
-std::wstring shortFormAnswer;
+std::optional<std::wstring> shortFormAnswer;
 
-std::wstring answerShortForm(const std::wstring&) {
+std::optional<std::wstring> answerShortForm(const std::wstring&) {
     return shortFormAnswer;
 }
 

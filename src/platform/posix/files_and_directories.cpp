@@ -214,27 +214,10 @@ std::optional<FileIdentity> fileIdentity(const std::string& path) {
 }
 
 // Files are never locked against other readers and writers here.
-std::FILE* openSharedForReading(const std::string& path) {
-    // Opened without blocking, so that a FIFO in the file's place cannot hold the start, and
-    // then taken only when it is a regular file: a device or a directory reads as missing.
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
-        return nullptr;
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
-        ::fcntl(descriptor, F_SETFL, 0) != 0) {
-        ::close(descriptor);
-        return nullptr;
-    }
-    std::FILE* const file = ::fdopen(descriptor, "rb");
-    if (file == nullptr)
-        ::close(descriptor);
-    return file;
-}
-
-std::FILE* openRegularFile(const std::string& path, const char* mode) {
+std::FILE* openRegularFile(const std::string& path, const char* mode, LinkAtEnd atEnd) {
     const std::string_view kind(mode);
-    int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    // Opened without blocking, so that a FIFO in the file's place cannot hold the start.
+    int flags = (atEnd == LinkAtEnd::Refused ? O_NOFOLLOW : 0) | O_NONBLOCK | O_CLOEXEC;
     if (kind.starts_with('a'))
         flags |= O_WRONLY | O_CREAT | O_APPEND;
     else if (kind.starts_with('w'))
@@ -256,10 +239,6 @@ std::FILE* openRegularFile(const std::string& path, const char* mode) {
     if (file == nullptr)
         ::close(descriptor);
     return file;
-}
-
-std::FILE* openFile(const std::string& path, const char* mode) {
-    return std::fopen(path.c_str(), (std::string(mode) + "e").c_str());
 }
 
 char directorySeparator() {

@@ -1,8 +1,6 @@
 // POSIX only: the libraries and texts of libraries_and_texts.h.
 
 #include <dlfcn.h>
-#include <langinfo.h>
-#include <locale.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -68,21 +66,6 @@ std::optional<std::string> builtinText(void* /*moduleInstance*/, unsigned id) {
 
 char* duplicateString(const char* text) {
     return ::strdup(text);
-}
-
-FileNameCharset jvmFileNameCharset() {
-    // The JVM calls setlocale(LC_ALL, ""), which changes nothing when a category can't be
-    // had; this process's own locale stays as it is.
-    const locale_t locale = ::newlocale(LC_ALL_MASK, "", static_cast<locale_t>(nullptr));
-    if (locale == static_cast<locale_t>(nullptr))
-        return FileNameCharset::Ascii;
-    const std::string codeset = ::nl_langinfo_l(CODESET, locale);
-    ::freelocale(locale);
-    if (codeset == "UTF-8")
-        return FileNameCharset::Utf8;
-    if (codeset == "ANSI_X3.4-1968" || codeset == "646" || codeset == "US-ASCII")
-        return FileNameCharset::Ascii;
-    return FileNameCharset::AnyBytes;
 }
 
 }  // namespace platform

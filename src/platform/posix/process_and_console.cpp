@@ -1,4 +1,5 @@
-// POSIX only: the process and console services of process_and_console.h.
+// POSIX only: the process and console services of process_and_console.h, and the JVM's charset
+// of file names (libraries_and_texts.h), which reads the same locale as the arguments.
 
 #include <fcntl.h>
 #include <iconv.h>
@@ -31,7 +32,8 @@ char** recordedValues = nullptr;
 
 // The encoding of the locale that the environment names (LC_ALL, LC_CTYPE, LANG), which the
 // JVM takes for file names and a launcher's arguments (sun.jnu.encoding): the "C" locale's
-// ASCII when the environment names none, or one that the system doesn't have.
+// ASCII when the environment names none, or one that the system doesn't have. Read without
+// setlocale: this process's own locale stays as it is.
 std::string localeEncoding() {
     const locale_t named = ::newlocale(LC_ALL_MASK, "", static_cast<locale_t>(nullptr));
     if (named == static_cast<locale_t>(nullptr))
@@ -64,6 +66,15 @@ std::u16string decode(std::string_view bytes, iconv_t converter) {
 }
 
 }  // namespace
+
+FileNameCharset jvmFileNameCharset() {
+    const std::string codeset = localeEncoding();
+    if (codeset == "UTF-8")
+        return FileNameCharset::Utf8;
+    if (codeset == "ANSI_X3.4-1968" || codeset == "646" || codeset == "US-ASCII")
+        return FileNameCharset::Ascii;
+    return FileNameCharset::AnyBytes;
+}
 
 void recordProcessArguments(int argc, char** argv) {
     recordedCount = argc;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "platform/durable_files.h"
 #include "platform/win/win_internal.h"
@@ -15,26 +16,24 @@
 namespace platform {
 
 bool replaceFile(const char* from, const char* to) {
-    const std::wstring wideFrom = win::widePathForLongNames(from);
-    const std::wstring wideTo = win::widePathForLongNames(to);
-    if (wideFrom.empty() || wideTo.empty())
-        return false;
-    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
+    const std::optional<std::wstring> wideFrom = win::widePathForLongNames(from);
+    const std::optional<std::wstring> wideTo = win::widePathForLongNames(to);
+    return wideFrom && wideTo &&
+           MoveFileExW(wideFrom->c_str(), wideTo->c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 std::FILE* createNewFile(const char* path) {
     // CREATE_NEW fails on anything already there, a symbolic link or junction included.
-    // Through the wide call where the path is beyond the narrow calls' limit.
-    const std::wstring widePath = win::widePathForLongNames(path);
-    const HANDLE handle = widePath.empty()
-                              ? CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)
-                              : CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
+    const HANDLE handle = widePath
+                              ? CreateFileW(widePath->c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)
+                              : CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
-    return win::streamOverHandle(handle, _O_BINARY, "wb");
+    return win::streamOverHandle(win::OwnedHandle(handle), _O_BINARY, "wb");
 }
 
 bool syncFile(std::FILE* file) {
@@ -43,42 +42,27 @@ bool syncFile(std::FILE* file) {
 }
 
 bool syncDirectory(const char* path) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    if (widePath.empty())
+    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
+    if (!widePath)
         return false;
-    const HANDLE handle = CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return false;
-    const bool flushed = FlushFileBuffers(handle) != 0;
-    CloseHandle(handle);
-    return flushed;
+    const win::OwnedHandle handle = win::openShared(*widePath, GENERIC_READ | GENERIC_WRITE,
+                                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    return handle && FlushFileBuffers(handle.get()) != 0;
 }
 
 struct DirectoryLock {
-    HANDLE mutex;
+    win::OwnedHandle mutex;
 };
-
-namespace {
-
-// A named mutex created, or opened, under name; null when refused.
-HANDLE createNamedMutex(const std::wstring& name) {
-    // No security attributes: the handle is not inherited by processes started later.
-    return CreateMutexW(nullptr, FALSE, name.c_str());
-}
-
-}  // namespace
 
 Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMilliseconds) {
     // A named mutex, not a lock file: nothing is left behind, nothing (a directory, a file held
     // by a scanner) can be put in its place. Its name comes from the directory's identity, links
     // followed: every spelling of it (a drive letter mapped to it, its short form, any case)
     // meets the same one.
-    const std::wstring path = win::widePathForLongNames(dir);
-    if (path.empty())
+    const std::optional<std::wstring> path = win::widePathForLongNames(dir);
+    if (!path)
         return nullptr;
-    const std::optional<FileIdentity> identity = win::identityOf(path, true);
+    const std::optional<FileIdentity> identity = win::identityOf(*path, true);
     if (!identity)
         return nullptr;
     std::wstring name = L"deferred-operations";
@@ -88,35 +72,32 @@ Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMillisec
             name += L"0123456789abcdef"[(part >> shift) & 0xf];
     }
     // Global, so that the starts of every session meet; where that is refused (no right to
-    // create global objects), at least those of this session.
-    HANDLE mutex = createNamedMutex(L"Global\\" + name);
-    if (mutex == nullptr)
-        mutex = createNamedMutex(L"Local\\" + name);
-    if (mutex == nullptr)
+    // create global objects), at least those of this session. No security attributes: the
+    // handle is not inherited by processes started later.
+    win::OwnedHandle mutex(CreateMutexW(nullptr, FALSE, (L"Global\\" + name).c_str()));
+    if (!mutex)
+        mutex.reset(CreateMutexW(nullptr, FALSE, (L"Local\\" + name).c_str()));
+    if (!mutex)
         return nullptr;
     // Abandoned by a process that ended while holding it: the mutex is ours all the same.
-    const DWORD waited = WaitForSingleObject(mutex, waitMilliseconds);
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
-        CloseHandle(mutex);
+    const DWORD waited = WaitForSingleObject(mutex.get(), waitMilliseconds);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED)
         return nullptr;
-    }
-    return Owned<DirectoryLock>(new DirectoryLock{mutex});
+    return Owned<DirectoryLock>(new DirectoryLock{std::move(mutex)});
 }
 
 template <>
 void Release<DirectoryLock>::operator()(DirectoryLock* lock) const noexcept {
-    ReleaseMutex(lock->mutex);
-    CloseHandle(lock->mutex);
+    ReleaseMutex(lock->mutex.get());
     delete lock;
 }
 
 bool renameWithoutReplacing(const char* from, const char* to) {
-    const std::wstring wideFrom = win::widePathForLongNames(from);
-    const std::wstring wideTo = win::widePathForLongNames(to);
-    if (wideFrom.empty() || wideTo.empty())
-        return false;
+    const std::optional<std::wstring> wideFrom = win::widePathForLongNames(from);
+    const std::optional<std::wstring> wideTo = win::widePathForLongNames(to);
     // Without MOVEFILE_REPLACE_EXISTING the move is refused where a file exists.
-    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    return wideFrom && wideTo &&
+           MoveFileExW(wideFrom->c_str(), wideTo->c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool syncFileSystem(const char*) {

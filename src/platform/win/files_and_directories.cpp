@@ -5,13 +5,14 @@
 #include <direct.h>
 #include <fcntl.h>
 #include <io.h>
-#include <share.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/files_and_directories.h"
@@ -33,7 +34,7 @@ bool setCurrentDirectory(const std::string& path) {
 // A listing over the wide directory search, which takes the directory's full path whatever its
 // length. Names come in the ANSI code page like every other path of the configuration.
 struct DirectoryListing {
-    HANDLE search = INVALID_HANDLE_VALUE;
+    std::unique_ptr<void, decltype(&FindClose)> search{nullptr, FindClose};  // null once exhausted
     WIN32_FIND_DATAW found{};
     bool foundWaiting = true;  // the entry that opening the search found
     std::string name;          // the narrow name of the entry last returned
@@ -53,27 +54,25 @@ Owned<DirectoryListing> openDirectory(const char* path) {
     Owned<DirectoryListing> listing(new DirectoryListing);
     // The standard information level: it carries the 8.3 name, which stands in for a name that
     // has no narrow form.
-    listing->search = FindFirstFileExW(win::longPathForm(*pattern).c_str(), FindExInfoStandard,
-                                       &listing->found, FindExSearchNameMatch, nullptr, 0);
-    if (listing->search == INVALID_HANDLE_VALUE)
+    const HANDLE search = FindFirstFileExW(win::longPathForm(*pattern).c_str(), FindExInfoStandard,
+                                           &listing->found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
         return nullptr;
+    listing->search.reset(search);
     return listing;
 }
 
 bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
     if (listing.foundWaiting) {
         listing.foundWaiting = false;
-    } else if (listing.search == INVALID_HANDLE_VALUE) {
-        return false;
-    } else if (!FindNextFileW(listing.search, &listing.found)) {
-        FindClose(listing.search);
-        listing.search = INVALID_HANDLE_VALUE;
+    } else if (!listing.search || !FindNextFileW(listing.search.get(), &listing.found)) {
+        listing.search.reset();
         return false;
     }
     const WIN32_FIND_DATAW& found = listing.found;
-    std::optional<std::string> name = win::wideToCodePage(found.cFileName, win::ansiCodePage());
+    std::optional<std::string> name = win::wideToCodePage(found.cFileName, GetACP());
     if ((!name || name->empty()) && found.cAlternateFileName[0] != L'\0')
-        name = win::wideToCodePage(found.cAlternateFileName, win::ansiCodePage());
+        name = win::wideToCodePage(found.cAlternateFileName, GetACP());
     if (!name || name->empty()) {
         // The listing goes on; the builder still sees that an entry was there.
         name.emplace(1, '?');
@@ -90,8 +89,6 @@ bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
 
 template <>
 void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noexcept {
-    if (listing->search != INVALID_HANDLE_VALUE)
-        FindClose(listing->search);
     delete listing;
 }
 
@@ -102,8 +99,8 @@ void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noex
 namespace {
 
 DWORD attributesOf(const char* path) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    return widePath.empty() ? GetFileAttributesA(path) : GetFileAttributesW(widePath.c_str());
+    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
+    return widePath ? GetFileAttributesW(widePath->c_str()) : GetFileAttributesA(path);
 }
 
 // What is not a regular file itself: a directory, a link or junction (never followed), a device.
@@ -121,34 +118,43 @@ bool isPlainFile(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & notPlainFile) == 0;
 }
 
+bool certainlyMissing(const char* path) {
+    if (attributesOf(path) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    // A name that no file can have (a wildcard, a quote, <>|) can never be acted on either.
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME;
+}
+
 bool removeFile(const char* path) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    if (widePath.empty())
+    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
+    if (!widePath)
         return std::remove(path) == 0;
-    if (_wremove(widePath.c_str()) == 0)
+    if (_wremove(widePath->c_str()) == 0)
         return true;
     // The running executable can't be deleted, but it can be renamed: a list that replaces
     // the launcher deletes it and then renames its successor into place.
     const int error = errno;
-    if (win::moveAsideIfRunning(widePath))
+    if (win::moveAsideIfRunning(*widePath))
         return true;
     errno = error;
     return false;
 }
 
 bool renameFile(const char* from, const char* to) {
-    const std::wstring wideFrom = win::widePathForLongNames(from);
-    const std::wstring wideTo = win::widePathForLongNames(to);
-    if (wideFrom.empty() || wideTo.empty())
+    const std::optional<std::wstring> wideFrom = win::widePathForLongNames(from);
+    const std::optional<std::wstring> wideTo = win::widePathForLongNames(to);
+    if (!wideFrom || !wideTo)
         return std::rename(from, to) == 0;
-    if (_wrename(wideFrom.c_str(), wideTo.c_str()) == 0)
+    if (_wrename(wideFrom->c_str(), wideTo->c_str()) == 0)
         return true;
     // A rename never replaces a file here, and the running executable can't be deleted first:
     // it is moved aside as a deletion would move it, and put back when the rename fails (a list
     // resumed after its deletion was undone, see settleMovedAsideExecutable).
     const int error = errno;
-    if (win::moveAsideIfRunning(wideTo)) {
-        if (_wrename(wideFrom.c_str(), wideTo.c_str()) == 0)
+    if (win::moveAsideIfRunning(*wideTo)) {
+        if (_wrename(wideFrom->c_str(), wideTo->c_str()) == 0)
             return true;
         win::putBackMovedAsideExecutable();
     }
@@ -157,45 +163,14 @@ bool renameFile(const char* from, const char* to) {
 }
 
 bool removeDirectory(const char* path) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    return (widePath.empty() ? _rmdir(path) : _wrmdir(widePath.c_str())) == 0;
-}
-
-std::optional<std::string> resolvedDirectory(const std::string& path) {
-    // Opening the directory itself follows its links and junctions; the handle then names
-    // where it really is. Written in UTF-8: every character has a form there, and no byte of one
-    // is taken for a separator.
-    const std::wstring widePath = win::widePathForLongNames(path);
-    if (widePath.empty())
-        return std::nullopt;
-    const HANDLE handle =
-        CreateFileW(widePath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    std::wstring resolved(MAX_PATH, L'\0');
-    DWORD length =
-        GetFinalPathNameByHandleW(handle, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
-    if (length >= resolved.size()) {
-        resolved.resize(length);
-        length = GetFinalPathNameByHandleW(handle, resolved.data(),
-                                           static_cast<DWORD>(resolved.size()), 0);
-    }
-    CloseHandle(handle);
-    if (length == 0 || length >= resolved.size())
-        return std::nullopt;
-    resolved.resize(length);
-    return win::wideToCodePage(resolved, CP_UTF8);
-}
-
-std::optional<std::string> resolvedTarget(const std::string& path) {
-    return resolvedDirectory(path);
+    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
+    return (widePath ? _wrmdir(widePath->c_str()) : _rmdir(path)) == 0;
 }
 
 std::optional<FileStatus> fileStatus(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    const std::wstring widePath = win::widePathForLongNames(path);
-    if (widePath.empty() || !GetFileAttributesExW(widePath.c_str(), GetFileExInfoStandard, &data))
+    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
+    if (!widePath || !GetFileAttributesExW(widePath->c_str(), GetFileExInfoStandard, &data))
         return std::nullopt;
     const auto combine = [](DWORD high, DWORD low) {
         return (static_cast<std::uint64_t>(high) << 32) | low;
@@ -205,29 +180,13 @@ std::optional<FileStatus> fileStatus(const std::string& path) {
                                                         data.ftLastWriteTime.dwLowDateTime))};
 }
 
-std::FILE* openSharedForReading(const std::string& path) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    std::FILE* const file = widePath.empty() ? _fsopen(path.c_str(), "rb", _SH_DENYNO)
-                                             : _wfsopen(widePath.c_str(), L"rb", _SH_DENYNO);
-    if (file == nullptr)
-        return nullptr;
-    // Only a file on a disk is read: a device (NUL, CON, COM1) or a pipe reads as missing.
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-    if (GetFileType(handle) != FILE_TYPE_DISK) {
-        std::fclose(file);
-        return nullptr;
-    }
-    return file;
-}
-
 namespace win {
 
-std::FILE* streamOverHandle(void* handle, int flags, const char* mode) {
-    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
-    if (descriptor < 0) {
-        CloseHandle(handle);
+std::FILE* streamOverHandle(OwnedHandle handle, int flags, const char* mode) {
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle.get()), flags);
+    if (descriptor < 0)
         return nullptr;
-    }
+    (void)handle.release();  // the descriptor's from here on
     std::FILE* const file = _fdopen(descriptor, mode);
     if (file == nullptr)
         _close(descriptor);
@@ -236,13 +195,24 @@ std::FILE* streamOverHandle(void* handle, int flags, const char* mode) {
 
 }  // namespace win
 
-std::FILE* openFile(const std::string& path, const char* mode) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    if (widePath.empty())
-        return std::fopen(path.c_str(), (std::string(mode) + "N").c_str());
-    // Opened with every kind of sharing, deletion included (the C library's fopen leaves that
-    // out): a file the launcher holds, its log, never makes a deletion of the list fail. The
-    // handle is not inherited.
+namespace {
+
+// Wine shows a POSIX link as a plain file: only its final path tells that it leads out of its
+// directory. Where the system can't tell final paths, the file is taken as named.
+bool leadsOutOfItsDirectory(const std::string& path) {
+    const std::size_t nameStart = path.find_last_of("/\\") + 1;
+    const std::optional<std::string> file = resolvedDirectory(path);
+    std::optional<std::string> dir =
+        resolvedDirectory(nameStart == 0 ? "." : path.substr(0, nameStart));
+    // A directory that is the root of a drive ("M:\\") already ends in its separator.
+    if (dir && dir->back() != '\\')
+        *dir += '\\';
+    return file && dir &&
+           (file->rfind(*dir, 0) != 0 || file->find('\\', dir->size()) != std::string::npos);
+}
+
+// The C library's fopen for the wide form of a path, kept from child processes.
+std::FILE* openWide(const std::wstring& path, const char* mode, DWORD share) {
     const std::string_view how(mode);
     const bool update = how.find('+') != std::string_view::npos;
     DWORD access = update ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
@@ -264,12 +234,37 @@ std::FILE* openFile(const std::string& path, const char* mode) {
             return nullptr;
     }
     flags |= how.find('b') != std::string_view::npos ? _O_BINARY : _O_TEXT;
-    const HANDLE handle = CreateFileW(widePath.c_str(), access,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = CreateFileW(path.c_str(), access, share, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
-    return win::streamOverHandle(handle, flags, mode);
+    return win::streamOverHandle(win::OwnedHandle(handle), flags, mode);
+}
+
+}  // namespace
+
+std::FILE* openRegularFile(const std::string& path, const char* mode, LinkAtEnd atEnd) {
+    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
+    if (widePath && atEnd == LinkAtEnd::Refused) {
+        const DWORD attributes = GetFileAttributesW(widePath->c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            ((attributes & notPlainFile) != 0 || leadsOutOfItsDirectory(path)))
+            return nullptr;
+    }
+    // The launcher's own files are shared for deletion too (the C library's fopen leaves that
+    // out): a file the launcher holds, its log, never makes a deletion of the list fail. What is
+    // read through a link is shared as the C library shares it.
+    const DWORD share =
+        FILE_SHARE_READ | FILE_SHARE_WRITE | (atEnd == LinkAtEnd::Refused ? FILE_SHARE_DELETE : 0);
+    std::FILE* const file = widePath ? openWide(*widePath, mode, share)
+                                     : std::fopen(path.c_str(), (std::string(mode) + "N").c_str());
+    // Only a file on a disk: a device (NUL, CON, COM1) or a pipe reads as missing.
+    if (file != nullptr &&
+        GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != FILE_TYPE_DISK) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
 }
 
 std::optional<std::uint64_t> openFileSize(std::FILE* file) {
@@ -290,42 +285,6 @@ char directorySeparator() {
 
 char pathListSeparator() {
     return ';';
-}
-
-// What the deferred run needs beyond the calls above: certain absence and the launcher's own
-// files opened without links.
-
-bool certainlyMissing(const char* path) {
-    if (attributesOf(path) != INVALID_FILE_ATTRIBUTES)
-        return false;
-    // A name that no file can have (a wildcard, a quote, <>|) can never be acted on either.
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-           error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME;
-}
-
-std::FILE* openRegularFile(const std::string& path, const char* mode) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    if (!widePath.empty()) {
-        const DWORD attributes = GetFileAttributesW(widePath.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & notPlainFile) != 0)
-            return nullptr;
-        // Wine shows a POSIX link as a plain file: only its final path tells that it leads out
-        // of its directory. Where the system can't tell final paths, the file is taken as named.
-        if (attributes != INVALID_FILE_ATTRIBUTES) {
-            const std::size_t nameStart = path.find_last_of("/\\") + 1;
-            const std::optional<std::string> file = resolvedDirectory(path);
-            std::optional<std::string> dir =
-                resolvedDirectory(nameStart == 0 ? "." : path.substr(0, nameStart));
-            // A directory that is the root of a drive ("M:\\") already ends in its separator.
-            if (dir && dir->back() != '\\')
-                *dir += '\\';
-            if (file && dir &&
-                (file->rfind(*dir, 0) != 0 || file->find('\\', dir->size()) != std::string::npos))
-                return nullptr;
-        }
-    }
-    return openFile(path, mode);
 }
 
 }  // namespace platform

@@ -27,11 +27,6 @@ void* findSymbol(void* library, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
 
-}  // namespace platform
-
-// The string table of the executable's resources.
-namespace platform {
-
 std::optional<std::string> builtinText(void* moduleInstance, unsigned id) {
     // With a buffer size of 0 LoadStringW hands out a read-only pointer into the module and
     // the length, without a NUL and without a limit.
@@ -40,12 +35,14 @@ std::optional<std::string> builtinText(void* moduleInstance, unsigned id) {
         LoadStringW(static_cast<HINSTANCE>(moduleInstance), id, reinterpret_cast<LPWSTR>(&text), 0);
     if (length <= 0 || text == nullptr)
         return std::nullopt;
-    return win::wideToAnsi(text, length, nullptr);
+    // What the code page can't write becomes its default character.
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return std::nullopt;
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, length, out.data(), bytes, nullptr, nullptr);
+    return out;
 }
-
-}  // namespace platform
-
-namespace platform {
 
 char* duplicateString(const char* text) {
     return ::_strdup(text);
@@ -60,24 +57,6 @@ FileNameCharset jvmFileNameCharset() {
 }  // namespace platform
 
 namespace platform::win {
-
-std::string wideToAnsi(const wchar_t* text, int length, const char* defaultChar) {
-    if (length == 0)
-        return {};
-    const int bytes =
-        WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, defaultChar, nullptr);
-    if (bytes <= 0)
-        return {};
-    std::string out(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, length, out.data(), bytes, defaultChar, nullptr);
-    if (length == -1 && !out.empty() && out.back() == '\0')
-        out.pop_back();
-    return out;
-}
-
-unsigned ansiCodePage() {
-    return GetACP();
-}
 
 std::optional<std::string> wideToCodePage(std::wstring_view text, unsigned codePage) {
     if (text.empty())

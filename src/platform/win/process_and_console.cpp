@@ -36,26 +36,27 @@ namespace win {
 
 namespace {
 
-// The form of path that query (GetShortPathNameW, GetLongPathNameW) gives; empty when none.
-std::wstring pathForm(const std::wstring& path, DWORD(WINAPI* query)(LPCWSTR, LPWSTR, DWORD)) {
+// The form of path that query (GetShortPathNameW, GetLongPathNameW) gives.
+std::optional<std::wstring> pathForm(const std::wstring& path,
+                                     DWORD(WINAPI* query)(LPCWSTR, LPWSTR, DWORD)) {
     const DWORD needed = query(path.c_str(), nullptr, 0);
     if (needed == 0)
-        return {};
+        return std::nullopt;
     std::wstring form(needed, L'\0');
     const DWORD length = query(path.c_str(), form.data(), needed);
     if (length == 0 || length >= needed)
-        return {};
+        return std::nullopt;
     form.resize(length);
     return form;
 }
 
 }  // namespace
 
-std::wstring shortPathOf(const std::wstring& path) {
+std::optional<std::wstring> shortPathOf(const std::wstring& path) {
     return pathForm(path, GetShortPathNameW);
 }
 
-std::wstring longPathOf(const std::wstring& path) {
+std::optional<std::wstring> longPathOf(const std::wstring& path) {
     return pathForm(path, GetLongPathNameW);
 }
 
@@ -63,21 +64,21 @@ std::optional<std::string> narrowModulePath(const std::wstring& modulePath, unsi
                                             ShortPathQuery shortPath) {
     return chooseNarrowPath(wideToCodePage(modulePath, codePage),
                             [&]() -> std::optional<std::string> {
-                                const std::wstring shortForm = shortPath(modulePath);
-                                if (shortForm.empty())
+                                const std::optional<std::wstring> shortForm = shortPath(modulePath);
+                                if (!shortForm)
                                     return std::nullopt;
-                                return wideToCodePage(shortForm, codePage);
+                                return wideToCodePage(*shortForm, codePage);
                             });
 }
 
 }  // namespace win
 
 std::optional<ExecutablePath> executablePath() {
-    const std::wstring modulePath = win::modulePath();
-    if (modulePath.empty())
+    const std::optional<std::wstring> modulePath = win::modulePath();
+    if (!modulePath)
         return ExecutablePath{};
     std::optional<std::string> narrow =
-        win::narrowModulePath(modulePath, win::ansiCodePage(), win::shortPathOf);
+        win::narrowModulePath(*modulePath, GetACP(), win::shortPathOf);
     if (!narrow)
         return std::nullopt;
     return ExecutablePath{std::move(narrow)};
@@ -108,14 +109,11 @@ void attachParentConsole() {
 bool standardOutputHasDestination() {
     if (hasUsableHandle(stdout))
         return true;
-    // What the console step's freopen would open.
+    // What the console step's freopen would open; closed at once, only its opening matters.
     const HANDLE console =
         CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                     OPEN_EXISTING, 0, nullptr);
-    if (console == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(console);
-    return true;
+    return console != INVALID_HANDLE_VALUE && win::OwnedHandle(console) != nullptr;
 }
 
 void fillClosedStandardDescriptors() {}

@@ -1,6 +1,7 @@
 // Windows only: what the file system knows a path by. Its wide form (the narrow calls stop at
-// 260 characters and read double-byte code pages byte by byte), the identity of what it names,
-// names compared as the file system compares them, and the running executable moved aside.
+// 260 characters and read double-byte code pages byte by byte), the identity of what it names and
+// where it really is, names compared as the file system compares them, and the running executable
+// moved aside.
 
 #include <windows.h>
 
@@ -39,33 +40,39 @@ std::wstring longPathForm(const std::wstring& path) {
     return L"\\\\?\\" + *full;
 }
 
-std::wstring widePathForLongNames(const std::string& path) {
+std::optional<std::wstring> widePathForLongNames(const std::string& path) {
     const std::optional<std::wstring> wide = codePageToWide(path, CP_ACP);
-    if (!wide || wide->find(L'\0') != std::wstring::npos)
-        return {};
+    if (!wide || wide->empty() || wide->find(L'\0') != std::wstring::npos)
+        return std::nullopt;
     return longPathForm(*wide);
+}
+
+void HandleCloser::operator()(void* handle) const noexcept {
+    CloseHandle(handle);
+}
+
+OwnedHandle openShared(const std::wstring& path, unsigned long access, unsigned long disposition,
+                       unsigned long flags) {
+    const HANDLE handle =
+        CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, disposition, flags, nullptr);
+    return OwnedHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
 std::optional<FileIdentity> identityOf(const std::wstring& path, bool followLinks) {
     // No access asked: only the attributes are read, whoever holds the file and however.
-    const DWORD flags =
-        FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    const HANDLE handle =
-        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, flags, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return std::nullopt;
+    const OwnedHandle handle =
+        openShared(path, 0, OPEN_EXISTING,
+                   FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT));
     BY_HANDLE_FILE_INFORMATION information{};
-    const bool read = GetFileInformationByHandle(handle, &information);
-    CloseHandle(handle);
-    if (!read)
+    if (!handle || !GetFileInformationByHandle(handle.get(), &information))
         return std::nullopt;
     return FileIdentity{
         information.dwVolumeSerialNumber,
         (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
 }
 
-std::wstring modulePath() {
+std::optional<std::wstring> modulePath() {
     // MAX_PATH first; a longer path (long-path aware systems, \\?\ installs) gets a larger
     // buffer rather than a cut one.
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -73,7 +80,7 @@ std::wstring modulePath() {
         const DWORD length =
             GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0)
-            return {};
+            return std::nullopt;
         if (length < buffer.size() || buffer.size() >= 32768)
             return std::wstring(buffer.data(), std::min<std::size_t>(length, buffer.size() - 1));
         buffer.resize(buffer.size() * 2);
@@ -94,11 +101,10 @@ struct RunningExecutable {
 const RunningExecutable& runningExecutable() {
     static const RunningExecutable running = [] {
         RunningExecutable found;
-        const std::wstring executable = modulePath();
-        if (executable.empty())
+        const std::optional<std::wstring> executable = modulePath();
+        if (!executable)
             return found;
-        const std::wstring longName = longPathOf(longPathForm(executable));
-        found.path = longPathForm(longName.empty() ? executable : longName);
+        found.path = longPathForm(longPathOf(longPathForm(*executable)).value_or(*executable));
         found.aside = longPathForm(found.path + L".old");
         found.identity = identityOf(found.path, true);
         return found;
@@ -150,10 +156,10 @@ namespace platform {
 
 bool isLauncherAwaitingPutBack(const char* path) {
     const win::RunningExecutable& running = win::runningExecutable();
-    const std::wstring widePath = win::widePathForLongNames(path);
-    if (running.aside.empty() || widePath.empty() || win::exists(running.path))
+    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
+    if (running.aside.empty() || !widePath || win::exists(running.path))
         return false;
-    const std::optional<FileIdentity> file = win::identityOf(widePath, false);
+    const std::optional<FileIdentity> file = win::identityOf(*widePath, false);
     return file && file == win::identityOf(running.aside, false);
 }
 
@@ -163,11 +169,40 @@ void settleMovedAsideExecutable() {
         win::deleteMovedAsideExecutable();
 }
 
-std::optional<FileIdentity> fileIdentity(const std::string& path) {
-    const std::wstring widePath = win::widePathForLongNames(path);
-    if (widePath.empty())
+std::optional<std::string> resolvedDirectory(const std::string& path) {
+    // Opening the directory itself follows its links and junctions; the handle then names
+    // where it really is. Written in UTF-8: every character has a form there, and no byte of one
+    // is taken for a separator.
+    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
+    if (!widePath)
         return std::nullopt;
-    return win::identityOf(widePath, false);
+    const win::OwnedHandle handle =
+        win::openShared(*widePath, 0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    if (!handle)
+        return std::nullopt;
+    std::wstring resolved(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(handle.get(), resolved.data(),
+                                             static_cast<DWORD>(resolved.size()), 0);
+    if (length >= resolved.size()) {
+        resolved.resize(length);
+        length = GetFinalPathNameByHandleW(handle.get(), resolved.data(),
+                                           static_cast<DWORD>(resolved.size()), 0);
+    }
+    if (length == 0 || length >= resolved.size())
+        return std::nullopt;
+    resolved.resize(length);
+    return win::wideToCodePage(resolved, CP_UTF8);
+}
+
+std::optional<std::string> resolvedTarget(const std::string& path) {
+    return resolvedDirectory(path);
+}
+
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
+    if (!widePath)
+        return std::nullopt;
+    return win::identityOf(*widePath, false);
 }
 
 bool isLeadByte(unsigned char byte) {

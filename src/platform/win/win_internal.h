@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,14 +12,16 @@
 
 namespace platform::win {
 
-// Windows only: conversions between UTF-16 and the system's ANSI code page, and the wide forms
-// of narrow paths.
-// Converts length wide characters (or up to the NUL when length is -1) with CP_ACP. With a
-// defaultChar, unrepresentable characters become it; otherwise the code page's own default.
-std::string wideToAnsi(const wchar_t* text, int length, const char* defaultChar);
+// The owner of a handle (HANDLE): closes it when it goes. Null stands for none.
+struct HandleCloser {
+    void operator()(void* handle) const noexcept;
+};
+using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 
-// The ANSI code page in effect (GetACP).
-unsigned ansiCodePage();
+// What is at path opened with CreateFileW, shared every way (a deletion included); null when it
+// can't be opened.
+OwnedHandle openShared(const std::wstring& path, unsigned long access, unsigned long disposition,
+                       unsigned long flags);
 
 // text in codePage without loss: nothing when a character has no form there (no best-fit
 // look-alikes, no default character). UTF-8 takes no default-character arguments: with them
@@ -30,8 +33,8 @@ std::optional<std::wstring> codePageToWide(std::string_view text, unsigned codeP
 
 // The wide form of a narrow path (ANSI code page) that the wide file calls take whatever its
 // length: as it is when it fits the narrow calls' limit, otherwise its full path with the
-// long-path prefix. Empty when it does not convert.
-std::wstring widePathForLongNames(const std::string& path);
+// long-path prefix. Nothing when it does not convert or is empty.
+std::optional<std::wstring> widePathForLongNames(const std::string& path);
 
 // The same for a wide path.
 std::wstring longPathForm(const std::wstring& path);
@@ -44,8 +47,8 @@ std::optional<std::wstring> fullPathOf(const std::wstring& path);
 // leads to, otherwise of the link itself.
 std::optional<FileIdentity> identityOf(const std::wstring& path, bool followLinks);
 
-// The running executable's path as the system gives it; empty when it can't be had.
-std::wstring modulePath();
+// The running executable's path as the system gives it.
+std::optional<std::wstring> modulePath();
 
 // The running executable, which Windows does not let anyone delete but lets be renamed, is
 // moved aside when a list deletes it (the list then renames its successor into place): beside
@@ -62,17 +65,17 @@ bool moveAsideIfRunning(const std::wstring& path);
 // Moves the copy back when nothing is at the executable's own path: true when it was moved.
 bool putBackMovedAsideExecutable();
 
-// A C stream over an open file handle (HANDLE), opened with the C runtime's flags (_O_BINARY,
-// _O_TEXT, ...) and the stream's mode; the handle belongs to the stream from then on. Null, with
-// the handle closed, when that fails.
-std::FILE* streamOverHandle(void* handle, int flags, const char* mode);
+// A C stream over an open file handle, opened with the C runtime's flags (_O_BINARY, _O_TEXT,
+// ...) and the stream's mode; the handle belongs to the stream from then on. Null, with the
+// handle closed, when that fails.
+std::FILE* streamOverHandle(OwnedHandle handle, int flags, const char* mode);
 
 // Windows only: the narrow form of the executable's path, with what decides it as parameters.
-// The short (8.3) form of path as GetShortPathNameW gives it; empty when there is none.
-using ShortPathQuery = std::wstring (*)(const std::wstring& path);
-std::wstring shortPathOf(const std::wstring& path);
-// The long form of path, every 8.3 part expanded; empty when there is none.
-std::wstring longPathOf(const std::wstring& path);
+// The short (8.3) form of path as GetShortPathNameW gives it.
+using ShortPathQuery = std::optional<std::wstring> (*)(const std::wstring& path);
+std::optional<std::wstring> shortPathOf(const std::wstring& path);
+// The long form of path, every 8.3 part expanded.
+std::optional<std::wstring> longPathOf(const std::wstring& path);
 
 // The form of modulePath that narrow calls in codePage can use (see executablePath).
 std::optional<std::string> narrowModulePath(const std::wstring& modulePath, unsigned codePage,
