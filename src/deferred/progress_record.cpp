@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdio>
+#include <limits>
 
 #include "config/line_reader.h"
+#include "config/numbers.h"
 #include "config/paths.h"
 #include "deferred/list_files.h"
 #include "platform/durable_files.h"
@@ -29,18 +30,6 @@ std::string hex(std::uint64_t value) {
     std::string text(hexDigits, '0');
     writeHex(value, text.data());
     return text;
-}
-
-bool parseWhole(std::string_view text, int& value) {
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    return !text.empty() && error == std::errc() && stop == end;
-}
-
-// The directory that holds path ("." for a bare name), for syncing its entries.
-std::string directoryToSync(const std::string& path) {
-    const std::string dir = directoryOf(path, systemPathStyle());
-    return dir.empty() ? std::string(".") : dir;
 }
 
 std::string identityBlock(const ListIdentity& list) {
@@ -83,16 +72,19 @@ std::array<char, slotSize> slotText(std::uint64_t identityPrint, int finishedOpe
 }
 
 std::optional<RecordedProgress> parseSlot(std::string_view slot, std::uint64_t identityPrint) {
-    int count = 0;
     const bool carrying = slot.starts_with(carryingStart);
     if (slot.size() != slotSize || !(carrying || slot.starts_with(slotStart)) ||
-        slot.back() != '\n' || !parseWhole(slot.substr(slotStart.size(), countDigits), count) ||
-        count < 0 || slot.substr(slotStart.size() + countDigits, checkStart.size()) != checkStart ||
+        slot.back() != '\n' ||
+        slot.substr(slotStart.size() + countDigits, checkStart.size()) != checkStart ||
         slot.substr(slotStart.size() + countDigits + checkStart.size(), hexDigits) !=
             hex(fingerprint(slot.substr(slotStart.size(), countDigits),
                             checkStartOf(carrying, identityPrint))))
         return std::nullopt;
-    return RecordedProgress{count, carrying};
+    const std::optional<std::uint64_t> count =
+        parseDecimal(slot.substr(slotStart.size(), countDigits), std::numeric_limits<int>::max());
+    if (!count)
+        return std::nullopt;
+    return RecordedProgress{static_cast<int>(*count), carrying};
 }
 
 bool isAhead(const RecordedProgress& a, const RecordedProgress& b) {
@@ -142,8 +134,8 @@ namespace {
 // made anew, never through whatever (a link, a FIFO) is left in its place, and the rename
 // replaces whatever is at path (a record of another user included) without following it.
 bool writeFreshRecord(const std::string& path, const ListIdentity& list, int finishedOperations) {
-    const std::string temporary =
-        directoryOf(path, systemPathStyle()) + std::string(progressTemporaryFileName);
+    const std::string dir = directoryOf(path, systemPathStyle());
+    const std::string temporary = dir + std::string(progressTemporaryFileName);
     const std::string text = formatProgressRecord(list, finishedOperations);
     // A leftover of a run stopped part way; where it stays, the creation below fails.
     (void)platform::removeFile(temporary.c_str());
@@ -158,7 +150,7 @@ bool writeFreshRecord(const std::string& path, const ListIdentity& list, int fin
         return false;
     }
     // Best effort: a name lost in a power cut leaves the record as it was before.
-    (void)platform::systemCalls().syncDirectory(directoryToSync(path).c_str());
+    (void)platform::systemCalls().syncDirectory(dir.empty() ? "." : dir.c_str());
     return true;
 }
 
