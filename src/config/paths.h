@@ -36,7 +36,6 @@ struct PathStyle {
     ComparableName comparableName;  // null: see above
 };
 
-// The conventions of the system the launcher runs on.
 PathStyle systemPathStyle();
 
 // The position of the last part separator of path: separator or '/', which every platform

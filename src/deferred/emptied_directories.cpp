@@ -1,4 +1,3 @@
-// The removal of the directories that the list's operations leave empty.
 #include "deferred/emptied_directories.h"
 
 #include <algorithm>
@@ -57,8 +56,6 @@ void identifyDirectoriesMovedInto(DeferredRun& run) {
     run.directoriesMovedIntoKnown = true;
 }
 
-// Removes the directories, innermost first, from the first one on, until one can't be removed
-// or must stay.
 void removeInTurn(DeferredRun& run, const std::vector<std::string>& dirs, std::size_t first) {
     for (std::size_t i = first; i < dirs.size(); ++i)
         if (keptDirectory(run, dirs[i]) ||

@@ -25,9 +25,7 @@ std::int64_t indexOfOperationKey(std::string_view key) {
     if (!key.starts_with(keyPrefix))
         return -1;
     key.remove_prefix(keyPrefix.size());
-    std::size_t digits = 0;
-    while (digits < key.size() && isDecimalDigit(key[digits]))
-        ++digits;
+    const std::size_t digits = std::min(key.find_first_not_of("0123456789"), key.size());
     const std::string_view suffix = key.substr(digits);
     const std::optional<std::uint64_t> index =
         parseDecimal(key.substr(0, digits), std::numeric_limits<int>::max());

@@ -1,4 +1,3 @@
-// The guard over the paths of the deferred list.
 #include "deferred/path_guard.h"
 
 #include <algorithm>

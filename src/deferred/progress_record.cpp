@@ -20,7 +20,6 @@ constexpr std::string_view header = "deferred_operations progress\n";
 
 constexpr std::size_t hexDigits = 16;
 
-// Writes value as hexDigits lower-case hexadecimal digits to out.
 void writeHex(std::uint64_t value, char* out) {
     for (std::size_t i = hexDigits; i > 0; --i, value >>= 4)
         out[i - 1] = "0123456789abcdef"[value & 0xf];
