@@ -12,11 +12,12 @@ bool isAtoiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-}  // namespace
-
+// One of the decimal digits '0' to '9', in any locale.
 bool isDecimalDigit(char c) {
     return c >= '0' && c <= '9';
 }
+
+}  // namespace
 
 bool isAllDigits(std::string_view text) {
     if (text.empty())

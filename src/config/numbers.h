@@ -7,9 +7,6 @@
 
 namespace launcher {
 
-// Whether c is one of the decimal digits '0' to '9', in any locale.
-bool isDecimalDigit(char c);
-
 // Whether text is one or more decimal digits and nothing else.
 bool isAllDigits(std::string_view text);
 

@@ -2,7 +2,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace launcher {
 
@@ -37,7 +36,6 @@ struct PathStyle {
     ComparableName comparableName;  // null: see above
 };
 
-// The conventions of the system the launcher runs on.
 PathStyle systemPathStyle();
 
 // The position of the last part separator of path: separator or '/', which every platform
@@ -47,14 +45,6 @@ std::size_t lastSeparator(std::string_view path, const PathStyle& style);
 // The directory part of path: everything up to and including its last separator (as
 // lastSeparator finds it); empty when it holds none.
 std::string directoryOf(const std::string& path, const PathStyle& style);
-
-// The text of path before its last separator, or empty when it holds none. Only the separator
-// itself counts here: the removal of emptied directories walks up by the system's own one.
-std::string parentPath(const std::string& path, const PathStyle& style);
-
-// The parts of path between separators (the style's and '/', which every platform accepts),
-// in order, empty ones included.
-std::vector<std::string_view> pathParts(std::string_view path, const PathStyle& style);
 
 // The position of the first separator (the style's or '/') of path at or after from, never
 // the second byte of a two-byte character; npos when there is none.

@@ -1,4 +1,3 @@
-// The removal of the directories that the list's operations leave empty.
 #include "deferred/emptied_directories.h"
 
 #include <algorithm>
@@ -57,8 +56,6 @@ void identifyDirectoriesMovedInto(DeferredRun& run) {
     run.directoriesMovedIntoKnown = true;
 }
 
-// Removes the directories, innermost first, from the first one on, until one can't be removed
-// or must stay.
 void removeInTurn(DeferredRun& run, const std::vector<std::string>& dirs, std::size_t first) {
     for (std::size_t i = first; i < dirs.size(); ++i)
         if (keptDirectory(run, dirs[i]) ||
@@ -71,7 +68,7 @@ void removeInTurn(DeferredRun& run, const std::vector<std::string>& dirs, std::s
 bool keptDirectory(DeferredRun& run, const std::string& dir) {
     if (run.lastMoveInto.empty())
         return false;
-    const auto found = run.lastMoveInto.find(comparableDirectory(dir, systemPathStyle()));
+    const auto found = run.lastMoveInto.find(readListPath(dir, systemPathStyle()).comparable);
     if (found != run.lastMoveInto.end() && found->second > run.currentOperation)
         return true;
     // Written another way than the later rename writes it: the file system's identity tells.
@@ -102,22 +99,23 @@ void finishRemovalOfEmptiedDirectories(DeferredRun& run, const std::string& path
 }
 
 void syncDirectoryHolding(const DeferredRun& run, const std::string& path) {
-    const PathStyle style = systemPathStyle();
-    std::size_t last = lastSeparator(path, style);
-    std::string dir = last == std::string::npos ? std::string() : path.substr(0, last);
+    std::string dir = path;
     // Each step is shorter, so the walk ends at the launcher directory at the latest.
-    while (!platform::systemCalls().syncDirectory((run.launcherDirectory + dir).c_str()) &&
-           !dir.empty()) {
-        last = lastSeparator(dir, style);
-        dir = last == std::string::npos ? std::string() : dir.substr(0, last);
-    }
+    do {
+        dir = directoryOf(dir, systemPathStyle());
+        if (!dir.empty())
+            dir.pop_back();  // the separator: the directory is synced as it is named
+    } while (!platform::systemCalls().syncDirectory((run.launcherDirectory + dir).c_str()) &&
+             !dir.empty());
 }
 
 std::map<std::string, int> lastMoveInto(const DeferredRun& run) {
     std::map<std::string, int> last;
     forEachRenameDestination(run, [&](int index, const std::string& destination) {
-        for (const std::string& dir : enclosingDirectories(destination, systemPathStyle())) {
-            int& lastIndex = last[dir];
+        const std::string whole = readListPath(destination, systemPathStyle()).comparable;
+        for (std::size_t slash = whole.find('/'); slash != std::string::npos;
+             slash = whole.find('/', slash + 1)) {
+            int& lastIndex = last[whole.substr(0, slash)];
             lastIndex = std::max(lastIndex, index);
         }
     });

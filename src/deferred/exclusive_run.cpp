@@ -1,4 +1,3 @@
-// Carrying out the deferred list one launcher at a time.
 #include "deferred/exclusive_run.h"
 
 #include <optional>

@@ -6,9 +6,7 @@
 
 namespace launcher {
 
-// The list an updater leaves.
 constexpr std::string_view listFileName = "deferred_operations";
-// The progress record of the list.
 constexpr std::string_view progressFileName = "deferred_operations.progress";
 // Where a new record is written before it is renamed into place.
 constexpr std::string_view progressTemporaryFileName = "deferred_operations.progress.tmp";

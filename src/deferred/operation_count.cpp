@@ -25,18 +25,14 @@ std::int64_t indexOfOperationKey(std::string_view key) {
     if (!key.starts_with(keyPrefix))
         return -1;
     key.remove_prefix(keyPrefix.size());
-    std::size_t digits = 0;
-    while (digits < key.size() && isDecimalDigit(key[digits]))
-        ++digits;
-    if (digits == 0 || digits > 10 || (digits > 1 && key[0] == '0'))
-        return -1;
+    const std::size_t digits = std::min(key.find_first_not_of("0123456789"), key.size());
     const std::string_view suffix = key.substr(digits);
-    if (!suffix.empty() && suffix != ".file" && suffix != ".destination")
+    const std::optional<std::uint64_t> index =
+        parseDecimal(key.substr(0, digits), std::numeric_limits<int>::max());
+    if (!index || (digits > 1 && key[0] == '0') ||
+        (!suffix.empty() && suffix != ".file" && suffix != ".destination"))
         return -1;
-    std::int64_t index = 0;
-    for (std::size_t i = 0; i < digits; ++i)
-        index = index * 10 + (key[i] - '0');
-    return index <= std::numeric_limits<int>::max() ? index : -1;
+    return static_cast<std::int64_t>(*index);
 }
 
 int boundedOperationCount(int count, const PropertyMap& list) {

@@ -1,4 +1,3 @@
-// The guard over the paths of the deferred list.
 #include "deferred/path_guard.h"
 
 #include <algorithm>
@@ -29,16 +28,15 @@ bool liesOutside(DeferredRun& run, const std::string& resolved) {
 // launcher directory. A directory that can't be resolved leads nowhere: the operation then finds no
 // file, or fails, as it would anyway.
 bool resolvesOutside(DeferredRun& run, const std::string& path) {
-    const std::size_t last = lastSeparator(path, systemPathStyle());
-    if (last == std::string::npos)
+    const std::string dir = directoryOf(path, systemPathStyle());
+    if (dir.empty())
         return false;  // directly in the launcher directory
-    const std::string text = path.substr(0, last + 1);
-    if (const auto found = run.outsideByDirectory.find(text); found != run.outsideByDirectory.end())
+    if (const auto found = run.outsideByDirectory.find(dir); found != run.outsideByDirectory.end())
         return found->second;
-    const std::optional<std::string> dir =
-        platform::resolvedDirectory(run.launcherDirectory + text);
-    const bool outside = dir && liesOutside(run, *dir);
-    run.outsideByDirectory.emplace(text, outside);
+    const std::optional<std::string> resolved =
+        platform::resolvedDirectory(run.launcherDirectory + dir);
+    const bool outside = resolved && liesOutside(run, *resolved);
+    run.outsideByDirectory.emplace(dir, outside);
     return outside;
 }
 
@@ -50,12 +48,10 @@ bool targetOutside(DeferredRun& run, const std::string& path) {
     return target && liesOutside(run, *target);
 }
 
-// Whether path, spelt as the system compares names, names one of the list's own files.
-bool namesOwnFile(const DeferredRun& run, const std::string& path) {
-    const PathStyle style = systemPathStyle();
-    std::string name = comparableDirectory(path, style);
+// Whether name, a path spelt for comparison, names one of the list's own files.
+bool namesOwnFile(const DeferredRun& run, std::string name) {
     // Windows drops trailing dots and spaces from a name.
-    if (style.separator == '\\')
+    if (systemPathStyle().separator == '\\')
         while (!name.empty() && (name.back() == '.' || name.back() == ' '))
             name.pop_back();
     return std::find(run.ownFileNames.begin(), run.ownFileNames.end(), name) !=
@@ -75,16 +71,16 @@ bool reachesOwnFile(const DeferredRun& run, const std::string& path) {
 
 // Why an operation must not be carried out at all, or null.
 const char* refusalReason(DeferredRun& run, const std::string& path) {
-    const PathStyle style = systemPathStyle();
     if (path.find('\0') != std::string::npos)
         return "it holds a NUL character";
-    if (leavesLauncherDirectory(path, style) || cannotBeJoined(path, style))
+    const ListPath read = readListPath(path, systemPathStyle());
+    if (read.leadsOut)
         return "it leads outside the launcher directory";
-    if (namesDevice(path, style))
+    if (read.namesDevice)
         return "it names a device";
     if (resolvesOutside(run, path) || targetOutside(run, path))
         return "it leads outside the launcher directory";
-    if (namesOwnFile(run, path) || reachesOwnFile(run, path) ||
+    if (namesOwnFile(run, read.comparable) || reachesOwnFile(run, path) ||
         platform::isLauncherAwaitingPutBack((run.launcherDirectory + path).c_str()))
         return "it is a file of the launcher itself";
     return nullptr;
@@ -98,7 +94,7 @@ void recognizeOwnFiles(DeferredRun& run) {
     for (const std::string_view name : listFileNames) {
         if (const auto identity = platform::fileIdentity(listFilePath(run.launcherDirectory, name)))
             run.ownFiles.push_back(*identity);
-        run.ownFileNames.push_back(comparableDirectory(name, systemPathStyle()));
+        run.ownFileNames.push_back(readListPath(name, systemPathStyle()).comparable);
     }
 }
 

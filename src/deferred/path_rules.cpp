@@ -8,11 +8,19 @@ namespace {
 
 constexpr char windowsSeparator = '\\';
 
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+std::string comparablePart(std::string_view part, const PathStyle& style) {
+    if (style.comparableName != nullptr)
+        return style.comparableName(part);
+    std::string name(part);
+    if (style.separator == windowsSeparator)
+        for (std::size_t i = 0; i < name.size(); ++i) {
+            if (style.startsTwoByteCharacter(name[i]))
+                ++i;  // the second byte of a character is no letter of its own
+            else if (name[i] >= 'a' && name[i] <= 'z')
+                name[i] = static_cast<char>(name[i] - 'a' + 'A');
+        }
+    return name;
 }
-
-std::string comparablePart(std::string_view part, const PathStyle& style);
 
 bool isDeviceName(std::string_view part, const PathStyle& style) {
     // The device is named by the text before the first dot or colon, trailing blanks dropped.
@@ -35,10 +43,10 @@ bool isDeviceName(std::string_view part, const PathStyle& style) {
            number == "\xC2\xB2" || number == "\xC2\xB3";
 }
 
-// The position of the style's own separator in path at or after from, never the second byte
-// of a two-byte character; npos when there is none.
-std::size_t nextSeparatorOf(std::string_view path, std::size_t from, const PathStyle& style) {
-    for (std::size_t i = from; i < path.size(); ++i) {
+// The position of the style's own separator in path, never the second byte of a two-byte
+// character; npos when there is none.
+std::size_t nextSeparatorOf(std::string_view path, const PathStyle& style) {
+    for (std::size_t i = 0; i < path.size(); ++i) {
         if (style.startsTwoByteCharacter(path[i]))
             ++i;
         else if (path[i] == style.separator)
@@ -47,71 +55,46 @@ std::size_t nextSeparatorOf(std::string_view path, std::size_t from, const PathS
     return std::string_view::npos;
 }
 
-std::string comparablePart(std::string_view part, const PathStyle& style) {
-    if (style.comparableName != nullptr)
-        return style.comparableName(part);
-    std::string name(part);
-    if (style.separator == windowsSeparator)
-        for (std::size_t i = 0; i < name.size(); ++i) {
-            if (style.startsTwoByteCharacter(name[i]))
-                ++i;  // the second byte of a character is no letter of its own
-            else
-                name[i] = upper(name[i]);
-        }
-    return name;
-}
-
 }  // namespace
 
-bool leavesLauncherDirectory(std::string_view path, const PathStyle& style) {
-    int depth = 0;
-    for (const std::string_view part : pathParts(path, style)) {
-        if (part == "..") {
-            if (--depth < 0)
-                return true;
-        } else if (!part.empty() && part != ".") {
-            ++depth;
-        }
-    }
-    return false;
-}
-
-std::string comparableDirectory(std::string_view dir, const PathStyle& style) {
-    std::string joined;
-    // Where each part kept so far begins in joined, the '/' before it included.
+ListPath readListPath(std::string_view path, const PathStyle& style) {
+    const bool windows = style.separator == windowsSeparator;
+    ListPath read;
+    read.leadsOut =
+        path.starts_with('/') ||
+        (windows &&
+         (path.starts_with(windowsSeparator) ||
+          (path.size() >= 2 && !style.startsTwoByteCharacter(path[0]) && path[1] == ':')));
+    // Where each part kept so far begins in comparable, the '/' before it included.
     std::vector<std::size_t> partStarts;
-    for (const std::string_view part : pathParts(dir, style)) {
+    while (true) {
+        const std::size_t end = nextSeparator(path, 0, style);
+        const std::string_view part = path.substr(0, end);
+        read.namesDevice = read.namesDevice || (windows && isDeviceName(part, style));
         if (part == "..") {
+            read.leadsOut = read.leadsOut || partStarts.empty();
             if (!partStarts.empty()) {
-                joined.resize(partStarts.back());
+                read.comparable.resize(partStarts.back());
                 partStarts.pop_back();
             }
         } else if (!part.empty() && part != ".") {
-            partStarts.push_back(joined.size());
-            if (!joined.empty())
-                joined += '/';
-            joined += comparablePart(part, style);
+            partStarts.push_back(read.comparable.size());
+            if (!read.comparable.empty())
+                read.comparable += '/';
+            read.comparable += comparablePart(part, style);
         }
+        if (end == std::string_view::npos)
+            return read;
+        path.remove_prefix(end + 1);
     }
-    return joined;
-}
-
-std::vector<std::string> enclosingDirectories(std::string_view path, const PathStyle& style) {
-    // '/' joins the parts: it is never a byte of a comparable name's characters.
-    const std::string whole = comparableDirectory(path, style);
-    std::vector<std::string> dirs;
-    for (std::size_t slash = whole.find('/'); slash != std::string::npos;
-         slash = whole.find('/', slash + 1))
-        dirs.push_back(whole.substr(0, slash));
-    return dirs;
 }
 
 std::vector<std::string> directoriesHolding(std::string_view path, const PathStyle& style) {
     std::vector<std::string> dirs;
     std::string joined;
     const std::string_view separator(&style.separator, 1);
-    for (std::size_t at = nextSeparatorOf(path, 0, style); at != std::string_view::npos;
-         path.remove_prefix(at + 1), at = nextSeparatorOf(path, 0, style)) {
+    for (std::size_t at = nextSeparatorOf(path, style); at != std::string_view::npos;
+         path.remove_prefix(at + 1), at = nextSeparatorOf(path, style)) {
         const std::string_view part = path.substr(0, at);
         if (part.empty() || part == ".")
             continue;
@@ -130,24 +113,6 @@ std::vector<std::string> directoriesHolding(std::string_view path, const PathSty
             dirs.push_back(joined);
     }
     return {dirs.rbegin(), dirs.rend()};
-}
-
-bool cannotBeJoined(std::string_view path, const PathStyle& style) {
-    if (path.starts_with('/'))
-        return true;
-    if (style.separator != windowsSeparator)
-        return false;
-    return path.starts_with(windowsSeparator) ||
-           (path.size() >= 2 && !style.startsTwoByteCharacter(path[0]) && path[1] == ':');
-}
-
-bool namesDevice(std::string_view path, const PathStyle& style) {
-    if (style.separator != windowsSeparator)
-        return false;
-    for (const std::string_view part : pathParts(path, style))
-        if (isDeviceName(part, style))
-            return true;
-    return false;
 }
 
 bool isWithin(std::string_view dir, std::string_view root, const PathStyle& style) {

@@ -11,35 +11,31 @@
 
 namespace launcher {
 
-// Whether path, taken relative to the launcher directory, climbs above it through ".." parts.
-// Parts are separated by the separator and by '/', which every platform accepts.
-bool leavesLauncherDirectory(std::string_view path, const PathStyle& style);
+// A path of the list as every rule on its parts reads it, split once. Parts are separated by
+// the style's separator and by '/', which every platform accepts.
+struct ListPath {
+    // Whether the path, put after the launcher directory, can name something outside it: it is
+    // absolute (with the Windows separator '\\' also root-relative, "\\tmp\\x", a UNC name or
+    // with a drive letter, "C:\\x", "C:x"), or ".." parts climb above its start.
+    bool leadsOut = false;
+    // Whether a part names a Windows device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9,
+    // CONIN$, CONOUT$, in any case, with or without an extension or a colon and what follows
+    // it: "nul:", "aux:x"). Only with the Windows separator: elsewhere these are ordinary names.
+    bool namesDevice = false;
+    // The path in one spelling for comparison: parts joined by '/', without "." and empty
+    // parts, ".." applied, each part as the style's comparableName gives it (without one: in
+    // ASCII upper case with the Windows separator, as it is otherwise). '/' is never a byte of
+    // a comparable name's characters.
+    std::string comparable;
+};
 
-// Whether path can't be put after the launcher directory to name something inside it: an
-// absolute path; with the Windows separator '\\' also a root-relative one ("\\tmp\\x"), a
-// UNC name and one with a drive letter ("C:\\x", "C:x").
-bool cannotBeJoined(std::string_view path, const PathStyle& style);
-
-// Whether a part of path names a Windows device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to
-// LPT9, CONIN$, CONOUT$, in any case, with or without an extension or a colon and what follows
-// it: "nul:", "aux:x"). Only with the Windows separator '\\': elsewhere these are ordinary
-// names.
-bool namesDevice(std::string_view path, const PathStyle& style);
-
-// The directories that hold path, outermost first, each in one spelling for comparison: parts
-// joined by '/', without "." and empty parts, ".." applied, each part as the style's
-// comparableName gives it (without one: in ASCII upper case with the Windows separator '\\',
-// as it is otherwise).
-std::vector<std::string> enclosingDirectories(std::string_view path, const PathStyle& style);
+ListPath readListPath(std::string_view path, const PathStyle& style);
 
 // The directories that hold path, innermost first, each written as in path (a path to act on):
 // separated by the style's separator alone, empty and "." parts dropped. With the Windows
 // separator '\\' a ".." takes the part before it away, as the system reads it; otherwise the
 // walk ends below a "..", above which the path names no directory that holds the file.
 std::vector<std::string> directoriesHolding(std::string_view path, const PathStyle& style);
-
-// The same spelling of the directory dir itself.
-std::string comparableDirectory(std::string_view dir, const PathStyle& style);
 
 // Whether the resolved directory dir is root or lies below it; both are as the system resolves
 // them, so a text comparison decides.

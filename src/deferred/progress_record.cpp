@@ -25,12 +25,6 @@ std::string hex(std::uint64_t value) {
     return text;
 }
 
-// The directory that holds path ("." for a bare name), for syncing its entries.
-std::string directoryToSync(const std::string& path) {
-    const std::string dir = directoryOf(path, systemPathStyle());
-    return dir.empty() ? std::string(".") : dir;
-}
-
 std::string identityBlock(const ListIdentity& list) {
     std::string block(header);
     block += "list.size=" + std::to_string(list.size) + "\n";
@@ -114,8 +108,8 @@ namespace {
 // made anew, never through whatever (a link, a FIFO) is left in its place, and the rename
 // replaces whatever is at path (a record of another user included) without following it.
 bool writeFreshRecord(const std::string& path, const ListIdentity& list, int finishedOperations) {
-    const std::string temporary =
-        directoryOf(path, systemPathStyle()) + std::string(progressTemporaryFileName);
+    const std::string dir = directoryOf(path, systemPathStyle());
+    const std::string temporary = dir + std::string(progressTemporaryFileName);
     const std::string text = formatProgressRecord(list, finishedOperations);
     // A leftover of a run stopped part way; where it stays, the creation below fails.
     (void)platform::removeFile(temporary.c_str());
@@ -130,7 +124,7 @@ bool writeFreshRecord(const std::string& path, const ListIdentity& list, int fin
         return false;
     }
     // Best effort: a name lost in a power cut leaves the record as it was before.
-    (void)platform::systemCalls().syncDirectory(directoryToSync(path).c_str());
+    (void)platform::systemCalls().syncDirectory(dir.empty() ? "." : dir.c_str());
     return true;
 }
 

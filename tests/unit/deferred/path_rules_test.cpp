@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "config/paths.h"
 #include "deferred/path_rules.h"
@@ -17,7 +16,7 @@ struct ClimbCase {
 class LeavesLauncherDirectory : public ::testing::TestWithParam<ClimbCase> {};
 
 TEST_P(LeavesLauncherDirectory, OnlyWhenDotDotClimbsAboveTheStart) {
-    EXPECT_EQ(launcher::leavesLauncherDirectory(GetParam().path, GetParam().separator),
+    EXPECT_EQ(launcher::readListPath(GetParam().path, GetParam().separator).leadsOut,
               GetParam().leaves)
         << GetParam().path;
 }
@@ -49,10 +48,11 @@ struct JoinCase {
 class PathsRefusedOnJoining : public ::testing::TestWithParam<JoinCase> {};
 
 TEST_P(PathsRefusedOnJoining, AsTheirPlatformReadsThem) {
-    EXPECT_EQ(launcher::cannotBeJoined(GetParam().path, GetParam().separator),
+    EXPECT_EQ(launcher::readListPath(GetParam().path, GetParam().separator).leadsOut,
               GetParam().cannotBeJoined)
         << GetParam().path;
-    EXPECT_EQ(launcher::namesDevice(GetParam().path, GetParam().separator), GetParam().namesDevice)
+    EXPECT_EQ(launcher::readListPath(GetParam().path, GetParam().separator).namesDevice,
+              GetParam().namesDevice)
         << GetParam().path;
 }
 
@@ -74,10 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
         JoinCase{"lib\\nullable.jar", '\\', false, false}, JoinCase{"", '\\', false, false}));
 
 TEST(LauncherDirectoryPaths, ComparedInOneSpellingAndWithinTheResolvedRoot) {
-    EXPECT_EQ(launcher::enclosingDirectories("./ext//sub/../report.jar", '/'),
-              (std::vector<std::string>{"ext"}));
-    EXPECT_EQ(launcher::enclosingDirectories("Ext\\Sub/a.jar", '\\'),
-              (std::vector<std::string>{"EXT", "EXT/SUB"}));
+    EXPECT_EQ(launcher::readListPath("./ext//sub/../report.jar", '/').comparable, "ext/report.jar");
+    EXPECT_EQ(launcher::readListPath("Ext\\Sub/a.jar", '\\').comparable, "EXT/SUB/A.JAR");
     EXPECT_TRUE(launcher::isWithin("/opt/app/lib", "/opt/app/", '/'));
     EXPECT_FALSE(launcher::isWithin("/opt/application", "/opt/app", '/'));
     EXPECT_TRUE(launcher::isWithin("\\\\?\\C:\\app\\lib", "\\\\?\\C:\\app", '\\'));
@@ -122,10 +120,11 @@ class PathRulesByCharacters : public ::testing::TestWithParam<StyleCase> {};
 
 TEST_P(PathRulesByCharacters, InTheCodePageAndCaseOfTheirStyle) {
     const StyleCase& c = GetParam();
-    EXPECT_EQ(launcher::leavesLauncherDirectory(c.path, c.style), c.leaves) << c.path;
-    EXPECT_EQ(launcher::namesDevice(c.path, c.style), c.device) << c.path;
+    const launcher::ListPath read = launcher::readListPath(c.path, c.style);
+    EXPECT_EQ(read.leadsOut, c.leaves) << c.path;
+    EXPECT_EQ(read.namesDevice, c.device) << c.path;
     EXPECT_EQ(launcher::directoryOf(c.path, c.style), c.directory) << c.path;
-    EXPECT_EQ(launcher::comparableDirectory(c.path, c.style), c.comparable) << c.path;
+    EXPECT_EQ(read.comparable, c.comparable) << c.path;
 }
 
 // clang-format off
