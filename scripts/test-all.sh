@@ -19,8 +19,8 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
-step "release build, every target (GCC at -O3 warns where the debug build does not)"
-cmake --preset release >/dev/null
+step "release build, every target and the benchmarks (GCC at -O3 warns where the debug build does not)"
+cmake --preset release -DLAUNCHER_BENCH=ON >/dev/null
 cmake --build --preset release -j "$jobs"
 
 step "clang-tidy over the sources and the tests"

@@ -83,7 +83,8 @@ void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::
         launcher::deferredOps.clear();
         state.ResumeTiming();
 
-        launcher::runDeferredOperations(launcher::loadDeferredOperations());
+        if (launcher::runDeferredOperations(launcher::loadDeferredOperations()).failed())
+            state.SkipWithError("the list failed");
     }
     state.SetItemsProcessed(state.iterations() * operations);
 }
@@ -115,7 +116,8 @@ void afterDownload(benchmark::State& state, Flushes flushes) {
         launcher::deferredOps.clear();
         state.ResumeTiming();
 
-        launcher::runDeferredOperations(launcher::loadDeferredOperations());
+        if (launcher::runDeferredOperations(launcher::loadDeferredOperations()).failed())
+            state.SkipWithError("the list failed");
     }
 }
 

@@ -113,9 +113,10 @@ std::map<std::string, int> lastMoveInto(const DeferredRun& run) {
     std::map<std::string, int> last;
     forEachRenameDestination(run, [&](int index, const std::string& destination) {
         const std::string whole = readListPath(destination, systemPathStyle()).comparable;
-        for (std::size_t slash = whole.find('/'); slash != std::string::npos;
-             slash = whole.find('/', slash + 1)) {
-            int& lastIndex = last[whole.substr(0, slash)];
+        for (std::size_t end = 0; end < whole.size(); ++end) {
+            if (whole[end] != '/')
+                continue;
+            int& lastIndex = last[whole.substr(0, end)];
             lastIndex = std::max(lastIndex, index);
         }
     });
