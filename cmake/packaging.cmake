@@ -24,11 +24,14 @@ if(NOT names_result EQUAL 0)
     message(FATAL_ERROR "LAUNCHER_PRODUCT_NAME, LAUNCHER_COMPANY: ${names_error}")
 endif()
 
+# CMake's regular expressions have no {n} repetition: the groups of hex digits are spelt out.
+string(REPEAT "[0-9A-Fa-f]" 4 hex4)
+string(REPEAT "${hex4}" 3 hex12)
 if(LAUNCHER_UPGRADE_CODE STREQUAL "")
     # A name-based UUID: the same for every build of the same company and product.
     string(UUID upgrade_code NAMESPACE 6ba7b811-9dad-11d1-80b4-00c04fd430c8
            NAME "launcher-msi/${LAUNCHER_COMPANY}/${LAUNCHER_PRODUCT_NAME}" TYPE SHA1 UPPER)
-elseif(LAUNCHER_UPGRADE_CODE MATCHES "^{?([0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12})}?$")
+elseif(LAUNCHER_UPGRADE_CODE MATCHES "^{?(${hex4}${hex4}-${hex4}-${hex4}-${hex4}-${hex12})}?$")
     string(TOUPPER "${CMAKE_MATCH_1}" upgrade_code)
 else()
     message(FATAL_ERROR "LAUNCHER_UPGRADE_CODE=\"${LAUNCHER_UPGRADE_CODE}\": expected a GUID "

@@ -329,6 +329,8 @@ check_msi_tables() {
     install_files="$(table_value "$msi" InstallExecuteSequence Sequence Action=InstallFiles)"
     [ "${rep:-0}" -gt "$install_files" ] ||
         fail "$msi: the older product is removed (at $rep) before the files are installed ($install_files)"
+    [ "$(table_value "$msi" Property Value Property=UpgradeCode)" = "{$(msi_argument --upgrade-code)}" ] ||
+        fail "$msi: not the upgrade code it was built with"
     [ "$(table_value "$msi" Upgrade Attributes ActionProperty=WIX_UPGRADE_DETECTED)" = 513 ] ||
         fail "$msi: the same version does not replace the installed one"
     [ "$(msiinfo export "$msi" _ForceCodepage | tr -d '\r' | awk -F'\t' 'NF == 2 { print $1 }')" != 0 ] ||
