@@ -26,7 +26,8 @@ std::string_view withoutCarriageReturn(std::string_view line) {
 // string and filling it in place would clear every chunk first. With untilLineEnd the reading
 // stops after the first line feed or end-of-data mark, so that a huge file costs no more than
 // its first line.
-bool readBytes(const std::string& path, std::string& bytes, bool untilLineEnd) {
+bool readBytes(const std::string& path, std::string& bytes, bool untilLineEnd,
+               std::size_t limit = std::string::npos - 1) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
         platform::openRegularFile(path, "rb", platform::LinkAtEnd::Followed), std::fclose);
     if (!file)
@@ -45,7 +46,7 @@ bool readBytes(const std::string& path, std::string& bytes, bool untilLineEnd) {
         }
         bytes.append(read);
         // End of file, or a read error (a directory opened as a file, say) ends the data.
-        if (got < chunk || std::ferror(file.get()) != 0)
+        if (got < chunk || std::ferror(file.get()) != 0 || bytes.size() > limit)
             break;
     }
     return true;
@@ -53,9 +54,9 @@ bool readBytes(const std::string& path, std::string& bytes, bool untilLineEnd) {
 
 }  // namespace
 
-bool readFileBytes(const std::string& path, std::string& bytes) {
+bool readFileBytes(const std::string& path, std::string& bytes, std::size_t limit) {
     bytes.clear();
-    return readBytes(path, bytes, false);
+    return readBytes(path, bytes, false, limit);
 }
 
 bool readFirstLine(const std::string& path, std::string& line) {

@@ -11,9 +11,11 @@
 
 namespace launcher {
 
-// Reads the whole file, shared with other readers and writers. False when it can't be
-// opened or is not a regular file; a read error ends the data where it happened.
-bool readFileBytes(const std::string& path, std::string& bytes);
+// Reads the whole file, shared with other readers and writers; of a file beyond limit bytes, no
+// more than it takes to tell so. False when it can't be opened or is not
+// a regular file; a read error ends the data where it happened.
+bool readFileBytes(const std::string& path, std::string& bytes,
+                   std::size_t limit = std::string::npos - 1);
 
 // The first line of the file at path (as firstLine takes it), reading no further than the first
 // line feed. False when it can't be opened or is not a regular file.

@@ -10,10 +10,12 @@
 #include "config/property_file.h"
 #include "deferred/deferred_run.h"
 #include "deferred/emptied_directories.h"
-#include "deferred/list_files.h"
+#include "deferred/launcher_replacement.h"
 #include "deferred/operation_count.h"
+#include "deferred/own_files.h"
 #include "deferred/path_guard.h"
 #include "deferred/progress_record.h"
+#include "deferred/retry.h"
 #include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
@@ -25,49 +27,39 @@ namespace {
 // Single attempts at the list's file operations, each followed on success by the removal of
 // the directories it emptied. Every call goes through the system-call seam.
 
-// One attempt to delete path in the launcher directory; true when done.
-bool tryDeleteFile(DeferredRun& run, const std::string& path) {
+Attempt attempted(bool done) {
+    return done ? Attempt::done : Attempt::failed;
+}
+
+// One attempt to delete path in the launcher directory.
+Attempt tryDeleteFile(DeferredRun& run, const std::string& path) {
     const bool done = platform::systemCalls().removeFile((run.launcherDirectory + path).c_str());
     if (done)
         removeEmptyDirectories(run, path);
-    return done;
+    return attempted(done);
 }
 
-// One attempt to rename from to to, both in the launcher directory; true when done. The
-// destination's directories are neither created nor cleared: only the source side can have
-// been emptied.
-bool tryRenameFile(DeferredRun& run, const std::string& from, const std::string& to) {
-    const bool done = platform::systemCalls().renameFile((run.launcherDirectory + from).c_str(),
-                                                         (run.launcherDirectory + to).c_str());
+// Whether from and to are two names of one file: a rename cut short between the syncs of its two
+// directories, on a file system that writes each on its own, leaves it so.
+bool twoNamesOfOneFile(const std::string& from, const std::string& to) {
+    const std::optional<platform::FileIdentity> identity = platform::fileIdentity(from);
+    return identity && identity == platform::fileIdentity(to) && platform::hardLinkCount(from) > 1;
+}
+
+// One attempt to rename from to to, both in the launcher directory. The destination's
+// directories are neither created nor cleared: only the source side can have been emptied. A
+// rename between two names of one file does nothing at all: it is finished by removing the
+// source's name.
+Attempt tryRenameFile(DeferredRun& run, const std::string& from, const std::string& to) {
+    platform::SystemCalls& calls = platform::systemCalls();
+    const std::string source = run.launcherDirectory + from;
+    const std::string destination = run.launcherDirectory + to;
+    bool done = calls.renameFile(source.c_str(), destination.c_str());
+    if ((!done || calls.pathExists(source.c_str())) && twoNamesOfOneFile(source, destination))
+        done = calls.removeFile(source.c_str());
     if (done)
         removeEmptyDirectories(run, from);
-    return done;
-}
-
-// Repeats attempt until it returns true, pausing after each failure and reporting it by its
-// number (counted per operation); each failure takes one pause from the budget of the whole run.
-// False when the budget is spent. The operation ends as done, refused, when refusedNow says
-// after a pause that its paths must not be acted on now.
-template <typename Attempt, typename ReportRetry, typename RefusedNow>
-bool retryWithinBudget(DeferredRun& run, Attempt attempt, ReportRetry reportRetry,
-                       RefusedNow refusedNow) {
-    int attemptNumber = 0;
-    for (;;) {
-        // Marked only around a real attempt: a resumed run takes a marked operation for one
-        // that may have emptied directories, which a refused, missing or failed one never did.
-        run.progress->recordCarryingOut(run.currentOperation);
-        if (attempt())
-            return true;
-        run.progress->recordNotCarriedOut(run.currentOperation);
-        platform::systemCalls().sleepMilliseconds(DeferredRun::retryPauseMs);
-        run.retryBudgetLeftMs -= DeferredRun::retryPauseMs;
-        ++attemptNumber;
-        reportRetry(attemptNumber);
-        if (run.retryBudgetLeftMs < 0)
-            return false;
-        if (refusedNow())
-            return true;
-    }
+    return attempted(done);
 }
 
 template <typename RefusedNow>
@@ -122,8 +114,12 @@ bool carryOut(DeferredRun& run, int index, bool finishEmptiedDirectoryRemoval,
     const std::string& path = getProperty(run.list, operationKey(index, ".file"));
     const std::string& name = getProperty(run.list, operationKey(index, ""));
     const std::string& destination = getProperty(run.list, operationKey(index, ".destination"));
-    if (refused(run, name, path, destination))
+    const bool replacement = name == "rename" && replacesLauncher(run, destination);
+    if (refused(run, name, path, destination)) {
+        if (replacement)
+            keepLauncher(run, index);
         return true;
+    }
     const auto refusedNow = [&] { return refusedAfterPause(run, name, path, destination); };
     // Tested before the name is looked at, so a missing path is reported for any name; the
     // path tested is the one acted on (the empty path names nothing).
@@ -131,9 +127,21 @@ bool carryOut(DeferredRun& run, int index, bool finishEmptiedDirectoryRemoval,
         platform::printOutput("Skip %s file '%s' - it doesn't exist\n", name.c_str(), path.c_str());
         if (finishEmptiedDirectoryRemoval && (name == "delete" || name == "rename"))
             finishRemovalOfEmptiedDirectories(run, path);
+        if (replacement)
+            keepLauncher(run, index);
+        return true;
+    }
+    if (movesLauncherAway(run, name, path, destination)) {
+        leaveToReplacement(run, index, path);
         return true;
     }
     if (name == "delete") {
+        // The running program, where a replacement moved it: it can't go while it runs (Windows),
+        // and a later start removes it.
+        if (isRunningLauncherElsewhere(run, path)) {
+            (void)tryDeleteFile(run, path);
+            return true;
+        }
         changedPaths.push_back(path);
         return deleteWithRetries(run, path, refusedNow);
     }
@@ -143,7 +151,9 @@ bool carryOut(DeferredRun& run, int index, bool finishEmptiedDirectoryRemoval,
         // writes each directory on its own).
         changedPaths.push_back(destination);
         changedPaths.push_back(path);
-        const bool done = renameWithRetries(run, path, destination, boxText, refusedNow);
+        const bool done = replacement
+                              ? replaceLauncher(run, index, path, destination, boxText)
+                              : renameWithRetries(run, path, destination, boxText, refusedNow);
         noteRenamed(run, destination);
         return done;
     }
@@ -159,28 +169,26 @@ StepResult leaveListForNextStart(const std::string& message) {
 // one step, so that a list an updater renames into place at this moment is never deleted
 // unseen: what was moved is compared with the list that ran, and another list is moved back.
 void deleteFinishedList(const DeferredRun& run, const ListIdentity& loadedList) {
-    const std::string listPath = listFilePath(run.launcherDirectory, listFileName);
-    const std::string takenPath = listFilePath(run.launcherDirectory, takenListFileName);
-    const std::string progressPath = listFilePath(run.launcherDirectory, progressFileName);
+    const std::string& dir = run.launcherDirectory;
     // Where the taken name is occupied (by a list that an earlier start could not move back yet),
     // the list is compared and deleted where it is. One that can't be deleted runs again at the
     // next start; its record, kept, then lets none of its operations be repeated.
-    const bool taken = platform::renameWithoutReplacing(listPath.c_str(), takenPath.c_str());
-    const std::string& ranPath = taken ? takenPath : listPath;
+    const bool taken = renameOwnFile(dir, listFileName, takenListFileName);
+    const std::string_view ran = taken ? takenListFileName : listFileName;
     PropertyMap reread;
-    const bool ours = loadList(ranPath, reread) == loadedList;
+    const bool ours = loadList(listFilePath(dir, ran), reread) == loadedList;
     if (ours || !taken) {
         // A record left behind is stale: the next start removes it.
-        if (!ours || platform::systemCalls().removeFile(ranPath.c_str()))
-            (void)platform::systemCalls().removeFile(progressPath.c_str());
+        if (!ours || removeOwnFile(dir, ran))
+            (void)removeOwnFile(dir, progressFileName);
         return;
     }
     // A list that an updater put in place during the run is another list: it stays for the
     // next start, and the record, bound to this one, goes. Where yet another one has taken its
     // place meanwhile, it waits under the taken name until that one is done.
     // Either left over is put right by the next start, under the exclusion.
-    (void)platform::systemCalls().removeFile(progressPath.c_str());
-    (void)platform::renameWithoutReplacing(takenPath.c_str(), listPath.c_str());
+    (void)removeOwnFile(dir, progressFileName);
+    (void)renameOwnFile(dir, takenListFileName, listFileName);
 }
 
 std::string cannotRecordMessage(const std::string& progressPath) {
@@ -226,9 +234,12 @@ StepResult carryOutList(DeferredRun& run, int count, int firstPending, bool firs
         // The operation reaches the disk before the count that says it is done: a record ahead
         // of its operations would have the next start pass over them.
         for (std::size_t i = 0; i < changedPaths.size(); ++i)
-            if (i == 0 || directoryOf(changedPaths[i], systemPathStyle()) !=
-                              directoryOf(changedPaths[0], systemPathStyle()))
-                syncDirectoryHolding(run, changedPaths[i]);
+            if ((i == 0 || directoryOf(changedPaths[i], systemPathStyle()) !=
+                               directoryOf(changedPaths[0], systemPathStyle())) &&
+                !syncDirectoryHolding(run, changedPaths[i])) {
+                platform::writeOutput(cannotRecordMessage(progressPath) + '\n');
+                return StepResult::failed(cannotRecordMessage(progressPath));
+            }
         if (!recordFinished(index + 1))
             return StepResult::failed(cannotRecordMessage(progressPath));
     }
@@ -238,7 +249,12 @@ StepResult carryOutList(DeferredRun& run, int count, int firstPending, bool firs
 }  // namespace
 
 std::optional<ListIdentity> loadDeferredOperations() {
-    return loadList(listFilePath(exeDir, listFileName), deferredOps);
+    const std::string path = listFilePath(exeDir, listFileName);
+    const std::optional<ListIdentity> loaded = loadList(path, deferredOps);
+    if (const auto status = platform::fileStatus(path); status && status->size > largestList)
+        platform::writeOutput("The deferred operations in '" + path +
+                              "' are far larger than any update: they are left in place.\n");
+    return loaded;
 }
 
 StepResult runDeferredOperations(const std::optional<ListIdentity>& loadedList) {
@@ -277,11 +293,9 @@ StepResult runDeferredOperations(const std::optional<ListIdentity>& loadedList) 
         if (!progress->recording())
             return leaveListForNextStart(cannotRecord);
         recognizeOwnFiles(run);
+        recognizeLauncher(run, exePath);
         end = carryOutList(run, count, firstPending, recorded && recorded->nextBegun, *progress,
                            progressPath);
-        // A list whose replacement of the launcher never arrived, or failed, must not leave the
-        // installation without one.
-        platform::settleMovedAsideExecutable();
         progress->close();
         if (end.failed())
             return end;

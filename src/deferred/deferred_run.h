@@ -48,6 +48,13 @@ struct DeferredRun {
     // directory lead nowhere: it clears what was found outside.
     std::map<std::string, bool> outsideByDirectory{};
 
+    // The launcher's file name in the launcher directory (empty when nothing is at its path), what
+    // the file system knew the running program by when the run began, and the renames that put a
+    // file at its path (found when first needed; see launcher_replacement.h).
+    std::string launcherName{};
+    std::optional<platform::FileIdentity> runningLauncher{};
+    std::optional<std::vector<int>> replacements{};
+
     // What the file system knows the list's own files by (the list, its record and the
     // record's temporary file), so that no path reaches them however it is written; and their
     // names, spelt for comparison.

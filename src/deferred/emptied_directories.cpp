@@ -12,47 +12,33 @@ namespace launcher {
 
 namespace {
 
-// Calls visit(index, destination) for every rename among the run's operations, as the run reads
-// them: only keys with the index written as it is looked up.
-template <typename Visit>
-void forEachRenameDestination(const DeferredRun& run, Visit visit) {
-    constexpr std::string_view suffix = ".destination";
-    for (const auto& [key, destination] : run.list) {
-        if (!key.ends_with(suffix))
-            continue;
-        const std::int64_t index = indexOfOperationKey(key);
-        if (index >= 0 && index < run.operationCount &&
-            getProperty(run.list, operationKey(static_cast<int>(index), "")) == "rename")
-            visit(static_cast<int>(index), destination);
-    }
-}
-
 // What the file system knows each directory that a later rename moves something into by, as
 // the directories are now: another spelling of one (a trailing dot or space, an 8.3 alias)
 // names the same.
 void identifyDirectoriesMovedInto(DeferredRun& run) {
     run.lastMoveIntoByIdentity.clear();
     const PathStyle style = systemPathStyle();
-    forEachRenameDestination(run, [&](int index, const std::string& destination) {
-        if (index <= run.currentOperation)
-            return;
-        for (std::size_t at = nextSeparator(destination, 0, style); at != std::string::npos;
-             at = nextSeparator(destination, at + 1, style)) {
-            // With its separator: a link on the way counts as the directory it leads to, which
-            // is where the rename puts the file.
-            const auto identity =
-                platform::fileIdentity(run.launcherDirectory + destination.substr(0, at + 1));
-            if (!identity)
-                continue;
-            const auto known =
-                std::find_if(run.lastMoveIntoByIdentity.begin(), run.lastMoveIntoByIdentity.end(),
-                             [&](const auto& entry) { return entry.first == *identity; });
-            if (known == run.lastMoveIntoByIdentity.end())
-                run.lastMoveIntoByIdentity.emplace_back(*identity, index);
-            else
-                known->second = std::max(known->second, index);
-        }
-    });
+    forEachRenameDestination(
+        run.list, run.operationCount, [&](int index, const std::string& destination) {
+            if (index <= run.currentOperation)
+                return;
+            for (std::size_t at = nextSeparator(destination, 0, style); at != std::string::npos;
+                 at = nextSeparator(destination, at + 1, style)) {
+                // With its separator: a link on the way counts as the directory it leads to, which
+                // is where the rename puts the file.
+                const auto identity =
+                    platform::fileIdentity(run.launcherDirectory + destination.substr(0, at + 1));
+                if (!identity)
+                    continue;
+                const auto known = std::find_if(
+                    run.lastMoveIntoByIdentity.begin(), run.lastMoveIntoByIdentity.end(),
+                    [&](const auto& entry) { return entry.first == *identity; });
+                if (known == run.lastMoveIntoByIdentity.end())
+                    run.lastMoveIntoByIdentity.emplace_back(*identity, index);
+                else
+                    known->second = std::max(known->second, index);
+            }
+        });
     run.directoriesMovedIntoKnown = true;
 }
 
@@ -98,28 +84,30 @@ void finishRemovalOfEmptiedDirectories(DeferredRun& run, const std::string& path
     removeInTurn(run, dirs, first);
 }
 
-void syncDirectoryHolding(const DeferredRun& run, const std::string& path) {
+bool syncDirectoryHolding(const DeferredRun& run, const std::string& path) {
     std::string dir = path;
     // Each step is shorter, so the walk ends at the launcher directory at the latest.
     do {
         dir = directoryOf(dir, systemPathStyle());
         if (!dir.empty())
             dir.pop_back();  // the separator: the directory is synced as it is named
-    } while (!platform::systemCalls().syncDirectory((run.launcherDirectory + dir).c_str()) &&
-             !dir.empty());
+    } while (!dir.empty() &&
+             !platform::systemCalls().pathExists((run.launcherDirectory + dir).c_str()));
+    return platform::systemCalls().syncDirectory((run.launcherDirectory + dir).c_str());
 }
 
 std::map<std::string, int> lastMoveInto(const DeferredRun& run) {
     std::map<std::string, int> last;
-    forEachRenameDestination(run, [&](int index, const std::string& destination) {
-        const std::string whole = readListPath(destination, systemPathStyle()).comparable;
-        for (std::size_t end = 0; end < whole.size(); ++end) {
-            if (whole[end] != '/')
-                continue;
-            int& lastIndex = last[whole.substr(0, end)];
-            lastIndex = std::max(lastIndex, index);
-        }
-    });
+    forEachRenameDestination(
+        run.list, run.operationCount, [&](int index, const std::string& destination) {
+            const std::string whole = readListPath(destination, systemPathStyle()).comparable;
+            for (std::size_t end = 0; end < whole.size(); ++end) {
+                if (whole[end] != '/')
+                    continue;
+                int& lastIndex = last[whole.substr(0, end)];
+                lastIndex = std::max(lastIndex, index);
+            }
+        });
     return last;
 }
 

@@ -24,8 +24,8 @@ void finishRemovalOfEmptiedDirectories(DeferredRun& run, const std::string& path
 
 // Writes the entries of the directory that holds path in the launcher directory through to the
 // disk; when the operation removed that directory with the others it emptied, the nearest one
-// above it that still exists, which holds the removal.
-void syncDirectoryHolding(const DeferredRun& run, const std::string& path);
+// above it that still exists, which holds the removal. False when the sync failed.
+[[nodiscard]] bool syncDirectoryHolding(const DeferredRun& run, const std::string& path);
 
 // For every directory that a rename among the run's operationCount operations moves something
 // into (its destination's directory and those above it, spelt for comparison), the

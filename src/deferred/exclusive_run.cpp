@@ -6,9 +6,9 @@
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
-#include "deferred/list_files.h"
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
+#include "deferred/own_files.h"
 #include "deferred/progress_record.h"
 #include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
@@ -31,18 +31,18 @@ void deleteOrRestoreTakenList(const std::string& listPath, const std::string& ta
         const std::optional<int> finished = readFinishedOperations(progressPath, *identity);
         if (finished && *finished >= count) {
             // One that can't be removed is tried again at the next start.
-            (void)platform::systemCalls().removeFile(takenPath.c_str());
+            (void)removeOwnFile(exeDir, takenListFileName);
             return;
         }
     }
     if (!platform::systemCalls().pathExists(listPath.c_str()))
-        (void)platform::renameWithoutReplacing(takenPath.c_str(),
-                                               listPath.c_str());  // else it waits
+        (void)renameOwnFile(exeDir, takenListFileName, listFileName);  // else it waits
 }
 
 }  // namespace
 
 void loadAndRunDeferredOperations() {
+    removeMovedAsideLauncherAtStart(exePath, exeDir);
     // Two starts at once (a double-click that seems to do nothing, then another) would both
     // carry out one list: the second deletes what the first has just put in place.
     platform::Owned<platform::DirectoryLock> lock;
@@ -72,8 +72,7 @@ void loadAndRunDeferredOperations() {
         // A record whose list is gone (the run was stopped between the two removals) is stale.
         // Removed only under the lock: another start may have begun a new list meanwhile.
         if (!hasProperty(deferredOps, "size"))
-            (void)platform::systemCalls().removeFile(
-                progressPath.c_str());  // else tried again next start
+            (void)removeOwnFile(exeDir, progressFileName);  // else tried again next start
     }
     const StepResult end = runDeferredOperations(loadedList);
     // Released before a box or the client, so that the next start never waits for either.

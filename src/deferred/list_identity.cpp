@@ -18,7 +18,7 @@ std::uint64_t fingerprint(std::string_view bytes, std::uint64_t start) {
 std::optional<ListIdentity> loadList(const std::string& path, PropertyMap& into) {
     const std::optional<platform::FileStatus> before = platform::fileStatus(path);
     std::string bytes;
-    if (!readFileBytes(path, bytes))
+    if (!readFileBytes(path, bytes, largestList) || bytes.size() > largestList)
         return std::nullopt;
     parseProperties(into, bytes);
     const std::optional<platform::FileStatus> after = platform::fileStatus(path);

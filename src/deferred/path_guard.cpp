@@ -4,7 +4,7 @@
 #include <map>
 
 #include "config/paths.h"
-#include "deferred/list_files.h"
+#include "deferred/own_files.h"
 #include "deferred/path_rules.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
@@ -69,7 +69,8 @@ bool reachesOwnFile(const DeferredRun& run, const std::string& path) {
            std::find(run.ownFiles.begin(), run.ownFiles.end(), *identity) != run.ownFiles.end();
 }
 
-// Why an operation must not be carried out at all, or null.
+}  // namespace
+
 const char* refusalReason(DeferredRun& run, const std::string& path) {
     if (path.find('\0') != std::string::npos)
         return "it holds a NUL character";
@@ -80,13 +81,10 @@ const char* refusalReason(DeferredRun& run, const std::string& path) {
         return "it names a device";
     if (resolvesOutside(run, path) || targetOutside(run, path))
         return "it leads outside the launcher directory";
-    if (namesOwnFile(run, read.comparable) || reachesOwnFile(run, path) ||
-        platform::isLauncherAwaitingPutBack((run.launcherDirectory + path).c_str()))
+    if (namesOwnFile(run, read.comparable) || reachesOwnFile(run, path))
         return "it is a file of the launcher itself";
     return nullptr;
 }
-
-}  // namespace
 
 void recognizeOwnFiles(DeferredRun& run) {
     run.ownFiles.clear();

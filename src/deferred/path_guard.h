@@ -11,6 +11,9 @@ namespace launcher {
 // they are now.
 void recognizeOwnFiles(DeferredRun& run);
 
+// Why an operation on path must not be carried out at all (see refused), or null.
+const char* refusalReason(DeferredRun& run, const std::string& path);
+
 // Refuses a deletion or rename (name) of path, and for a rename its destination, whose paths
 // could act on something else than they name: a path that leads out of the launcher directory
 // (through "..", as an absolute path or through a link), names a device, is cut short by a NUL,

@@ -7,7 +7,7 @@
 #include "config/line_reader.h"
 #include "config/numbers.h"
 #include "config/paths.h"
-#include "deferred/list_files.h"
+#include "deferred/own_files.h"
 #include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 
@@ -89,7 +89,8 @@ std::optional<RecordedProgress> parseProgress(std::string_view text, const ListI
 
 std::optional<RecordedProgress> readProgress(const std::string& path, const ListIdentity& list) {
     std::string text;
-    if (!readFileBytes(path, text))
+    // No more than a valid record holds: an oversized file is not one, however large.
+    if (!readFileBytes(path, text, identityBlock(list).size() + 2 * slotSize))
         return std::nullopt;
     return parseProgress(text, list);
 }
@@ -109,10 +110,10 @@ namespace {
 // replaces whatever is at path (a record of another user included) without following it.
 bool writeFreshRecord(const std::string& path, const ListIdentity& list, int finishedOperations) {
     const std::string dir = directoryOf(path, systemPathStyle());
-    const std::string temporary = dir + std::string(progressTemporaryFileName);
+    const std::string temporary = listFilePath(dir, progressTemporaryFileName);
     const std::string text = formatProgressRecord(list, finishedOperations);
     // A leftover of a run stopped part way; where it stays, the creation below fails.
-    (void)platform::removeFile(temporary.c_str());
+    (void)removeOwnFile(dir, progressTemporaryFileName);
     bool written = false;
     if (std::FILE* const file = platform::systemCalls().createNewFile(temporary.c_str())) {
         written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
@@ -120,7 +121,7 @@ bool writeFreshRecord(const std::string& path, const ListIdentity& list, int fin
         written = std::fclose(file) == 0 && written;
     }
     if (!written || !platform::systemCalls().replaceFile(temporary.c_str(), path.c_str())) {
-        (void)platform::removeFile(temporary.c_str());  // what stays is removed by the next write
+        (void)removeOwnFile(dir, progressTemporaryFileName);  // else by the next write
         return false;
     }
     // Best effort: a name lost in a power cut leaves the record as it was before.
@@ -136,7 +137,9 @@ ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& 
     // A valid record goes on in place when this start can write it; otherwise (another user's,
     // a link) a fresh one with the same count takes its place. Its count written again is the
     // test: the same bytes in its slot, where nothing else is ever kept.
-    if (recorded) {
+    // A record with a second name (a hard-link copy of the installation) is another
+    // installation's too: written in place, it would advance that one's count.
+    if (recorded && platform::hardLinkCount(path) == 1) {
         file_ = platform::openRegularFile(path, "r+b");
         if (file_ != nullptr && (std::setvbuf(file_, nullptr, _IONBF, 0) != 0 ||
                                  !writeSlot(*recorded % 2, *recorded, false, true)))

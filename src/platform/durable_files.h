@@ -29,7 +29,8 @@ namespace platform {
 [[nodiscard]] bool syncFile(std::FILE* file);
 
 // Writes the entries of the directory at path (a file created, renamed or removed in it)
-// through to the disk: true when done.
+// through to the disk: true when done, or when the system does not sync this directory at all;
+// false when nothing is there or the sync reports an error (the disk failed).
 [[nodiscard]] bool syncDirectory(const char* path);
 
 // Writes everything written so far to the file system that holds the directory path (files

@@ -67,23 +67,22 @@ void Release<DirectoryListing>::operator()(DirectoryListing* listing) const noex
 // opposed to a path it cannot look up at all (too long, not searchable).
 [[nodiscard]] bool certainlyMissing(const char* path);
 
-// The C library's remove, rename and rmdir: true when done. The launcher itself is never
-// deleted but moved aside, beside it under its own long name with ".old" appended: a removal of
-// the file at its own path (Windows: of the running executable, which can't be deleted there,
-// however reached; a removal of the copy already aside is done); on Windows a rename onto the
-// running executable moves it aside first and puts it back when the rename fails.
+// The C library's remove, rename and rmdir: true when done.
 [[nodiscard]] bool removeFile(const char* path);
 [[nodiscard]] bool renameFile(const char* from, const char* to);
 [[nodiscard]] bool removeDirectory(const char* path);
 
-// Once a list is done or given up: puts the moved-aside launcher back when nothing is at its own
-// path, so that the installation is never left without one; otherwise deletes the copy where the
-// system lets it (Windows: not while a process runs from it; a later start deletes it).
-void settleMovedAsideExecutable();
+// removeFile, also of a read-only file (Windows refuses to remove one; archive tools leave the
+// launcher read-only).
+[[nodiscard]] bool removeFileEvenIfReadOnly(const char* path);
 
-// Whether path is the launcher's copy moved aside while nothing is at its own path: that copy is
-// what the end of the list puts back, so the list must neither delete it nor move it away.
-[[nodiscard]] bool isLauncherAwaitingPutBack(const char* path);
+// Gives the file at existing a second name, newName, where nothing is yet: true when done (false
+// where the file system has no hard links).
+[[nodiscard]] bool addHardLink(const char* existing, const char* newName);
+
+// Whether a rename may replace the file a running program was started from (POSIX), or the
+// running program must first be moved out of the way (Windows).
+bool renameReplacesRunningProgram();
 
 // The absolute path of the existing directory at path with every link followed and every "."
 // and ".." resolved, in a spelling only for comparing with another of its results (Windows: the
@@ -122,6 +121,10 @@ struct FileIdentity {
 // The identity of what is at path, a link at its end itself (never what it leads to); nothing
 // when nothing is there or it can't be read.
 [[nodiscard]] std::optional<FileIdentity> fileIdentity(const std::string& path);
+
+// How many names (hard links) the file at path has, a link at its end itself; nothing when
+// nothing is there or it can't be read.
+[[nodiscard]] std::optional<std::uint64_t> hardLinkCount(const std::string& path);
 
 // Whether a link at the end of a path is followed to what it leads to or refuses the path.
 enum class LinkAtEnd { Refused, Followed };

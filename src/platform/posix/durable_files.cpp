@@ -42,27 +42,23 @@ bool syncFile(std::FILE* file) {
     return std::fflush(file) == 0 && ::fdatasync(::fileno(file)) == 0;
 }
 
-namespace {
-
-// Opens the directory at path and calls sync (fsync or syncfs) on it: true when both succeed.
-bool syncThroughDirectory(const char* path, int (*sync)(int descriptor)) {
+bool syncDirectory(const char* path) {
     const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
-        return false;
-    const bool synced = sync(descriptor) == 0;
+        return errno != ENOENT && errno != ENOTDIR;  // unreadable: nothing this start can sync
+    const bool synced = ::fsync(descriptor) == 0 || errno == EINVAL || errno == EROFS;
     ::close(descriptor);
     return synced;
 }
 
-}  // namespace
-
-bool syncDirectory(const char* path) {
-    return syncThroughDirectory(path, ::fsync);
-}
-
 bool syncFileSystem(const char* path) {
     // Linux only: syncfs.
-    return syncThroughDirectory(path, ::syncfs);
+    const int descriptor = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool synced = ::syncfs(descriptor) == 0;
+    ::close(descriptor);
+    return synced;
 }
 
 struct DirectoryLock {

@@ -125,53 +125,20 @@ bool certainlyMissing(const char* path) {
     return ::lstat(path, &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
-namespace {
-
-// The launcher's own path, as the process started, and where a deletion moves the file there.
-std::string ownExecutable() {
-    return executablePath().value_or(ExecutablePath{}).path.value_or("");
-}
-
-std::string movedAside(const std::string& executable) {
-    return executable + ".old";
-}
-
-}  // namespace
-
 bool removeFile(const char* path) {
-    // The file at the launcher's own path is moved aside, not unlinked, so that a list whose
-    // replacement never arrives can put it back (settleMovedAsideExecutable).
-    const std::string executable = ownExecutable();
-    if (!executable.empty() && isPlainFile(executable.c_str())) {
-        const std::optional<FileIdentity> file = fileIdentity(path);
-        if (file && file == fileIdentity(executable))
-            return std::rename(path, movedAside(executable).c_str()) == 0;
-    }
     return std::remove(path) == 0;
 }
 
-bool isLauncherAwaitingPutBack(const char* path) {
-    const std::string executable = ownExecutable();
-    if (executable.empty() || pathExists(executable.c_str()))
-        return false;
-    const std::optional<FileIdentity> file = fileIdentity(path);
-    return file && file == fileIdentity(movedAside(executable));
+bool removeFileEvenIfReadOnly(const char* path) {
+    return removeFile(path);  // a file's own permissions never stop its removal here
 }
 
-void settleMovedAsideExecutable() {
-    const std::string executable = ownExecutable();
-    if (executable.empty())
-        return;
-    const std::string aside = movedAside(executable);
-    if (!pathExists(aside.c_str()))
-        return;
-    // Best effort: what can't be done here is tried again after the next list.
-    if (!pathExists(executable.c_str()))
-        (void)std::rename(aside.c_str(), executable.c_str());
-    else
-        (void)std::remove(aside.c_str());
-    // On the disk before the list is let go: a power cut must not undo the put-back alone.
-    (void)syncDirectory(executable.substr(0, executable.rfind('/') + 1).c_str());
+bool addHardLink(const char* existing, const char* newName) {
+    return ::link(existing, newName) == 0;
+}
+
+bool renameReplacesRunningProgram() {
+    return true;
 }
 
 bool renameFile(const char* from, const char* to) {
@@ -203,6 +170,13 @@ std::optional<FileStatus> fileStatus(const std::string& path) {
     return FileStatus{static_cast<std::uint64_t>(info.st_size),
                       static_cast<std::int64_t>(info.st_mtim.tv_sec) * nanosecondsPerSecond +
                           info.st_mtim.tv_nsec};
+}
+
+std::optional<std::uint64_t> hardLinkCount(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_nlink);
 }
 
 std::optional<FileIdentity> fileIdentity(const std::string& path) {

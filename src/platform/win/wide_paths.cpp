@@ -1,7 +1,6 @@
 // Windows only: what the file system knows a path by. Its wide form (the narrow calls stop at
 // 260 characters and read double-byte code pages byte by byte), the identity of what it names and
-// where it really is, names compared as the file system compares them, and the running executable
-// moved aside.
+// where it really is, and names compared as the file system compares them.
 
 #include <windows.h>
 
@@ -87,87 +86,9 @@ std::optional<std::wstring> modulePath() {
     }
 }
 
-namespace {
-
-// The running executable as the process found it: its path under its own long name (a start
-// through an 8.3 spelling names the same file), where a deletion moves it, and its identity.
-// Taken once, at the entry point's first call, before a list can move the file.
-struct RunningExecutable {
-    std::wstring path;
-    std::wstring aside;
-    std::optional<FileIdentity> identity;
-};
-
-const RunningExecutable& runningExecutable() {
-    static const RunningExecutable running = [] {
-        RunningExecutable found;
-        const std::optional<std::wstring> executable = modulePath();
-        if (!executable)
-            return found;
-        found.path = longPathForm(longPathOf(longPathForm(*executable)).value_or(*executable));
-        found.aside = longPathForm(found.path + L".old");
-        found.identity = identityOf(found.path, true);
-        return found;
-    }();
-    return running;
-}
-
-bool exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-}  // namespace
-
-bool deleteMovedAsideExecutable() {
-    const std::wstring& aside = runningExecutable().aside;
-    if (aside.empty())
-        return false;
-    // A read-only launcher (as archive and copy tools leave it) stays read-only when moved
-    // aside, and DeleteFileW refuses read-only files: the copy would never go.
-    const DWORD attributes = GetFileAttributesW(aside.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-        SetFileAttributesW(aside.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    return DeleteFileW(aside.c_str()) != 0;
-}
-
-bool moveAsideIfRunning(const std::wstring& path) {
-    const RunningExecutable& running = runningExecutable();
-    if (!running.identity || identityOf(path, false) != running.identity)
-        return false;
-    // Already aside (a list that deletes the moved-aside copy right after replacing the
-    // launcher): nothing more can be done while it runs, and the next start deletes it.
-    if (identityOf(running.aside, false) == running.identity)
-        return true;
-    // One left by an earlier start whose process has ended goes first; while that process
-    // still runs from it, this deletion fails as any deletion of a held file does.
-    deleteMovedAsideExecutable();
-    return MoveFileExW(path.c_str(), running.aside.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-bool putBackMovedAsideExecutable() {
-    const RunningExecutable& running = runningExecutable();
-    return !running.aside.empty() && !exists(running.path) && exists(running.aside) &&
-           MoveFileExW(running.aside.c_str(), running.path.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
-}
-
 }  // namespace platform::win
 
 namespace platform {
-
-bool isLauncherAwaitingPutBack(const char* path) {
-    const win::RunningExecutable& running = win::runningExecutable();
-    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
-    if (running.aside.empty() || !widePath || win::exists(running.path))
-        return false;
-    const std::optional<FileIdentity> file = win::identityOf(*widePath, false);
-    return file && file == win::identityOf(running.aside, false);
-}
-
-void settleMovedAsideExecutable() {
-    // Deleting the copy fails while this process runs from it; the next start deletes it.
-    if (!win::putBackMovedAsideExecutable())
-        win::deleteMovedAsideExecutable();
-}
 
 std::optional<std::string> resolvedDirectory(const std::string& path) {
     // Opening the directory itself follows its links and junctions; the handle then names
@@ -196,6 +117,18 @@ std::optional<std::string> resolvedDirectory(const std::string& path) {
 
 std::optional<std::string> resolvedTarget(const std::string& path) {
     return resolvedDirectory(path);
+}
+
+std::optional<std::uint64_t> hardLinkCount(const std::string& path) {
+    const std::optional<std::wstring> widePath = win::widePathForLongNames(path);
+    if (!widePath)
+        return std::nullopt;
+    const win::OwnedHandle handle = win::openShared(
+        *widePath, 0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!handle || !GetFileInformationByHandle(handle.get(), &information))
+        return std::nullopt;
+    return information.nNumberOfLinks;
 }
 
 std::optional<FileIdentity> fileIdentity(const std::string& path) {

@@ -50,21 +50,6 @@ std::optional<FileIdentity> identityOf(const std::wstring& path, bool followLink
 // The running executable's path as the system gives it.
 std::optional<std::wstring> modulePath();
 
-// The running executable, which Windows does not let anyone delete but lets be renamed, is
-// moved aside when a list deletes it (the list then renames its successor into place): beside
-// it under its own long name, ".old" appended. Taken from the path the process started from,
-// at the first call of any of these, which the entry point makes first.
-
-// Deletes the moved-aside copy, read-only or not; false while a process still runs from it.
-bool deleteMovedAsideExecutable();
-
-// Moves the file at path aside when it is the running executable: true when it was moved, or
-// is the moved-aside copy already.
-bool moveAsideIfRunning(const std::wstring& path);
-
-// Moves the copy back when nothing is at the executable's own path: true when it was moved.
-bool putBackMovedAsideExecutable();
-
 // A C stream over an open file handle, opened with the C runtime's flags (_O_BINARY, _O_TEXT,
 // ...) and the stream's mode; the handle belongs to the stream from then on. Null, with the
 // handle closed, when that fails.

@@ -1,0 +1,215 @@
+#include "deferred/launcher_replacement.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "config/paths.h"
+#include "config/property_file.h"
+#include "deferred/emptied_directories.h"
+#include "deferred/operation_count.h"
+#include "deferred/own_files.h"
+#include "deferred/path_guard.h"
+#include "deferred/path_rules.h"
+#include "deferred/retry.h"
+#include "platform/durable_files.h"
+#include "platform/files_and_directories.h"
+#include "platform/process_and_console.h"
+
+namespace launcher {
+
+namespace {
+
+std::string launcherPath(const DeferredRun& run) {
+    return run.launcherDirectory + run.launcherName;
+}
+
+// Whether path reaches the file at the launcher's path: spelt as its name, or the same file
+// however reached (a link to the directory, an 8.3 alias). A second name of that file is not its
+// path: removing it would leave the launcher in place.
+bool namesLauncher(const DeferredRun& run, const std::string& path) {
+    if (run.launcherName.empty())
+        return false;
+    const PathStyle style = systemPathStyle();
+    if (readListPath(path, style).comparable == readListPath(run.launcherName, style).comparable)
+        return true;
+    const std::string fullPath = run.launcherDirectory + path;
+    const std::optional<platform::FileIdentity> identity = platform::fileIdentity(fullPath);
+    return identity && identity == platform::fileIdentity(launcherPath(run)) &&
+           platform::hardLinkCount(fullPath) == 1;
+}
+
+std::string operationName(const DeferredRun& run, int index) {
+    return getProperty(run.list, operationKey(index, ""));
+}
+
+// The operations, in order, that rename a file onto the launcher's path.
+const std::vector<int>& replacements(DeferredRun& run) {
+    if (!run.replacements) {
+        run.replacements.emplace();
+        forEachRenameDestination(run.list, run.operationCount,
+                                 [&](int index, const std::string& destination) {
+                                     if (replacesLauncher(run, destination))
+                                         run.replacements->push_back(index);
+                                 });
+        std::sort(run.replacements->begin(), run.replacements->end());
+    }
+    return *run.replacements;
+}
+
+// The operation that waits for the replacement index: the first one since the replacement before
+// it that moves the launcher away (a later one finds nothing left to move), found from the list
+// alone, so that a run resumed at the replacement finds the same. Its path and, for a rename, its
+// destination: where the launcher's old file goes.
+struct WaitingOperation {
+    std::string path;
+    std::optional<std::string> keepAt;
+};
+
+std::optional<WaitingOperation> waitingFor(DeferredRun& run, int replacement) {
+    const std::vector<int>& all = replacements(run);
+    const auto at = std::lower_bound(all.begin(), all.end(), replacement);
+    const int after = at == all.begin() ? -1 : *(at - 1);
+    for (int index = after + 1; index < replacement; ++index) {
+        const std::string name = operationName(run, index);
+        const std::string& path = getProperty(run.list, operationKey(index, ".file"));
+        const std::string& destination = getProperty(run.list, operationKey(index, ".destination"));
+        // A rename refused for its destination never takes the launcher anywhere.
+        if (movesLauncherAway(run, name, path, destination) &&
+            (name == "delete" || refusalReason(run, destination) == nullptr))
+            return WaitingOperation{path,
+                                    name == "rename" ? std::optional(destination) : std::nullopt};
+    }
+    return std::nullopt;
+}
+
+void writeKeepLine(const std::string& path) {
+    platform::printOutput("Keep file '%s' - it is the running launcher and nothing replaces it\n",
+                          path.c_str());
+}
+
+// Where a rename replaces a running program: the old file is given its second name at keepAt
+// first, so that it is at one of its names at every instant. An earlier attempt or run may have
+// done so already. False where no second name can be made (no hard links).
+bool keptUnderSecondName(const DeferredRun& run, const std::string& keepAt) {
+    const std::string launcher = launcherPath(run);
+    const std::string keep = run.launcherDirectory + keepAt;
+    const std::optional<platform::FileIdentity> old = platform::fileIdentity(launcher);
+    if (old && old == platform::fileIdentity(keep))
+        return true;
+    // The rename that waited would have replaced what is there.
+    if (platform::systemCalls().pathExists(keep.c_str()) &&
+        !platform::systemCalls().removeFile(keep.c_str()))
+        return false;
+    return platform::addHardLink(launcher.c_str(), keep.c_str());
+}
+
+// One attempt at the replacement: from renamed onto the launcher, its old file removed or kept
+// at keepAt.
+Attempt tryReplacement(DeferredRun& run, const std::string& from,
+                       const std::optional<std::string>& keepAt, std::string& boxText) {
+    platform::SystemCalls& calls = platform::systemCalls();
+    const std::string launcher = launcherPath(run);
+    const std::string source = run.launcherDirectory + from;
+    const bool launcherThere = calls.pathExists(launcher.c_str());
+    const auto renamedIn = [&] {
+        if (!calls.renameFile(source.c_str(), launcher.c_str()))
+            return false;
+        removeEmptyDirectories(run, from);
+        return true;
+    };
+    if (platform::renameReplacesRunningProgram() &&
+        (!keepAt || !launcherThere || keptUnderSecondName(run, *keepAt)))
+        return renamedIn() ? Attempt::done : Attempt::failed;
+
+    // The running program can't be replaced: moved aside, and put back at once when its
+    // successor can't be renamed in.
+    const std::string asideName = keepAt.value_or(movedAsideLauncherName(run.launcherName));
+    const std::string aside = run.launcherDirectory + asideName;
+    if (launcherThere) {
+        // One left by an earlier replacement goes first; while a process still runs from it,
+        // the move below fails as a rename onto any held file does.
+        if (!keepAt)
+            (void)removeMovedAsideLauncher(run.launcherDirectory, run.launcherName);
+        if (!calls.renameFile(launcher.c_str(), aside.c_str()))
+            return Attempt::failed;
+    }
+    if (renamedIn())
+        return Attempt::done;
+    if (!launcherThere)
+        return Attempt::failed;
+    const bool putBack = retryWithinBudget(
+        run,
+        [&] {
+            return calls.renameFile(aside.c_str(), launcher.c_str()) ? Attempt::done
+                                                                     : Attempt::failed;
+        },
+        [&](int attemptNumber) {
+            platform::printOutput("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber,
+                                  asideName.c_str(), run.launcherName.c_str());
+        },
+        [] { return false; });
+    if (putBack)
+        return Attempt::failed;
+    boxText = "Cannot rename file " + asideName + " to " + run.launcherName;
+    platform::writeOutput(boxText);
+    return Attempt::givenUp;
+}
+
+}  // namespace
+
+void recognizeLauncher(DeferredRun& run, const std::string& exePath) {
+    run.launcherName = launcherFileName(exePath, run.launcherDirectory);
+    run.runningLauncher = platform::fileIdentity(launcherPath(run));
+    if (!run.runningLauncher)
+        run.launcherName.clear();  // nothing at its path to keep there
+    run.replacements.reset();
+}
+
+bool replacesLauncher(const DeferredRun& run, const std::string& destination) {
+    return namesLauncher(run, destination);
+}
+
+bool movesLauncherAway(const DeferredRun& run, const std::string& name, const std::string& path,
+                       const std::string& destination) {
+    return (name == "delete" || (name == "rename" && !replacesLauncher(run, destination))) &&
+           namesLauncher(run, path);
+}
+
+bool isRunningLauncherElsewhere(const DeferredRun& run, const std::string& path) {
+    return run.runningLauncher &&
+           platform::fileIdentity(run.launcherDirectory + path) == run.runningLauncher &&
+           !namesLauncher(run, path);
+}
+
+void leaveToReplacement(DeferredRun& run, int index, const std::string& path) {
+    const std::vector<int>& all = replacements(run);
+    if (std::upper_bound(all.begin(), all.end(), index) == all.end())
+        writeKeepLine(path);
+}
+
+void keepLauncher(DeferredRun& run, int index) {
+    if (const std::optional<WaitingOperation> waiting = waitingFor(run, index))
+        writeKeepLine(waiting->path);
+}
+
+bool replaceLauncher(DeferredRun& run, int index, const std::string& from,
+                     const std::string& destination, std::string& boxText) {
+    if (namesLauncher(run, from))
+        return true;  // already where it is to go
+    const std::optional<WaitingOperation> waiting = waitingFor(run, index);
+    const std::optional<std::string> keepAt = waiting ? waiting->keepAt : std::nullopt;
+    const bool done = retryWithinBudget(
+        run, [&] { return tryReplacement(run, from, keepAt, boxText); },
+        [&](int attemptNumber) {
+            platform::printOutput("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber,
+                                  from.c_str(), destination.c_str());
+        },
+        [&] { return refusedAfterPause(run, "rename", from, destination); });
+    if (!done && boxText.empty()) {
+        boxText = "Cannot rename file " + from + " to " + destination;
+        platform::writeOutput(boxText);
+    }
+    return done;
+}
+
+}  // namespace launcher
