@@ -111,19 +111,20 @@ class Model {
     std::optional<std::string> refusal(const std::string& path) const;
     bool missing(const std::string& path) const;
     bool hasChildren(const std::string& key) const;
-    // What a deletion at the launcher's own path moves aside: on Windows the running
-    // executable, which can't be deleted; on Linux whatever file is there.
-    bool runningLauncher(const std::string& key) const {
-        return (!windows_ || !movedAside_) && fold(key) == fold(launcher_) && tree.contains(key) &&
-               tree.at(key).kind == Kind::file;
+    // Whether a path reaches the file at the launcher's own path (its spelling or a link on
+    // the way; a second name of the file is never made here).
+    bool namesLauncher(const std::string& path) const {
+        const Place place = resolve(path, false);
+        return place.status == Place::Status::inside && fold(place.key) == fold(launcher_);
     }
-    // The running launcher can't be deleted on Windows and must not be lost on either system:
-    // it goes aside, replacing an earlier copy.
-    void moveLauncherAside() {
-        tree[launcher_ + ".old"] = tree.at(launcher_);
-        tree.erase(launcher_);
-        movedAside_ = true;
+    bool isReplacement(const Operation& op) const {
+        return op.name == "rename" && op.destination && namesLauncher(*op.destination);
     }
+    // The first operation after index that puts a new launcher in place, or nothing.
+    std::optional<int> nextReplacement(int index) const;
+    // The running launcher's deletion or rename away waits for the next replacement, which
+    // carries it out together with its own rename: the launcher's path is never left empty.
+    bool replace(const std::string& from, const std::string& to);
     bool tryDelete(const std::string& path);
     bool tryRename(const std::string& from, const std::string& to);
     void removeEmptied(const std::string& written, const std::string& key);
@@ -132,9 +133,11 @@ class Model {
     bool windows_;
     std::string launcher_;
     const Scenario& scenario_;
-    bool movedAside_ = false;
-    int current_ = 0;  // the operation being carried out
-    int count_ = 0;    // the operations the list has
+    // The launcher's deletion or rename away (by its index) waiting for the next replacement.
+    std::optional<int> pending_;
+    std::string running_;  // where the running launcher is now: Windows can't delete it there
+    int current_ = 0;      // the operation being carried out
+    int count_ = 0;        // the operations the list has
 };
 
 std::optional<std::vector<std::string>> Model::parts(const std::string& path) const {
@@ -258,11 +261,6 @@ std::optional<std::string> Model::refusal(const std::string& path) const {
         for (const std::string& own : ownFileNames)
             if (fold(place.key) == fold(own))
                 return "it is a file of the launcher itself";
-        // The copy moved aside is the one the end of the list puts back while nothing is at the
-        // launcher's own path.
-        if (fold(place.key) == fold(launcher_ + ".old") && tree.contains(place.key) &&
-            !tree.contains(launcher_))
-            return "it is a file of the launcher itself";
     }
     return std::nullopt;
 }
@@ -296,12 +294,9 @@ bool Model::tryDelete(const std::string& path) {
     if (place.key.empty() || !tree.contains(place.key))
         return false;
     const Node& node = tree.at(place.key);
-    if (runningLauncher(place.key)) {
-        moveLauncherAside();
-        return true;
-    }
-    // The copy moved aside still runs: its deletion is left to the next start.
-    if (windows_ && movedAside_ && fold(place.key) == fold(launcher_ + ".old"))
+    // The running launcher under another name (Windows: the copy moved aside by a replacement)
+    // can't be deleted while it runs: its deletion is left to the next start.
+    if (windows_ && fold(place.key) == fold(running_))
         return true;
     if (windows_ && (node.kind == Kind::directory || node.readOnly))
         return false;
@@ -328,9 +323,6 @@ bool Model::tryRename(const std::string& from, const std::string& to) {
     const Node moved = tree.at(source.key);
     if (moved.kind == Kind::directory && target.key.starts_with(source.key + "/"))
         return false;
-    // On Windows a rename onto the running launcher moves it aside first.
-    if (windows_ && runningLauncher(target.key))
-        moveLauncherAside();
     if (tree.contains(target.key)) {
         const Node& there = tree.at(target.key);
         const bool replaceable = moved.kind == Kind::directory
@@ -414,10 +406,41 @@ std::set<std::string> Model::keptDirectories() const {
     return kept;
 }
 
+std::optional<int> Model::nextReplacement(int index) const {
+    const int described = std::min(count_, static_cast<int>(scenario_.operations.size()));
+    for (int j = index + 1; j < described; ++j)
+        if (isReplacement(scenario_.operations[j]))
+            return j;
+    return std::nullopt;
+}
+
+bool Model::replace(const std::string& from, const std::string& to) {
+    const Node old = tree.at(launcher_);
+    tree.erase(launcher_);
+    if (!tryRename(from, to)) {
+        tree[launcher_] = old;  // Windows puts it back at once; Linux never took it away
+        return false;
+    }
+    const Operation* away = pending_ ? &scenario_.operations[*pending_] : nullptr;
+    std::string kept;  // where the old launcher goes: nowhere on Linux unless renamed away
+    if (away && away->name == "rename")
+        kept = resolve(*away->destination, false).key;
+    else if (windows_)
+        kept = launcher_ + ".old";
+    if (!kept.empty()) {
+        tree[kept] = old;
+        if (fold(running_) == fold(launcher_))
+            running_ = kept;
+    }
+    pending_.reset();
+    return true;
+}
+
 Model::End Model::start(bool listPresent, int first) {
     End end;
-    // A copy moved aside by an earlier start is deleted before the list on Windows.
-    if (windows_)
+    // A copy moved aside by an earlier start goes at every start, but only a file of the
+    // installation itself: never what a link leads to.
+    if (tree.contains(launcher_ + ".old") && tree.at(launcher_ + ".old").kind == Kind::file)
         tree.erase(launcher_ + ".old");
     if (!listPresent || !scenario_.size) {
         end.lines.emplace_back("Size operation not found.");
@@ -426,7 +449,21 @@ Model::End Model::start(bool listPresent, int first) {
     const long long size = std::atoll(scenario_.size->c_str());
     const int count = static_cast<int>(std::clamp<long long>(size, 0, 1000));
     count_ = count;
-    movedAside_ = false;
+    running_ = launcher_;
+    // A resumed run finds again what the operations it passed over left waiting.
+    pending_.reset();
+    for (int j = 0; j < std::min(first, static_cast<int>(scenario_.operations.size())); ++j) {
+        const Operation& op = scenario_.operations[j];
+        if (isReplacement(op))
+            pending_.reset();
+        else if ((op.name == "delete" || op.name == "rename") && namesLauncher(op.file) &&
+                 nextReplacement(j).value_or(-1) >= first)
+            pending_ = j;
+    }
+    const auto keep = [&](const std::string& path) {
+        end.lines.push_back("Keep file '" + path +
+                            "' - it is the running launcher and nothing replaces it");
+    };
     for (int i = first; i < count; ++i) {
         current_ = i;
         const bool described = i < static_cast<int>(scenario_.operations.size());
@@ -444,9 +481,24 @@ Model::End Model::start(bool listPresent, int first) {
         }
         if (missing(op.file)) {
             end.lines.push_back("Skip " + op.name + " file '" + op.file + "' - it doesn't exist");
+            // A replacement that never arrived: the launcher stays as it is.
+            if (pending_ && isReplacement(op)) {
+                keep(scenario_.operations[*pending_].file);
+                pending_.reset();
+            }
+            continue;
+        }
+        const bool away = (op.name == "delete" || op.name == "rename") && namesLauncher(op.file) &&
+                          !isReplacement(op);
+        if (away) {
+            if (nextReplacement(i))
+                pending_ = i;
+            else
+                keep(op.file);
             continue;
         }
         const bool done = op.name == "delete"   ? tryDelete(op.file)
+                          : isReplacement(op)   ? replace(op.file, destination)
                           : op.name == "rename" ? tryRename(op.file, destination)
                                                 : true;
         if (!done) {
@@ -456,16 +508,6 @@ Model::End Model::start(bool listPresent, int first) {
             end.gaveUp = true;
             end.stoppedAt = i;
             break;
-        }
-    }
-    // Done or given up, the launcher's own path is never left empty while the copy moved aside
-    // is there; on Linux a copy not needed any more goes at once.
-    if (first < count && tree.contains(launcher_ + ".old")) {
-        if (!find("", launcher_)) {
-            tree[launcher_] = tree.at(launcher_ + ".old");
-            tree.erase(launcher_ + ".old");
-        } else if (!windows_) {
-            tree.erase(launcher_ + ".old");
         }
     }
     return end;
@@ -509,6 +551,8 @@ class Generator {
         if (scenario.size && below(10) == 0)
             scenario.entries.push_back({Kind::file, "deferred_operations.progress", "garbage"});
         scenario.secondStart = below(5) == 0;
+        if (target_.killsAtPause && below(4) == 0)
+            scenario.killAtPause = 1 + below(41);
         return scenario;
     }
 
@@ -538,6 +582,8 @@ class Generator {
         if (below(4) == 0)
             scenario.entries.push_back(
                 {Kind::file, target_.launcherName + ".old", "stale", windows_ && below(2) == 0});
+        else if (below(6) == 0)
+            scenario.entries.push_back({Kind::link, target_.launcherName + ".old", "f.txt"});
         if (below(5) == 0)
             scenario.entries.push_back({Kind::file, "launcher.log", "log"});
         if (below(4) == 0)
@@ -643,10 +689,9 @@ class Generator {
     }
 
     void addOperation(Scenario& scenario) {
-        const std::string& launcher = target_.launcherName;
         const std::vector<std::string> dirs = {"", "lib/", "ext/", "stage/", "new/", "a/b/"};
         const std::vector<std::string> names = {"x.jar", "y.jar", "version", "w.txt"};
-        switch (below(13)) {
+        switch (below(14)) {
             case 0:
             case 1:
                 add(scenario, "delete", path(existing(scenario)));
@@ -661,9 +706,11 @@ class Generator {
                 break;
             }
             case 4:
-                add(scenario, "delete", path(launcher));
-                if (below(4) > 0)
-                    add(scenario, "rename", written("upd/" + launcher), path(launcher));
+            case 13:
+                if (selfUpdated_)
+                    add(scenario, "delete", path(existing(scenario)));
+                else
+                    addSelfUpdate(scenario);
                 break;
             case 5:
                 add(scenario, pick({"delete", "rename"}), hostile(), written("ext/h.txt"));
@@ -696,10 +743,41 @@ class Generator {
         }
     }
 
+    // The launcher replaced as updaters do it: deleted or renamed away (or neither), maybe an
+    // operation that fails or is skipped in between, then the new one renamed in, which may be
+    // missing. Once a list: two deletions waiting for one replacement would contradict each other.
+    void addSelfUpdate(Scenario& scenario) {
+        const std::string& launcher = target_.launcherName;
+        selfUpdated_ = true;
+        const int before = below(4);
+        if (before < 2)
+            add(scenario, "delete", path(launcher));
+        else if (before == 2)
+            add(scenario, "rename", path(launcher), written(launcher + ".bak"));
+        switch (below(6)) {
+            case 0:
+                add(scenario, "rename", written("lib/app.jar"), written("missing/app.jar"));
+                break;
+            case 1:
+                add(scenario, "delete", written("gone/x.jar"));
+                break;
+            case 2:
+                addOperation(scenario);
+                break;
+            default:
+                break;
+        }
+        if (below(4) > 0)
+            add(scenario, "rename", written("upd/" + launcher), path(launcher));
+        if (below(3) > 0 && !has(scenario, "upd/" + launcher))
+            scenario.entries.push_back({Kind::file, "upd/" + launcher, successorContent});
+    }
+
     const Target& target_;
     bool windows_;
     std::string separator_;
     std::mt19937_64 random_;
+    bool selfUpdated_ = false;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -786,16 +864,14 @@ std::string show(const std::optional<Node>& node) {
     return "a file \"" + content + "\"";
 }
 
-// Where two trees differ; the copy of the launcher moved aside is the next start's to remove.
-std::string differences(const Tree& expected, const Tree& found, const std::string& skipped) {
+// Where two trees differ.
+std::string differences(const Tree& expected, const Tree& found) {
     std::set<std::string> keys;
     for (const auto* tree : {&expected, &found})
         for (const auto& [key, node] : *tree)
             keys.insert(key);
     std::string text;
     for (const std::string& key : keys) {
-        if (key == skipped)
-            continue;
         const auto at = [&](const Tree& tree) -> std::optional<Node> {
             const auto it = tree.find(key);
             if (it == tree.end())
@@ -822,7 +898,8 @@ std::vector<std::string> reportLines(const std::string& out) {
             line.pop_back();
         if (line.starts_with("Refuse "))
             lines.push_back(line.substr(0, line.rfind(" - ")));
-        else if (line.starts_with("Skip ") || line.starts_with("Size operation not found.") ||
+        else if (line.starts_with("Skip ") || line.starts_with("Keep ") ||
+                 line.starts_with("Size operation not found.") ||
                  line.starts_with("Cannot remove file") || line.starts_with("Cannot rename file"))
             lines.push_back(line);
     }
@@ -872,6 +949,8 @@ std::string Scenario::describe() const {
     for (const std::string& line : split(listText(*this), "\n"))
         if (!line.empty())
             text += "    " + line + "\n";
+    if (killAtPause > 0)
+        text += "  the first start killed in its pause " + std::to_string(killAtPause) + "\n";
     if (secondStart)
         text += "  and a second start\n";
     return text;
@@ -931,11 +1010,15 @@ std::optional<std::string> ListTester::check(const Scenario& scenario) const {
     std::string problems;
     bool listPresent = true;
     int first = 0;
-    const int starts =
-        scenario.secondStart || namesLauncher(scenario, target_.launcherName) ? 2 : 1;
+    const int starts = scenario.secondStart || scenario.killAtPause > 0 ||
+                               namesLauncher(scenario, target_.launcherName)
+                           ? 2
+                           : 1;
+    if (scenario.killAtPause > 0 && !target_.killsAtPause)
+        return "this target can't stop the launcher at a pause\n";
     for (int startNumber = 1; startNumber <= starts; ++startNumber) {
         const std::string which = startNumber == 1 ? "first start" : "second start";
-        const Model::End expected = model.start(listPresent, first);
+        Model::End expected = model.start(listPresent, first);
         const bool listRan = listPresent && scenario.size;
         listPresent = expected.gaveUp || !scenario.size;
         first = expected.gaveUp ? expected.stoppedAt : 0;
@@ -945,10 +1028,17 @@ std::optional<std::string> ListTester::check(const Scenario& scenario) const {
         } else if (expected.gaveUp) {
             model.tree["deferred_operations.progress"] = {Kind::file, "", false};
         }
+        // Every failure of the model is for good, so the pauses of a start all fall in the
+        // operation it gives up: killed in one of them, it leaves what giving up leaves, without
+        // saying so.
+        const int killAt = startNumber == 1 ? scenario.killAtPause : 0;
+        const bool killed = killAt > 0 && expected.gaveUp;
+        if (killed)
+            expected.lines.pop_back();
 
         std::error_code ignored;
         fs::remove(record, ignored);
-        const Start start = target_.start(root, record);
+        const Start start = target_.start(root, record, killAt);
         const std::string output = "  output of the " + which + ":\n" + shortened(start.out);
         if (start.timedOut)
             return problems + which + " did not end\n" + output;
@@ -957,29 +1047,29 @@ std::optional<std::string> ListTester::check(const Scenario& scenario) const {
             problems += which + ": lines about the list\n  expected:\n" +
                         joinLines(expected.lines) + "  found:\n" + joinLines(lines);
         const bool clientExpected = !expected.gaveUp && model.clientReady();
-        if (start.clientRan != clientExpected || (expected.gaveUp && start.exitCode != 1))
+        if (start.clientRan != clientExpected ||
+            (expected.gaveUp && (start.exitCode == 1) == killed))
             problems += which + ": " +
                         (clientExpected ? "the client did not run" : "the client ran") +
                         ", exit code " + std::to_string(start.exitCode) + "\n";
         const Tree found = snapshot(root, outside, binaries_, target_.launcherName);
-        if (const std::string diff = differences(model.tree, found, target_.launcherName + ".old");
-            !diff.empty())
+        if (const std::string diff = differences(model.tree, found); !diff.empty())
             problems += which + ": the installation differs from the guide's rules\n" + diff;
-        if (!differences(outsideBefore, snapshot(outside, outside, binaries_, target_.launcherName),
-                         "")
+        if (!differences(outsideBefore, snapshot(outside, outside, binaries_, target_.launcherName))
                  .empty() ||
             std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()) > 3)
             problems += which + ": something outside the installation changed\n";
-        // A list may put another file in the launcher's place (the tree says whether it should
-        // have); it must never leave the place empty.
+        // Whatever the list does and wherever the start ends, killed or not, a launcher is at
+        // the launcher's path: the old one or the new one, never another file.
         const auto launcher = found.find(target_.launcherName);
-        if (launcher == found.end())
-            problems += which + ": no launcher left in the installation\n";
+        if (launcher == found.end() || (launcher->second.content != launcherContent &&
+                                        launcher->second.content != successorContent))
+            problems +=
+                which + ": the launcher's path holds " +
+                show(launcher == found.end() ? std::nullopt : std::optional(launcher->second)) +
+                "\n";
         if (!problems.empty())
             return problems + output;
-        if (launcher->second.content != launcherContent &&
-            launcher->second.content != successorContent)
-            break;
     }
     return std::nullopt;
 }
@@ -1006,6 +1096,13 @@ Scenario ListTester::shrink(Scenario scenario) const {
         for (std::size_t i = scenario.entries.size(); i-- > 0 && !smaller;) {
             Scenario candidate = scenario;
             candidate.entries.erase(candidate.entries.begin() + static_cast<long>(i));
+            smaller = stillFails(candidate);
+            if (smaller)
+                scenario = candidate;
+        }
+        if (!smaller && scenario.killAtPause > 0) {
+            Scenario candidate = scenario;
+            candidate.killAtPause = 0;
             smaller = stillFails(candidate);
             if (smaller)
                 scenario = candidate;

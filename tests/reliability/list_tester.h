@@ -1,8 +1,9 @@
 // The property-based list tester: random installations and random deferred lists, hostile
 // entries among them, each carried out by a real start of the launcher and checked against
 // the promises of the guide (docs/deferred-operations.md): nothing outside the installation
-// changes, the launcher stays and a second start runs the client, every operation is carried
-// out or reported, and the installation ends as a small model of the guide's rules says.
+// changes, a launcher is at the launcher's path after every start (killed or not), a second
+// start runs the client, every operation is carried out or reported, and the installation ends
+// as a small model of the guide's rules says.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +37,9 @@ struct Scenario {
     std::optional<std::string> size;  // the "size" value as written; nothing: no such line
     std::vector<Operation> operations;
     bool secondStart = false;  // start once more after the list, whatever the first start did
+    // The first start killed in its killAtPause-th pause between retries (0: never), then
+    // started again.
+    int killAtPause = 0;
 
     // The installation and the list as a reader can rebuild them.
     std::string describe() const;
@@ -61,8 +65,12 @@ struct Target {
     // Where installations are laid out (empty: the system's temporary directory). A memory file
     // system makes the launcher's syncs cost nothing; what they make durable is tested elsewhere.
     std::filesystem::path workDirectory;
-    // Starts root/launcherName in root; the stub JVM records into record (a host path).
-    std::function<Start(const std::filesystem::path& root, const std::filesystem::path& record)>
+    // Whether start can kill the launcher in one of its pauses between retries.
+    bool killsAtPause = false;
+    // Starts root/launcherName in root; the stub JVM records into record (a host path). With
+    // killAtPause above 0, the launcher is killed in that pause of its run, if it comes to one.
+    std::function<Start(const std::filesystem::path& root, const std::filesystem::path& record,
+                        int killAtPause)>
         start;
 };
 

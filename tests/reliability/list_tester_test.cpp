@@ -22,7 +22,9 @@ Target posixTarget() {
     target.jvmLibrary = testing_support::stubJvmLibrary();
     if (std::filesystem::is_directory("/dev/shm"))
         target.workDirectory = "/dev/shm";
-    target.start = [](const std::filesystem::path& root, const std::filesystem::path& record) {
+    target.killsAtPause = true;
+    target.start = [](const std::filesystem::path& root, const std::filesystem::path& record,
+                      int killAtPause) {
         testing_support::ProcessOptions options;
         options.program = (root / "launcher").string();
         options.arguments = {options.program};
@@ -31,6 +33,9 @@ Target posixTarget() {
                                {"LD_PRELOAD", NO_PAUSES_LIBRARY},
                                // A sanitizer build then finds its runtime after the preload.
                                {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
+        if (killAtPause > 0)
+            options.environment.emplace_back("LIST_TESTER_KILL_AT_PAUSE",
+                                             std::to_string(killAtPause));
         options.timeout = std::chrono::seconds(60);
         const testing_support::ProcessResult result = testing_support::runProcess(options);
         const bool recorded = std::filesystem::exists(record);
@@ -73,6 +78,31 @@ TEST(KnownLists, KeepEveryPromise) {
           {{"delete", "launcher", {}},
            {"rename", "upd/launcher", "launcher"},
            {"rename", "lib/app.jar", "missing/app.jar"}},
+          true}},
+        {"the launcher renamed away, then replaced",
+         {{successor},
+          "2",
+          {{"rename", "launcher", "launcher.bak"}, {"rename", "upd/launcher", "launcher"}},
+          true}},
+        {"the launcher renamed away, its replacement missing, a stale copy that is no program",
+         {{{Kind::file, "launcher.old", "stale"}},
+          "2",
+          {{"rename", "launcher", "launcher.bak"}, {"rename", "upd/launcher", "launcher"}},
+          true}},
+        {"killed while an operation between the delete and the replacement is retried",
+         {{successor},
+          "3",
+          {{"delete", "launcher", {}},
+           {"rename", "lib/app.jar", "missing/app.jar"},
+           {"rename", "upd/launcher", "launcher"}},
+          false,
+          5}},
+        {"a skipped operation between the delete and the replacement",
+         {{successor},
+          "3",
+          {{"delete", "launcher", {}},
+           {"delete", "gone/x.jar", {}},
+           {"rename", "upd/launcher", "launcher"}},
           true}},
         {"emptied directories written with a trailing separator or a dot",
          {{{Kind::file, "d2/e/f.txt", "f"}, {Kind::file, "upd/g.txt", "g"}},

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <regex>
 #include <string>
@@ -28,16 +29,16 @@ using namespace std::chrono_literals;
 class FileHolder {
   public:
     // Holds the file until the launcher's relay trace (scratch trace.txt) shows `attempts` lines
-    // holding needle (by default deletions of the file), or until release() is called.
+    // holding needle (by default deletions of the file), or until release() is called. With
+    // whenItAppears, a file not there yet is held the moment it appears.
     FileHolder(const WineSetup& setup, const WineInstallation& installation,
-               const std::string& relative, int attempts, const std::string& needle = "")
-        : ready_(installation.scratch("holder.ready")),
-          process_({setup.wine, setup.helper("file_holder").string(),
-                    windowsPath(installation.path(relative)), windowsPath(ready_),
-                    windowsPath(installation.scratch("trace.txt")),
-                    needle.empty() ? std::filesystem::path(relative).filename().string() : needle,
-                    std::to_string(attempts)},
-                   installation.scratch("holder.log")) {}
+               const std::string& relative, int attempts, const std::string& needle = "",
+               bool whenItAppears = false)
+        : ready_(
+              installation.scratch(std::filesystem::path(relative).filename().string() + ".ready")),
+          process_(arguments(setup, installation, relative, attempts, needle, whenItAppears),
+                   installation.scratch(std::filesystem::path(relative).filename().string() +
+                                        ".holder.log")) {}
 
     bool waitUntilHeld() {
         return waitUntil([this] { return std::filesystem::exists(ready_) || !process_.running(); },
@@ -47,7 +48,25 @@ class FileHolder {
     void release() { std::filesystem::remove(ready_); }
     int wait() { return process_.wait(60s); }
 
+    bool held() const { return std::filesystem::exists(ready_); }
+
   private:
+    std::vector<std::string> arguments(const WineSetup& setup, const WineInstallation& installation,
+                                       const std::string& relative, int attempts,
+                                       const std::string& needle, bool whenItAppears) const {
+        std::vector<std::string> argv = {
+            setup.wine,
+            setup.helper("file_holder").string(),
+            windowsPath(installation.path(relative)),
+            windowsPath(ready_),
+            windowsPath(installation.scratch("trace.txt")),
+            needle.empty() ? std::filesystem::path(relative).filename().string() : needle,
+            std::to_string(attempts)};
+        if (whenItAppears)
+            argv.emplace_back("appear");
+        return argv;
+    }
+
     std::filesystem::path ready_;
     BackgroundProcess process_;
 };
@@ -72,7 +91,7 @@ class DeferredUnderWine : public WineTest {
         installation.write("deferred_operations", list);
         FileHolder holder(setup(), installation, "plugins/held.dat", releaseAfter);
         if (!holder.waitUntilHeld()) {
-            ADD_FAILURE() << testing_support::readFile(installation.scratch("holder.log"));
+            ADD_FAILURE() << testing_support::readFile(installation.scratch("held.dat.holder.log"));
             return std::nullopt;
         }
         RunOptions options = stubRun(installation);
@@ -534,6 +553,220 @@ TEST_F(DeferredUnderWine, DirectoryThatALaterRenameMovesIntoStays) {
                   "NEW");
         EXPECT_FALSE(installation.exists("staging"));
         EXPECT_FALSE(installation.exists("deferred_operations"));
+    }
+}
+
+}  // namespace
+}  // namespace wine_tests
+
+namespace wine_tests {
+namespace {
+
+// The launcher's self-update at every instant, not only at the end of a run: killed while it
+// retries, or with the copy it moves aside held by another process.
+class SelfUpdateUnderWine : public DeferredUnderWine {
+  protected:
+    static constexpr const char* deleteThenReplace =
+        "operation.0=delete\r\noperation.0.file=launcher.exe\r\n"
+        "operation.1=rename\r\noperation.1.file=update\\launcher.exe\r\n"
+        "operation.1.destination=launcher.exe\r\n";
+    static constexpr const char* heldBetween =
+        "operation.0=delete\r\noperation.0.file=launcher.exe\r\n"
+        "operation.1=delete\r\noperation.1.file=plugins\\held.dat\r\n"
+        "operation.2=rename\r\noperation.2.file=update\\launcher.exe\r\n"
+        "operation.2.destination=launcher.exe\r\n";
+
+    // launcher.exe started without waiting for it; its output and relay trace go to the scratch
+    // file start.log.
+    std::unique_ptr<BackgroundProcess> startInBackground(const WineInstallation& installation) {
+        std::vector<std::string> argv = {"/usr/bin/env", "WINEDEBUG=-all,+relay"};
+        for (const auto& [name, value] : stubRun(installation).environment)
+            argv.push_back(name + "=" + value);
+        argv.insert(argv.end(), {setup().wine, installation.exePath()});
+        return std::make_unique<BackgroundProcess>(argv, installation.scratch("start.log"));
+    }
+
+    // The pauses between retries that the background start has begun, and whether it is in one
+    // now (no instant of an attempt).
+    static int pausesBegun(const std::string& log) {
+        return relayCallCount(log, "KERNEL32.Sleep", "");
+    }
+    static bool inPause(const std::string& log) {
+        int returned = 0;
+        for (const std::string& line : outputLines(log))
+            returned += line.find("Ret  KERNEL32.Sleep(") != std::string::npos ? 1 : 0;
+        return pausesBegun(log) > returned;
+    }
+
+    // The lines of the start's own output in a log that holds its relay trace too.
+    static Lines reportLines(const std::string& log) {
+        Lines lines;
+        for (const std::string& line : outputLines(log))
+            for (const char* start : {"Re-trying #", "Cannot ", "Skip ", "Keep "})
+                if (line.starts_with(start))
+                    lines.push_back(line);
+        return lines;
+    }
+};
+
+// Killed in a pause between the retries of a self-update (its new launcher held, or an
+// operation between the delete and the rename held): the old launcher is at its path, and the
+// next start, once nothing holds the file, finishes the update.
+TEST_F(SelfUpdateUnderWine, KilledWhileRetryingLeavesTheOldLauncherAndTheNextStartFinishes) {
+    const struct {
+        const char* what;
+        std::string list;
+        const char* held;
+    } cases[] = {
+        {"the new launcher held", std::string("size=2\r\n") + deleteThenReplace,
+         "update/launcher.exe"},
+        {"an operation in between held", std::string("size=3\r\n") + heldBetween,
+         "plugins/held.dat"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        WineInstallation installation(setup());
+        installStubClient(installation);
+        const std::string oldLauncher = installation.read("launcher.exe");
+        const std::string newLauncher = oldLauncher + "new launcher";
+        installation.write("update/launcher.exe", newLauncher);
+        installation.write("plugins/held.dat", "held");
+        installation.write("deferred_operations", row.list);
+        FileHolder holder(setup(), installation, row.held, 1000, "not in any trace");
+        ASSERT_TRUE(holder.waitUntilHeld());
+
+        std::unique_ptr<BackgroundProcess> start = startInBackground(installation);
+        const auto log = [&] {
+            return testing_support::readFile(installation.scratch("start.log"));
+        };
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                const std::string now = log();
+                return pausesBegun(now) >= 2 && inPause(now);
+            },
+            60s))
+            << log();
+        start.reset();  // killed
+
+        EXPECT_TRUE(installation.exists("launcher.exe") &&
+                    installation.read("launcher.exe") == oldLauncher);
+        holder.release();
+        EXPECT_EQ(holder.wait(), 0);
+        const WineRun next = installation.run({}, stubRun(installation));
+        EXPECT_EQ(next.exitCode, 0) << next.out;
+        EXPECT_TRUE(installation.exists("launcher.exe") &&
+                    installation.read("launcher.exe") == newLauncher);
+        EXPECT_FALSE(installation.exists("deferred_operations") ||
+                     installation.exists("update/launcher.exe") ||
+                     installation.exists("plugins/held.dat"));
+    }
+}
+
+// Another process takes hold of launcher.exe.old the moment it appears, so that the copy moved
+// aside can't be put back: the start never reports success without a launcher at its path.
+// Where the copy was caught, the put-back is retried and the start fails with the list kept;
+// with nothing to replace the launcher, no copy is ever made.
+TEST_F(SelfUpdateUnderWine, CopyHeldWhenItIsPutBackNeverEndsInSuccessWithoutALauncher) {
+    const struct {
+        const char* what;
+        std::string list;
+        const char* held;    // held from before the start
+        bool newLauncher;    // update\launcher.exe is there
+        bool releasedEarly;  // the held file is let go once the copy is caught or two pauses began
+        int exitCode;
+    } cases[] = {
+        {"the new launcher held throughout", std::string("size=2\r\n") + deleteThenReplace,
+         "update/launcher.exe", true, false, 1},
+        {"an operation in between held, the new launcher missing",
+         std::string("size=3\r\n") + heldBetween, "plugins/held.dat", false, true, 0},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        WineInstallation installation(setup());
+        installStubClient(installation);
+        const std::string oldLauncher = installation.read("launcher.exe");
+        if (row.newLauncher)
+            installation.write("update/launcher.exe", oldLauncher + "new launcher");
+        installation.write("plugins/held.dat", "held");
+        installation.write("deferred_operations", row.list);
+        FileHolder holder(setup(), installation, row.held, 1000, "not in any trace");
+        ASSERT_TRUE(holder.waitUntilHeld());
+        FileHolder copyHolder(setup(), installation, "launcher.exe.old", 1000, "not in any trace",
+                              true);
+
+        std::unique_ptr<BackgroundProcess> start = startInBackground(installation);
+        const auto log = [&] {
+            return testing_support::readFile(installation.scratch("start.log"));
+        };
+        if (row.releasedEarly) {
+            EXPECT_TRUE(
+                waitUntil([&] { return copyHolder.held() || pausesBegun(log()) >= 2; }, 60s));
+            holder.release();
+        }
+        const int exitCode = start->wait(60s);
+        holder.release();
+        copyHolder.release();
+
+        const Lines lines = reportLines(log());
+        const std::string all = ::testing::PrintToString(lines);
+        EXPECT_EQ(exitCode, row.exitCode) << all;
+        EXPECT_EQ(installation.exists("deferred_operations"), exitCode != 0) << all;
+        if (installation.exists("launcher.exe")) {
+            EXPECT_TRUE(installation.read("launcher.exe") == oldLauncher);
+            continue;
+        }
+        // The copy was caught between the two renames of an attempt.
+        EXPECT_TRUE(installation.exists("launcher.exe.old") &&
+                    installation.read("launcher.exe.old") == oldLauncher);
+        const auto namesCopy = [](const std::string& line) {
+            return line.find("launcher.exe.old") != std::string::npos;
+        };
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.starts_with("Re-trying #1 rename file ") && namesCopy(line);
+        })) << all;
+        ASSERT_FALSE(lines.empty());
+        EXPECT_TRUE(lines.back().starts_with("Cannot rename file ") && namesCopy(lines.back()))
+            << all;
+    }
+}
+
+// The launcher's own files left as POSIX links to files outside the installation (Wine acts on
+// what such a link leads to): a start, with a list or without, leaves the outside files as they
+// are.
+TEST_F(SelfUpdateUnderWine, OwnFilesThatAreLinksOutLeaveTheOutsideAlone) {
+    const std::string list = "size=1\r\noperation.0=delete\r\noperation.0.file=x.txt\r\n";
+    const struct {
+        const char* name;
+        bool withList;
+    } cases[] = {
+        {"launcher.exe.old", false},
+        {"launcher.exe.old", true},
+        {"deferred_operations.progress", false},
+        {"deferred_operations.progress", true},
+        {"deferred_operations.progress.tmp", false},
+        {"deferred_operations.progress.tmp", true},
+        {"deferred_operations.taken", false},
+        {"deferred_operations.taken", true},
+        {"deferred_operations", true},  // the list itself, its content outside
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(std::string(row.name) + (row.withList ? ", with a list" : ", no list"));
+        WineInstallation installation(setup());
+        installStubClient(installation);
+        installation.write("x.txt", "x");
+        const std::filesystem::path outside = installation.scratch("outside.txt");
+        const std::string content = std::string(row.name) == "deferred_operations" ? list : "mine";
+        testing_support::writeFile(outside, content);
+        std::filesystem::create_symlink(outside, installation.path(row.name));
+        if (row.withList && std::string(row.name) != "deferred_operations")
+            installation.write("deferred_operations", list);
+
+        const WineRun run = installation.run({}, stubRun(installation));
+        ASSERT_FALSE(run.timedOut);
+        EXPECT_TRUE(std::filesystem::is_regular_file(outside) &&
+                    testing_support::readFile(outside) == content)
+            << run.out;
+        EXPECT_TRUE(installation.exists("launcher.exe"));
     }
 }
 

@@ -1,9 +1,11 @@
 // A Windows helper for the Wine suite: holds a file open without sharing it, so that every
 // attempt of another process to delete it fails, until a release condition is met.
 //
-//   file_holder <held file> <ready marker> <watched file> <needle> <count>
+//   file_holder <held file> <ready marker> <watched file> <needle> <count> [appear]
 //
-// Once the file is held, the ready marker is created. The file is released when the watched
+// With "appear", a held file not there yet is waited for, without pausing, and held the moment
+// it appears (a file another process has under that name only for an instant). Once the file
+// is held, the ready marker is created. The file is released when the watched
 // file (the launcher's relay trace) holds <count> lines that contain <needle>, or when the
 // test deletes the ready marker, or after a minute at the latest. Exit status: 0 released on
 // the trace or on request, 2 the file could not be opened, 3 the minute ran out.
@@ -60,7 +62,7 @@ bool exists(const wchar_t* path) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 6)
+    if (argc != 6 && !(argc == 7 && std::wcscmp(argv[6], L"appear") == 0))
         return 1;
     const wchar_t* heldPath = argv[1];
     const wchar_t* readyMarker = argv[2];
@@ -69,6 +71,9 @@ int wmain(int argc, wchar_t** argv) {
     const int wanted = static_cast<int>(std::wcstol(argv[5], nullptr, 10));
 
     HANDLE held = CreateFileW(heldPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    for (const DWORD start = GetTickCount();
+         held == INVALID_HANDLE_VALUE && argc == 7 && GetTickCount() - start < 60000;)
+        held = CreateFileW(heldPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (held == INVALID_HANDLE_VALUE)
         return 2;
     HANDLE marker = CreateFileW(readyMarker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -33,7 +33,7 @@ class ListTesterUnderWine : public WineTest {
         if (std::filesystem::is_directory("/dev/shm"))
             target.workDirectory = "/dev/shm";
         target.start = [wine = setup().wine](const std::filesystem::path& root,
-                                             const std::filesystem::path& record) {
+                                             const std::filesystem::path& record, int) {
             testing_support::ProcessOptions options;
             options.program = wine;
             options.arguments = {wine, (root / "launcher.exe").string()};
@@ -75,6 +75,27 @@ TEST_F(ListTesterUnderWine, KnownListsKeepEveryPromise) {
           "2",
           {{"delete", "launcher.exe", {}}, {"rename", "launcher.exe.old", "moved"}},
           false}},
+        {"the launcher renamed away, then replaced",
+         {{successor},
+          "2",
+          {{"rename", "launcher.exe", "launcher.exe.bak"},
+           {"rename", "upd\\launcher.exe", "launcher.exe"}},
+          true}},
+        {"the launcher renamed away, its replacement missing",
+         {{},
+          "2",
+          {{"rename", "launcher.exe", "launcher.exe.bak"},
+           {"rename", "upd\\launcher.exe", "launcher.exe"}},
+          true}},
+        {"an operation that fails between the delete and the replacement",
+         {{successor},
+          "3",
+          {{"delete", "launcher.exe", {}},
+           {"rename", "lib\\app.jar", "missing\\app.jar"},
+           {"rename", "upd\\launcher.exe", "launcher.exe"}},
+          true}},
+        {"a stale copy that is a link out, with no list",
+         {{{Kind::link, "launcher.exe.old", "f.txt"}}, std::nullopt, {}, true}},
         {"names the system can't look up",
          {{{Kind::file, "lib/x.jar", "x"}},
           "3",
