@@ -12,6 +12,14 @@ set(LAUNCHER_UPGRADE_CODE "" CACHE STRING
 # from the JDK that builds the sample, with the modules its jars need.
 set(LAUNCHER_RUNTIME "" CACHE STRING
     "Java runtime shipped as jre/: empty (none), a runtime image folder, or jlink (Linux)")
+# What jlink adds to the modules jdeps finds and the service modules scripts/make-runtime.sh
+# always adds: modules the client reaches by name at run time (comma-separated).
+set(LAUNCHER_RUNTIME_MODULES "" CACHE STRING
+    "Modules added to the jlink runtime beyond those found and the service modules")
+if(NOT LAUNCHER_RUNTIME_MODULES MATCHES "^([A-Za-z0-9_.]+(,[A-Za-z0-9_.]+)*)?$")
+    message(FATAL_ERROR "LAUNCHER_RUNTIME_MODULES=\"${LAUNCHER_RUNTIME_MODULES}\": expected module "
+                        "names separated by commas, such as java.sql,jdk.net")
+endif()
 
 # The product name becomes a folder name, the MSI's texts are stored in one Windows code page,
 # and the registry key holds the company name: refuse at once what would fail or be cut later.
@@ -83,7 +91,8 @@ if(LAUNCHER_RUNTIME STREQUAL "jlink")
     set(runtime_dir "${CMAKE_BINARY_DIR}/runtime/jre")
     add_custom_command(
         OUTPUT "${CMAKE_BINARY_DIR}/runtime/jre.stamp"
-        COMMAND bash "${PROJECT_SOURCE_DIR}/scripts/make-runtime.sh" "${JDK_HOME}" "${runtime_dir}"
+        COMMAND bash "${PROJECT_SOURCE_DIR}/scripts/make-runtime.sh"
+                --add-modules "${LAUNCHER_RUNTIME_MODULES}" "${JDK_HOME}" "${runtime_dir}"
                 "${LAUNCHER_SAMPLE_JAR_DIR}/client__V2.1.0.jar"
                 "${LAUNCHER_SAMPLE_JAR_DIR}/greeting__V2.1.4.jar"
         COMMAND "${CMAKE_COMMAND}" -E touch "${CMAKE_BINARY_DIR}/runtime/jre.stamp"
@@ -128,10 +137,28 @@ ${LAUNCHER_FILE_VERSION}
 ${LAUNCHER_ICON}
 ")
 
-# File names with the product and its version: "Zoë Studio" 4.2.1 gives
-# zoë-studio-4.2.1-windows-x64.zip.
-string(TOLOWER "${LAUNCHER_PRODUCT_NAME}" package_name)
-string(REGEX REPLACE "[ \t]+" "-" package_name "${package_name}")
+# File names with the product and its version, in ASCII, since the Linux package's folder is
+# the installation folder and a JVM started without a locale cannot read other bytes in it:
+# "Zoë Studio" 4.2.1 gives zoe-studio-4.2.1-windows-x64.zip. Latin letters lose their marks;
+# each run of what is left beyond ASCII letters, digits, dots and "_" becomes one "-".
+set(package_name "${LAUNCHER_PRODUCT_NAME}")
+foreach(letters "a:à á â ã ä å ą À Á Â Ã Ä Å Ą" "c:ç ć č Ç Ć Č" "e:è é ê ë ę ě È É Ê Ë Ę Ě"
+                "i:ì í î ï Ì Í Î Ï" "l:ł Ł" "n:ñ ń ň Ñ Ń Ň" "o:ò ó ô õ ö ø ő Ò Ó Ô Õ Ö Ø Ő"
+                "r:ř Ř" "s:ś š ş Ś Š Ş" "u:ù ú û ü ů ű Ù Ú Û Ü Ů Ű" "y:ý ÿ Ý" "z:ź ż ž Ź Ż Ž"
+                "ss:ß" "ae:æ Æ" "oe:œ Œ")
+    string(REGEX MATCH "^[a-z]+" plain "${letters}")
+    string(REGEX REPLACE "^[a-z]+:" "" marked "${letters}")
+    string(REPLACE " " ";" marked "${marked}")
+    foreach(letter IN LISTS marked)
+        string(REPLACE "${letter}" "${plain}" package_name "${package_name}")
+    endforeach()
+endforeach()
+string(TOLOWER "${package_name}" package_name)
+string(REGEX REPLACE "[^a-z0-9._]+" "-" package_name "${package_name}")
+string(REGEX REPLACE "^-+|-+$" "" package_name "${package_name}")
+if(package_name STREQUAL "")
+    set(package_name "client")
+endif()
 set(CPACK_PACKAGE_NAME "${package_name}")
 set(CPACK_PACKAGE_VENDOR "${LAUNCHER_COMPANY}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${LAUNCHER_PRODUCT_NAME}, with its launcher")

@@ -282,9 +282,10 @@ for entry in "${folders[@]}"; do
     remove_row "'*'" "${entry%% *}"
     remove_row "" "${entry%% *}"
 done
+# The launcher a list replaced is moved aside as <launcher>.old until the next start removes it.
 for name in launcher.log deferred_operations deferred_operations.progress \
-    deferred_operations.progress.tmp deferred_operations.taken; do
-    remove_row "'$name'" INSTALLDIR
+    deferred_operations.progress.tmp deferred_operations.taken "$launcher.old"; do
+    remove_row "$(sql_text "$name")" INSTALLDIR
 done
 while read -r path; do
     id="${folder_ids[$(dirname "$path")]:-}"

@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
 # Makes a Java runtime image for the package with the JDK's jlink: the modules the given jars
-# need (found by jdeps), without debug information, header files and manual pages, and with
-# the default class-data-sharing archive where this jlink can make it (a faster JVM start).
-#   scripts/make-runtime.sh JDK_HOME OUTPUT_DIR JAR...
+# need (found by jdeps), the service modules a desktop client reaches without naming them, and
+# the modules the vendor names; without debug information, header files and manual pages, and
+# with the default class-data-sharing archive where this jlink can make it (a faster JVM start).
+#   scripts/make-runtime.sh [--add-modules MODULE,...] JDK_HOME OUTPUT_DIR JAR...
 set -euo pipefail
 
-if [ $# -lt 3 ]; then
-    echo "usage: $0 JDK_HOME OUTPUT_DIR JAR..." >&2
+usage() {
+    echo "usage: $0 [--add-modules MODULE,...] JDK_HOME OUTPUT_DIR JAR..." >&2
     exit 2
+}
+extra=""
+if [ "${1:-}" = --add-modules ]; then
+    [ $# -ge 2 ] || usage
+    extra="$2"
+    shift 2
 fi
+[ $# -ge 3 ] || usage
 jdk="$1"
 output="$2"
 shift 2
@@ -16,7 +24,20 @@ for tool in jlink jdeps; do
     [ -x "$jdk/bin/$tool" ] || { echo "make-runtime: no $tool in $jdk/bin: a full JDK is needed" >&2; exit 2; }
 done
 
+# jdeps sees only what the classes name. These are reached through a service lookup instead,
+# and without them a client fails quietly: jdk.charsets, the charsets beyond the standard six
+# (windows-1256, Shift_JIS, ISO-2022-JP... otherwise read as UTF-8, or refused); jdk.localedata,
+# the dates, numbers and names of every locale but English; jdk.crypto.ec and
+# jdk.crypto.cryptoki, the providers java.security lists (TLS with EC keys and X25519,
+# PKCS#11 tokens); jdk.zipfs, the zip file system (FileSystems.newFileSystem of a zip or jar).
+# Each is taken where this JDK has it (the classes of jdk.crypto.ec moved into java.base in 22).
+services=""
+available="$("$jdk/bin/java" --list-modules | sed 's/@.*//')"
+for module in jdk.charsets jdk.localedata jdk.crypto.ec jdk.crypto.cryptoki jdk.zipfs; do
+    grep -qx "$module" <<<"$available" && services+=",$module"
+done
 modules="$("$jdk/bin/jdeps" --multi-release base --ignore-missing-deps --print-module-deps "$@")"
+modules+="$services${extra:+,$extra}"
 options=(--add-modules "$modules" --strip-debug --no-header-files --no-man-pages)
 if "$jdk/bin/jlink" --list-plugins | grep -q -- --generate-cds-archive; then
     options+=(--generate-cds-archive)

@@ -161,8 +161,30 @@ check_runtime() {
     local release="$install/jre/release"
     [ -f "$install/jre/$library" ] || { fail "$install/jre has no $library"; return; }
     [ -f "$release" ] || return 0
-    grep -qx 'MODULES="java.base"' "$release" ||
-        fail "$release: not the one module the sample needs: $(grep MODULES "$release")"
+    # The module the sample names, and those a client reaches through services alone.
+    [ "$(sed -n 's/^MODULES="\(.*\)"$/\1/p' "$release" | tr ' ' '\n' | sort | tr '\n' ' ')" = \
+        "java.base jdk.charsets jdk.crypto.cryptoki jdk.crypto.ec jdk.localedata jdk.zipfs " ] ||
+        fail "$release: not the modules of the sample and its services: $(grep MODULES "$release")"
+    mkdir -p "$work/services"
+    cat >"$work/services/Services.java" <<'JAVA'
+import java.nio.file.*;
+public class Services {
+    public static void main(String[] args) throws Exception {
+        byte[] salam = {(byte) 0xD3, (byte) 0xE1, (byte) 0xC7, (byte) 0xE3};
+        System.out.println("windows-1256 " + new String(salam, "windows-1256").equals("\u0633\u0644\u0627\u0645"));
+        System.out.println("fr " + java.text.DateFormatSymbols.getInstance(java.util.Locale.FRENCH).getMonths()[0]);
+        System.out.println("X25519 " + java.security.KeyPairGenerator.getInstance("X25519").getProvider().getName());
+        try (FileSystem jar = FileSystems.newFileSystem(Path.of(args[0]))) {
+            System.out.println("zipfs " + Files.exists(jar.getPath("META-INF/MANIFEST.MF")));
+        }
+    }
+}
+JAVA
+    javac --release 17 -d "$work/services" "$work/services/Services.java" &&
+        (env -i "$install/jre/bin/java" -cp "$work/services" Services "$install/lib/client__V2.1.0.jar" \
+            >"$work/out" 2>"$work/err")
+    expect_status "the runtime's services" 0 $?
+    expect_lines "$work/out" "windows-1256 true" "fr janvier" "X25519 SunEC" "zipfs true"
     local unwanted
     for unwanted in include man lib/src.zip; do
         [ ! -e "$install/jre/$unwanted" ] || fail "the runtime holds $unwanted"
@@ -320,8 +342,13 @@ check_msi_tables() {
     # never runs them.
     [ -z "$(msiinfo export "$msi" RemoveFile | tr -d '\r' | awk -F'\t' 'NR > 3 && ($2 != "cleanup" || $5 != 2)')" ] ||
         fail "$msi: a RemoveFile row outside the cleanup component or not for uninstall only"
-    [ -n "$(table_value "$msi" RemoveFile FileName 'FileName=* DirProperty=INSTALLDIR')" ] ||
-        fail "$msi: no row removes the files of the installation folder on uninstall"
+    # Every file of the installation folder ("*"), and by name what the launcher writes there.
+    local removed name
+    removed="$(msiinfo export "$msi" RemoveFile | tr -d '\r' | awk -F'\t' 'NR > 3 && $4 == "INSTALLDIR" { print $3 }')"
+    for name in '*' launcher.log deferred_operations deferred_operations.progress \
+        deferred_operations.progress.tmp deferred_operations.taken "$windows_launcher.old"; do
+        grep -qxF -- "$name" <<<"$removed" || fail "$msi: no row removes $name from the installation folder on uninstall"
+    done
     [ "$(table_value "$msi" Component ComponentId Component=cleanup)" = \
         "$(table_value "$newer" Component ComponentId Component=cleanup)" ] ||
         fail "$msi and $newer: the cleanup component differs, so an upgrade would remove it"
@@ -474,6 +501,8 @@ check_msi() {
                 "classpath: lib/client__V2.2.0.jar;ext/greeting__V2.1.4.jar"
         done
 
+        # A launcher a list replaced, moved aside, goes with the rest.
+        echo "replaced" >"$install/$windows_launcher.old"
         # A runtime added by hand stays; it goes first, as the guide says.
         cmp -s "$LAUNCHER_STUB_JVM_DLL" "$install/jre/bin/server/jvm.dll" && rm -r "$install/jre"
         wine_run msiexec /x "$(winepath -w "$newer")" /qn

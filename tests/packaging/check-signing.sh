@@ -31,6 +31,12 @@ for case in "4F2A1C3E-8B7D-4E6F-9A0B-1C2D3E4F5A6B:ok" "{4f2a1c3e-8b7d-4e6f-9a0b-
     fi
     rm -rf "$work/configure"
 done
+# The packages' names, and so the Linux installation folder, are ASCII whatever the product.
+cmake -S "$root" -B "$work/configure" -G Ninja -DLAUNCHER_BUILD_TESTS=OFF \
+    "-DLAUNCHER_PRODUCT_NAME=Zoë Łódź Studio" -DLAUNCHER_PRODUCT_VERSION=4.2.1 >/dev/null
+grep -q 'CPACK_PACKAGE_FILE_NAME "zoe-lodz-studio-4.2.1-' "$work/configure/CPackConfig.cmake" ||
+    { echo "FAIL: package name $(grep CPACK_PACKAGE_FILE_NAME "$work/configure/CPackConfig.cmake")" >&2; exit 1; }
+rm -rf "$work/configure"
 
 openssl req -x509 -newkey rsa:2048 -sha256 -days 2 -nodes -subj "/CN=Throwaway Test Vendor" \
     -addext "extendedKeyUsage=codeSigning" \
