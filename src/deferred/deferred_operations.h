@@ -5,6 +5,9 @@
 //                          with retries, records progress, deletes the finished list
 //   deferred_run.h         what one run shares: launcher directory, list, retry budget, the
 //                          current operation, what was found out about directories
+//   retry.h                the retries of an operation under the run's shared budget
+//   launcher_replacement.h the launcher's own file: removed or moved away only together with
+//                          the rename that puts its successor in place
 //   operation_count.h      the operation keys, and the "size" bounded to what the list describes
 //   path_guard.h           which operations are refused (paths that lead out, devices, the
 //                          list's own files); path_rules.h holds the rules on the path text
@@ -12,7 +15,7 @@
 //                          rename moves into, syncs directories to the disk
 //   progress_record.h      the progress record beside the list, and its writer
 //   list_identity.h        reads the list file and tells one list from another
-//   list_files.h           the names of the list's own files
+//   own_files.h            the files the launcher itself writes, moves and removes
 #pragma once
 
 #include <optional>

@@ -14,7 +14,6 @@
 
 #include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
-#include "platform/process_and_console.h"
 
 namespace platform {
 
