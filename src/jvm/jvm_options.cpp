@@ -84,6 +84,8 @@ void storeVmOptions(const std::vector<std::string>& options) {
 }  // namespace
 
 bool buildJvmOptions() {
+    // Before the class path is checked against the charset the JVM will take for file names.
+    platform::useUtf8WhereLocaleIsC();
     std::vector<std::string> options;
     if (!addClassPathOption(options))
         return false;

@@ -38,6 +38,13 @@ enum class FileNameCharset {
 // in the ANSI code page the JVM uses, converted without loss.
 FileNameCharset jvmFileNameCharset();
 
+// Where the environment gives the C or POSIX locale for characters, or none (LC_CTYPE, then
+// LANG; a service, "env -i"), names in LC_CTYPE the first UTF-8 locale the system has
+// (C.UTF-8 first), so that the JVM this process creates afterwards reads its installation
+// folder, file names and arguments as UTF-8 rather than ASCII. Nothing else of the locale
+// changes, and an LC_ALL that is set stays the user's explicit choice. Nothing on Windows.
+void useUtf8WhereLocaleIsC();
+
 // A malloc'd copy of text that the caller releases with free: strdup on POSIX, _strdup on
 // Windows. Null when memory runs out.
 [[nodiscard]] char* duplicateString(const char* text);

@@ -50,7 +50,10 @@ int pairedUpdateLeftovers(const std::filesystem::path& root, int pairs) {
     return left;
 }
 
-Installation::Installation() : launcher_((dir_.path() / "launcher").string()) {
+Installation::Installation(const std::string& folder)
+    : root_(folder.empty() ? dir_.path() : dir_.path() / folder),
+      launcher_((root_ / "launcher").string()) {
+    std::filesystem::create_directories(root_);
     copyExecutable(launcherBinary(), launcher_);
 }
 

@@ -27,9 +27,11 @@ int pairedUpdateLeftovers(const std::filesystem::path& root, int pairs);
 // launcher finds its directory through the real file).
 class Installation {
   public:
-    Installation();
+    // folder: the installation's own folder inside the temporary directory, for a test that
+    // chooses its name; empty: the temporary directory itself.
+    explicit Installation(const std::string& folder = "");
 
-    const std::filesystem::path& root() const { return dir_.path(); }
+    const std::filesystem::path& root() const { return root_; }
     std::string path(const std::string& relative) const { return (root() / relative).string(); }
     const std::string& launcherPath() const { return launcher_; }
 
@@ -50,6 +52,7 @@ class Installation {
 
   private:
     TempDir dir_;
+    std::filesystem::path root_;
     std::string launcher_;
 };
 

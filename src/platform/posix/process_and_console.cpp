@@ -15,6 +15,8 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -74,6 +76,30 @@ FileNameCharset jvmFileNameCharset() {
     if (codeset == "ANSI_X3.4-1968" || codeset == "646" || codeset == "US-ASCII")
         return FileNameCharset::Ascii;
     return FileNameCharset::AnyBytes;
+}
+
+void useUtf8WhereLocaleIsC() {
+    const auto valueOf = [](const char* variable) {
+        const char* value = std::getenv(variable);
+        return value != nullptr && *value != '\0' ? value : nullptr;
+    };
+    if (valueOf("LC_ALL") != nullptr)
+        return;
+    const char* named = valueOf("LC_CTYPE") != nullptr ? valueOf("LC_CTYPE") : valueOf("LANG");
+    if (named != nullptr && std::strcmp(named, "C") != 0 && std::strcmp(named, "POSIX") != 0)
+        return;
+    for (const char* candidate : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
+        const locale_t locale =
+            ::newlocale(LC_CTYPE_MASK, candidate, static_cast<locale_t>(nullptr));
+        if (locale == static_cast<locale_t>(nullptr))
+            continue;
+        const bool utf8 = std::strcmp(::nl_langinfo_l(CODESET, locale), "UTF-8") == 0;
+        ::freelocale(locale);
+        if (utf8) {
+            ::setenv("LC_CTYPE", candidate, 1);
+            return;
+        }
+    }
 }
 
 void recordProcessArguments(int argc, char** argv) {

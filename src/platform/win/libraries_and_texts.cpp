@@ -54,6 +54,9 @@ FileNameCharset jvmFileNameCharset() {
     return FileNameCharset::AnyBytes;
 }
 
+// The JVM takes the ANSI code page, not a locale of the environment.
+void useUtf8WhereLocaleIsC() {}
+
 }  // namespace platform
 
 namespace platform::win {

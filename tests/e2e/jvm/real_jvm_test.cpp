@@ -59,20 +59,31 @@ TEST(RealJvm, RunsTheClientWithItsArgumentsAndConfiguration) {
 }
 
 // The JVM decodes file names in the charset of the environment's locale (US-ASCII in the C
-// locale and without one): a jar whose name it can't decode, or whose directory's name it
-// can't, is never chosen over one it can open, and the client starts.
+// locale): a jar whose name it can't decode, or whose directory's name it can't, is never
+// chosen over one it can open, and the client starts. A C or POSIX locale for characters, or
+// none, is taken as UTF-8 where the system has such a locale, so that a client installed in a
+// folder named beyond ASCII starts from a service or "env -i"; an LC_ALL that is set holds.
 TEST(RealJvm, AJarNameTheJvmCannotDecodeLosesToOneItCanOpen) {
     struct Case {
-        std::string locale;  // LC_ALL, or "" for no locale variable at all
+        std::string variable;  // the one locale variable set, or "" for none at all
+        std::string value;
+        std::string folder;  // the installation folder's name, or "" for a plain one
         std::string chosen;
     };
+    const std::string utf8Jar = "lib/client__V1.2.0.\xC3\xA9.jar";
     const std::vector<Case> cases = {
-        {"C", "lib/client__V1.1.0.jar"},
-        {"", "lib/client__V1.1.0.jar"},
-        {"C.UTF-8", "lib/client__V1.2.0.\xC3\xA9.jar"},
+        {"LC_ALL", "C", "", "lib/client__V1.1.0.jar"},
+        {"LC_ALL", "C.UTF-8", "", utf8Jar},
+        {"", "", "", utf8Jar},
+        {"LANG", "POSIX", "", utf8Jar},
+        {"LC_CTYPE", "C", "", utf8Jar},
+        {"", "", "zo\xC3\xAB studio", utf8Jar},
+        {"LANG", "C", "\xD1\x81\xD1\x82\xD1\x83\xD0\xB4\xD0\xB8\xD1\x8F", utf8Jar},
     };
     for (const Case& c : cases) {
-        Installation installation;
+        const std::string what =
+            "locale '" + c.variable + "=" + c.value + "', folder '" + c.folder + "'";
+        Installation installation(c.folder);
         jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch",
                                          "jvm.classpath=lib/client.jar;\xE9xt/client.jar\n");
         const std::string jar =
@@ -80,16 +91,16 @@ TEST(RealJvm, AJarNameTheJvmCannotDecodeLosesToOneItCanOpen) {
         installation.write("\xE9xt/client__V1.2.0.jar", jar);
         std::filesystem::remove(installation.root() / "lib/client__V1.2.0.jar");
         installation.write("lib/client__V1.2.0.\xE9.jar", jar);  // Latin-1, as an unzip leaves it
-        installation.write("lib/client__V1.2.0.\xC3\xA9.jar", jar);
+        installation.write(utf8Jar, jar);
         testing_support::ProcessOptions options =
             installation.launchOptions({}, jvm_e2e::modernJvmEnvironment(), "./launcher");
         for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG", "LANGUAGE"})
             options.unsetEnvironment.emplace_back(name);
-        if (!c.locale.empty())
-            options.environment.emplace_back("LC_ALL", c.locale);
+        if (!c.variable.empty())
+            options.environment.emplace_back(c.variable, c.value);
         const ProcessResult result = testing_support::runProcess(options);
-        EXPECT_EQ(result.exitCode, 0) << "locale '" << c.locale << "'\n" << describe(result);
-        EXPECT_EQ(lineValue(result.out, "classpath: "), c.chosen) << "locale '" << c.locale << "'";
+        EXPECT_EQ(result.exitCode, 0) << what << "\n" << describe(result);
+        EXPECT_EQ(lineValue(result.out, "classpath: "), c.chosen) << what;
     }
 }
 
