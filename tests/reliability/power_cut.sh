@@ -15,6 +15,12 @@
 #   emptied   a delete that empties its directory (which goes with it)
 #   held      a configuration moved aside and replaced, then an operation held by another
 #             program and retried (its first retry cut too), then one more rename
+#   self      the launcher deleted and its successor renamed in: whatever the cut, the
+#             launcher's path holds one of the two launchers, and the restart runs it
+#   twonames  a file renamed out of a directory that keeps a file, which the next operation
+#             deletes: a cut between the syncs of the two directories can leave the file under
+#             both names (btrfs, ext2); the restart must remove the source name, then the
+#             emptied directory
 #   full      a record in place, then the disk filled up: the start says so and goes on, never
 #             a crash; once there is room again, the list is carried out
 #
@@ -150,6 +156,42 @@ check_held() {
     check "the operations after the cut were carried out" [ -e "$app/last" -a ! -e "$app/blocked" ]
 }
 
+lay_out_self() {
+    mkdir -p "$app/upd"
+    echo 1 >"$app/version"
+    echo 2 >"$app/upd/version"
+    cp "$work/new-launcher" "$app/upd/launcher"
+    printf '%s\n' size=3 operation.0=delete operation.0.file=launcher operation.1=rename \
+        operation.1.file=upd/launcher operation.1.destination=launcher operation.2=rename \
+        operation.2.file=upd/version operation.2.destination=version >"$app/deferred_operations"
+}
+check_self() {
+    check "the new launcher is in place" cmp -s "$app/launcher" "$work/new-launcher"
+    check "version says 2" [ "$(cat "$app/version" 2>/dev/null)" = 2 ]
+    check "upd/ is gone" [ ! -e "$app/upd" ]
+}
+
+lay_out_twonames() {
+    mkdir -p "$app/update"
+    echo 1 >"$app/version"
+    echo 2 >"$app/update/version"
+    echo x >"$app/update/readme"
+    printf '%s\n' size=2 operation.0=rename operation.0.file=update/version \
+        operation.0.destination=version operation.1=delete operation.1.file=update/readme \
+        >"$app/deferred_operations"
+}
+check_twonames() {
+    check "version says 2" [ "$(cat "$app/version" 2>/dev/null)" = 2 ]
+    check "update/version does not remain" [ ! -e "$app/update/version" ]
+    check "update/ is gone" [ ! -e "$app/update" ]
+}
+
+# Only a regular, executable file with the bytes of one of the two launchers starts again.
+runnable_launcher() {
+    [ -f "$app/launcher" ] && [ ! -L "$app/launcher" ] && [ -x "$app/launcher" ] &&
+        { cmp -s "$app/launcher" "$launcher" || cmp -s "$app/launcher" "$work/new-launcher"; }
+}
+
 failures=0
 check() { # description condition...
     local description=$1
@@ -186,6 +228,7 @@ restart_after_cut() {
     $fsck "$work/cut.img" >/dev/null 2>&1 || [ $? -lt 4 ] || { echo "power cut: $fs: the check of the copy failed" >&2; return 1; }
     attach "$work/cut.img" "$work/restarted" || { echo "power cut: $fs: the copy does not mount" >&2; return 1; }
     app="$work/restarted/app"
+    check "a runnable launcher at its path after the cut" runnable_launcher
     rm -rf "$app/blocked/held"
     (cd "$app" && ./launcher >"$work/second-run.txt" 2>&1) || true
 }
@@ -214,8 +257,8 @@ run_case() {
             detach "$work/live"
             continue
         fi
-        restart_after_cut
         before=$failures
+        restart_after_cut
         "check_$case"
         check "the list is done" [ ! -e "$app/deferred_operations" ]
         check "no temporary record is left" [ ! -e "$app/deferred_operations.progress.tmp" ]
@@ -276,6 +319,9 @@ run_under_wine() {
 
 head -c 65536 /dev/urandom >"$work/old.jar"
 head -c 65536 /dev/urandom >"$work/new.jar"
+# The successor runs as the launcher does: bytes after the end of an executable are never loaded.
+cp "$launcher" "$work/new-launcher"
+echo successor >>"$work/new-launcher"
 tested=()
 for fs in ext4 ext2 xfs btrfs; do
     configure "$fs"
@@ -290,7 +336,7 @@ for fs in ext4 ext2 xfs btrfs; do
         echo "power cut: $fs skipped, the kernel does not mount it here"
         continue
     fi
-    for case in unsynced moved emptied held; do
+    for case in unsynced moved emptied held self twonames; do
         make_base
         run_case
     done
