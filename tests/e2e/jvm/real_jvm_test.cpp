@@ -104,6 +104,26 @@ TEST(RealJvm, AJarNameTheJvmCannotDecodeLosesToOneItCanOpen) {
     }
 }
 
+// The sample entry class hands a main written for "java -jar" its own arguments only.
+TEST(RealJvm, TheEntryClassDropsTheLauncherFromTheArguments) {
+    Installation installation;
+    for (const char* jar : {"entry.jar", "greeting__V2.1.4.jar"})
+        installation.write(std::string("lib/") + jar,
+                           testing_support::readFile(std::string(TEST_SAMPLE_JAR_DIR "/") + jar));
+    installation.write("launch.properties",
+                       "jvm.classpath=lib/entry.jar;lib/greeting.jar\n"
+                       "jvm.dll.path=" +
+                           testing_support::realJvmLibrary() +
+                           "\nmain.class=com/example/entry/LauncherEntry\n");
+    const ProcessResult result =
+        installation.run({"one", "two words"}, jvm_e2e::modernJvmEnvironment(), "./launcher");
+    EXPECT_EQ(result.exitCode, 0) << describe(result);
+    const std::string from =
+        "! (greeting loaded from " + installation.path("lib/greeting__V2.1.4.jar");
+    const std::string greetings = "Hello, one" + from + ")\nHello, two words" + from + ")\n";
+    EXPECT_EQ(result.out.substr(result.out.find("Hello, ")), greetings) << describe(result);
+}
+
 TEST(RealJvm, WithoutMemoryMaxTheHeapIsOneGigabyte) {
     Installation installation;
     jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch");
