@@ -90,8 +90,8 @@ void writeKeepLine(const std::string& path) {
 // Where a rename replaces a running program: the old file is given its second name at keepAt
 // first, so that it is at one of its names at every instant. An earlier attempt or run may have
 // done so already. False where no second name can be made (no hard links).
-bool keptUnderSecondName(const DeferredRun& run, const std::string& keepAt) {
-    const std::string launcher = launcherPath(run);
+bool keptUnderSecondName(const DeferredRun& run, const std::string& launcher,
+                         const std::string& keepAt) {
     const std::string keep = run.launcherDirectory + keepAt;
     const std::optional<platform::FileIdentity> old = platform::fileIdentity(launcher);
     if (old && old == platform::fileIdentity(keep))
@@ -105,10 +105,12 @@ bool keptUnderSecondName(const DeferredRun& run, const std::string& keepAt) {
 
 // One attempt at the replacement: from renamed onto the launcher, its old file removed or kept
 // at keepAt.
-Attempt tryReplacement(DeferredRun& run, const std::string& from,
+Attempt tryReplacement(DeferredRun& run, const std::string& from, const std::string& to,
                        const std::optional<std::string>& keepAt, std::string& boxText) {
     platform::SystemCalls& calls = platform::systemCalls();
-    const std::string launcher = launcherPath(run);
+    // As the list names it: started through an 8.3 alias, the launcher is renamed in and moved
+    // aside under its long name all the same.
+    const std::string launcher = run.launcherDirectory + to;
     const std::string source = run.launcherDirectory + from;
     const bool launcherThere = calls.pathExists(launcher.c_str());
     const auto renamedIn = [&] {
@@ -118,18 +120,18 @@ Attempt tryReplacement(DeferredRun& run, const std::string& from,
         return true;
     };
     if (platform::renameReplacesRunningProgram() &&
-        (!keepAt || !launcherThere || keptUnderSecondName(run, *keepAt)))
+        (!keepAt || !launcherThere || keptUnderSecondName(run, launcher, *keepAt)))
         return renamedIn() ? Attempt::done : Attempt::failed;
 
     // The running program can't be replaced: moved aside, and put back at once when its
     // successor can't be renamed in.
-    const std::string asideName = keepAt.value_or(movedAsideLauncherName(run.launcherName));
+    const std::string asideName = keepAt.value_or(movedAsideLauncherName(to));
     const std::string aside = run.launcherDirectory + asideName;
     if (launcherThere) {
         // One left by an earlier replacement goes first; while a process still runs from it,
         // the move below fails as a rename onto any held file does.
         if (!keepAt)
-            (void)removeMovedAsideLauncher(run.launcherDirectory, run.launcherName);
+            (void)removeMovedAsideLauncher(run.launcherDirectory, to);
         if (!calls.renameFile(launcher.c_str(), aside.c_str()))
             return Attempt::failed;
     }
@@ -145,12 +147,12 @@ Attempt tryReplacement(DeferredRun& run, const std::string& from,
         },
         [&](int attemptNumber) {
             platform::printOutput("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber,
-                                  asideName.c_str(), run.launcherName.c_str());
+                                  asideName.c_str(), to.c_str());
         },
         [] { return false; });
     if (putBack)
         return Attempt::failed;
-    boxText = "Cannot rename file " + asideName + " to " + run.launcherName;
+    boxText = "Cannot rename file " + asideName + " to " + to;
     platform::writeOutput(boxText);
     return Attempt::givenUp;
 }
@@ -199,7 +201,7 @@ bool replaceLauncher(DeferredRun& run, int index, const std::string& from,
     const std::optional<WaitingOperation> waiting = waitingFor(run, index);
     const std::optional<std::string> keepAt = waiting ? waiting->keepAt : std::nullopt;
     const bool done = retryWithinBudget(
-        run, [&] { return tryReplacement(run, from, keepAt, boxText); },
+        run, [&] { return tryReplacement(run, from, destination, keepAt, boxText); },
         [&](int attemptNumber) {
             platform::printOutput("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber,
                                   from.c_str(), destination.c_str());
