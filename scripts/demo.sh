@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the launcher and the sample installation (examples/), installs both under build/demo,
-# starts the demo client through the launcher, then applies the sample's pending update as an
-# updater would and starts it again. Arguments are passed on to the client.
+# Builds the launcher as a vendor would (built-in JVM options that Java 17 and later accept)
+# and the sample installation (examples/), installs both under build/demo, starts the demo
+# client through the launcher, then applies the sample's pending update as an updater would and
+# starts it again. Arguments are passed on to the client.
 #   scripts/demo.sh                   the client gets two sample arguments
 #   scripts/demo.sh "any" "words"     the client gets these
 set -euo pipefail
@@ -14,7 +15,12 @@ scripts/install-deps.sh
 build_log="$root/build/demo-build.log"
 mkdir -p "$root/build"
 echo "building the launcher... (output in build/demo-build.log)"
-if ! { cmake --preset native && cmake --build --preset native; } >"$build_log" 2>&1; then
+# Its own build, not the presets': the default built-in text 129 holds -XX:MaxPermSize=250m,
+# which Java 17 and later refuse, and a JAVA_TOOL_OPTIONS that made the JVM ignore it would
+# make it print "Picked up JAVA_TOOL_OPTIONS" at every start.
+if ! { cmake --fresh -S "$root" -B "$root/build/demo-build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DLAUNCHER_BUILD_TESTS=OFF "-DLAUNCHER_TEXT_129=-Xmx512m -Xms128m" &&
+    cmake --build "$root/build/demo-build" --target launcher sample_jars; } >"$build_log" 2>&1; then
     cat "$build_log" >&2
     echo "demo: the build failed; its output is above and in $build_log" >&2
     exit 1
@@ -35,17 +41,16 @@ fi
 
 demo="$root/build/demo"
 rm -rf "$demo"
-cmake --install build/native --prefix "$demo" >/dev/null
+cmake --install build/demo-build --prefix "$demo" >/dev/null
 ln -s "$jdk_home" "$demo/jre"
 
 if [ $# -eq 0 ]; then
     set -- "Newcomer" "a quoted argument with blanks"
 fi
 
-# HotSpot 17 rejects the built-in default option -XX:MaxPermSize=250m; this makes it ignore it.
 start() {
     local status=0
-    (cd "$demo" && JAVA_TOOL_OPTIONS=-XX:+IgnoreUnrecognizedVMOptions ./launcher "$@") || status=$?
+    (cd "$demo" && ./launcher "$@") || status=$?
     echo
     echo "== The launcher exited with code $status =="
     return "$status"
