@@ -104,21 +104,30 @@ TEST(ProgressRecord, RecorderStartsAFreshRecordOrGoesOnWithAValidOne) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 
     // A valid record that can't be written in place (here a link to a file outside; another
-    // user's record alike): a fresh one with its count takes its place, and nothing is written
+    // user's record alike), or a second name of another installation's record (a copy made
+    // with hard links): a fresh one with its count takes its place, and nothing is written
     // through the link.
     const testing_support::TempDir outside;
-    testing_support::writeFile(outside / "target", launcher::formatProgressRecord(list, 4));
-    std::filesystem::remove(path);
-    std::filesystem::create_symlink(outside / "target", path);
-    {
-        launcher::ProgressRecorder recorder(path, list, 4, 4);
-        ASSERT_TRUE(recorder.recording());
-        EXPECT_TRUE(recorder.recordFinished(5));
+    for (const bool hardLink : {false, true}) {
+        testing_support::writeFile(outside / "target", launcher::formatProgressRecord(list, 4));
+        std::filesystem::remove(path);
+        if (hardLink)
+            std::filesystem::create_hard_link(outside / "target", path);
+        else
+            std::filesystem::create_symlink(outside / "target", path);
+        {
+            launcher::ProgressRecorder recorder(path, list, 4, 4);
+            ASSERT_TRUE(recorder.recording());
+            recorder.recordCarryingOut(4);
+            EXPECT_TRUE(recorder.recordFinished(5));
+        }
+        EXPECT_FALSE(std::filesystem::is_symlink(path));
+        EXPECT_EQ(std::filesystem::hard_link_count(path), 1u) << hardLink;
+        EXPECT_EQ(launcher::readFinishedOperations(path, list), 5);
+        EXPECT_EQ(testing_support::readFile(outside / "target"),
+                  launcher::formatProgressRecord(list, 4))
+            << hardLink;
     }
-    EXPECT_FALSE(std::filesystem::is_symlink(path));
-    EXPECT_EQ(launcher::readFinishedOperations(path, list), 5);
-    EXPECT_EQ(testing_support::readFile(outside / "target"),
-              launcher::formatProgressRecord(list, 4));
 }
 
 TEST(ListLoading, BindsTheIdentityToExactlyTheBytesLoaded) {

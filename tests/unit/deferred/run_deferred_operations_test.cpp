@@ -2,11 +2,14 @@
 // system-call seam; runs that give up are watched from a death-test child.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <ostream>
 #include <utility>
@@ -545,6 +548,86 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
     calls->syncFile = platform::realSystemCalls().syncFile;
     EXPECT_EQ(run(), "");
     EXPECT_FALSE(fs::exists(at("c.jar")));
+
+    // So does a directory that can't be written through (the disk reports an error): the list
+    // is not deleted as finished, and the next start finishes it.
+    create({"a.jar", "b.jar"});
+    writeList(
+        "size=2\noperation.0=delete\noperation.0.file=a.jar\n"
+        "operation.1=delete\noperation.1.file=b.jar\n");
+    calls->syncDirectory = [](const char*) { return false; };
+    EXPECT_EQ(runGivingUp("Error: " + cannotRecord + "\n"), cannotRecord + "\n");
+    EXPECT_TRUE(fs::exists(at("deferred_operations")));
+    EXPECT_TRUE(fs::exists(at("b.jar")));
+    calls->syncDirectory = platform::realSystemCalls().syncDirectory;
+    run();
+    EXPECT_FALSE(fs::exists(at("a.jar")));
+    EXPECT_FALSE(fs::exists(at("b.jar")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations")));
+}
+
+// A cut between the syncs of a move's two directories can leave the file under both names
+// (btrfs, ext2); the rename repeated by the next start must still leave only the destination.
+TEST_F(DeferredRun, RenameBetweenTwoNamesOfOneFileRemovesTheSource) {
+    writeFile(at("update/version"), "2");
+    fs::create_hard_link(at("update/version"), at("version"));
+    writeList(
+        "size=1\noperation.0=rename\noperation.0.file=update/version\n"
+        "operation.0.destination=version\n");
+    EXPECT_EQ(run(), "");
+    EXPECT_EQ(readFile(at("version")), "2");
+    EXPECT_FALSE(fs::exists(at("update")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations")));
+}
+
+// An address-space limit well above what the process uses (none under a sanitizer, whose
+// shadow memory alone reserves terabytes): a file of gigabytes read whole fails under it.
+void limitAddressSpace() {
+    std::ifstream statm("/proc/self/statm");
+    rlim_t pages = 0;
+    statm >> pages;
+    const rlim_t used = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+    const rlimit limit{used + (rlim_t{512} << 20), used + (rlim_t{512} << 20)};
+    if (used < (rlim_t{64} << 30))
+        ::setrlimit(RLIMIT_AS, &limit);
+}
+
+// A damaged record or list of any size: the start neither aborts nor reads it whole. A record
+// of 2 GiB is no record (the list runs from its start); a list beyond 64 MiB is no update and
+// stays where it is.
+TEST_F(DeferredRun, OversizedRecordOrListIsNeverReadWhole) {
+    const std::string output = (fs::path(::testing::TempDir()) / "oversized-out").string();
+    const auto start = [&] {
+        EXPECT_EXIT(
+            {
+                limitAddressSpace();
+                std::freopen(output.c_str(), "w", stdout);
+                launcher::loadAndRunDeferredOperations();
+                std::exit(0);
+            },
+            ::testing::ExitedWithCode(0), "");
+        return readFile(output);
+    };
+    const std::string list = "size=1\noperation.0=delete\noperation.0.file=a.jar\n";
+    create({"a.jar"});
+    writeFile(at("deferred_operations"), list);
+    writeFile(at("deferred_operations.progress"), list);
+    fs::resize_file(at("deferred_operations.progress"), std::uintmax_t{2} << 30);
+    EXPECT_EQ(start(), "");
+    EXPECT_FALSE(fs::exists(at("a.jar")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations")));
+    EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
+
+    create({"a.jar"});
+    writeFile(at("deferred_operations"), list);
+    fs::resize_file(at("deferred_operations"), (std::uintmax_t{64} << 20) + 1);
+    EXPECT_THAT(start(), ::testing::HasSubstr("The deferred operations in '" +
+                                              at("deferred_operations").string() +
+                                              "' are far larger than any update: they are left "
+                                              "in place.\n"));
+    EXPECT_TRUE(fs::exists(at("a.jar")));
+    EXPECT_EQ(fs::file_size(at("deferred_operations")), (std::uintmax_t{64} << 20) + 1);
+    fs::remove(output);
 }
 
 // Removed only under the exclusion: another start may have begun a new list meanwhile. One
