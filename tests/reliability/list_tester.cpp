@@ -438,10 +438,11 @@ bool Model::replace(const std::string& from, const std::string& to) {
 
 Model::End Model::start(bool listPresent, int first) {
     End end;
-    // A copy moved aside by an earlier start goes at every start, but only a file of the
-    // installation itself: never what a link leads to.
-    if (tree.contains(launcher_ + ".old") && tree.at(launcher_ + ".old").kind == Kind::file)
-        tree.erase(launcher_ + ".old");
+    // A copy moved aside by an earlier start goes at every start, but never what a link leads
+    // to: on Linux the link itself goes, on Windows (Wine acts on the target) it stays.
+    if (const auto old = tree.find(launcher_ + ".old");
+        old != tree.end() && (old->second.kind == Kind::file || !windows_))
+        tree.erase(old);
     if (!listPresent || !scenario_.size) {
         end.lines.emplace_back("Size operation not found.");
         return end;
@@ -1060,10 +1061,14 @@ std::optional<std::string> ListTester::check(const Scenario& scenario) const {
             std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()) > 3)
             problems += which + ": something outside the installation changed\n";
         // Whatever the list does and wherever the start ends, killed or not, a launcher is at
-        // the launcher's path: the old one or the new one, never another file.
+        // the launcher's path: the old one or the new one, or what the list itself renamed there.
         const auto launcher = found.find(target_.launcherName);
-        if (launcher == found.end() || (launcher->second.content != launcherContent &&
-                                        launcher->second.content != successorContent))
+        const auto expectedThere = model.tree.find(target_.launcherName);
+        if (launcher == found.end() ||
+            (launcher->second.content != launcherContent &&
+             launcher->second.content != successorContent &&
+             (expectedThere == model.tree.end() ||
+              expectedThere->second.content != launcher->second.content)))
             problems +=
                 which + ": the launcher's path holds " +
                 show(launcher == found.end() ? std::nullopt : std::optional(launcher->second)) +

@@ -657,8 +657,7 @@ TEST_F(SelfUpdateUnderWine, KilledWhileRetryingLeavesTheOldLauncherAndTheNextSta
         EXPECT_TRUE(installation.exists("launcher.exe") &&
                     installation.read("launcher.exe") == newLauncher);
         EXPECT_FALSE(installation.exists("deferred_operations") ||
-                     installation.exists("update/launcher.exe") ||
-                     installation.exists("plugins/held.dat"));
+                     installation.exists("update/launcher.exe") || installation.exists(row.held));
     }
 }
 
