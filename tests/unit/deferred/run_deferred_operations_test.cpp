@@ -580,6 +580,33 @@ TEST_F(DeferredRun, RenameBetweenTwoNamesOfOneFileRemovesTheSource) {
     EXPECT_FALSE(fs::exists(at("deferred_operations")));
 }
 
+// The same for the launcher's replacement, whether the restart finds the pair from its start
+// or resumes at the rename that the cut stopped in.
+TEST_F(DeferredRun, LauncherUnderTwoNamesAfterItsReplacementKeepsOnlyItsPath) {
+    const std::string savedPath = launcher::exePath;
+    launcher::exePath = at("launcher").string();
+    for (const int finished : {0, 1}) {
+        writeFile(at("upd/launcher"), "new");
+        fs::create_hard_link(at("upd/launcher"), at("launcher"));
+        writeList(
+            "size=2\noperation.0=delete\noperation.0.file=launcher\n"
+            "operation.1=rename\noperation.1.file=upd/"
+            "launcher\noperation.1.destination=launcher\n");
+        {
+            launcher::ProgressRecorder cut(at("deferred_operations.progress").string(),
+                                           *loadedList(), std::nullopt, finished);
+            cut.recordCarryingOut(finished);
+        }
+        run();
+        EXPECT_EQ(readFile(at("launcher")), "new") << finished;
+        EXPECT_FALSE(fs::exists(at("upd"))) << finished;
+        EXPECT_FALSE(fs::exists(at("deferred_operations"))) << finished;
+        fs::remove_all(at("upd"));
+        fs::remove(at("launcher"));
+    }
+    launcher::exePath = savedPath;
+}
+
 // An address-space limit well above what the process uses (none under a sanitizer, whose
 // shadow memory alone reserves terabytes): a file of gigabytes read whole fails under it.
 void limitAddressSpace() {
