@@ -15,12 +15,11 @@
 #   emptied   a delete that empties its directory (which goes with it)
 #   held      a configuration moved aside and replaced, then an operation held by another
 #             program and retried (its first retry cut too), then one more rename
-#   self      the launcher deleted and its successor renamed in: whatever the cut, the
-#             launcher's path holds one of the two launchers, and the restart runs it
-#   twonames  a file renamed out of a directory that keeps a file, which the next operation
-#             deletes: a cut between the syncs of the two directories can leave the file under
-#             both names (btrfs, ext2); the restart must remove the source name, then the
-#             emptied directory
+#   self      the launcher deleted, the new launcher and version moved out of update/, then
+#             update/readme deleted, which empties it: the launcher's path holds one of the two
+#             launchers after every cut, and the restart runs it; a cut between the syncs of a
+#             move's two directories can leave the file under both names (btrfs, ext2), and the
+#             restart must remove the source name
 #   full      a record in place, then the disk filled up: the start says so and goes on, never
 #             a crash; once there is room again, the list is carried out
 #
@@ -157,30 +156,18 @@ check_held() {
 }
 
 lay_out_self() {
-    mkdir -p "$app/upd"
-    echo 1 >"$app/version"
-    echo 2 >"$app/upd/version"
-    cp "$work/new-launcher" "$app/upd/launcher"
-    printf '%s\n' size=3 operation.0=delete operation.0.file=launcher operation.1=rename \
-        operation.1.file=upd/launcher operation.1.destination=launcher operation.2=rename \
-        operation.2.file=upd/version operation.2.destination=version >"$app/deferred_operations"
-}
-check_self() {
-    check "the new launcher is in place" cmp -s "$app/launcher" "$work/new-launcher"
-    check "version says 2" [ "$(cat "$app/version" 2>/dev/null)" = 2 ]
-    check "upd/ is gone" [ ! -e "$app/upd" ]
-}
-
-lay_out_twonames() {
     mkdir -p "$app/update"
     echo 1 >"$app/version"
     echo 2 >"$app/update/version"
     echo x >"$app/update/readme"
-    printf '%s\n' size=2 operation.0=rename operation.0.file=update/version \
-        operation.0.destination=version operation.1=delete operation.1.file=update/readme \
-        >"$app/deferred_operations"
+    cp "$work/new-launcher" "$app/update/launcher"
+    printf '%s\n' size=4 operation.0=delete operation.0.file=launcher operation.1=rename \
+        operation.1.file=update/launcher operation.1.destination=launcher operation.2=rename \
+        operation.2.file=update/version operation.2.destination=version operation.3=delete \
+        operation.3.file=update/readme >"$app/deferred_operations"
 }
-check_twonames() {
+check_self() {
+    check "the new launcher is in place" cmp -s "$app/launcher" "$work/new-launcher"
     check "version says 2" [ "$(cat "$app/version" 2>/dev/null)" = 2 ]
     check "update/version does not remain" [ ! -e "$app/update/version" ]
     check "update/ is gone" [ ! -e "$app/update" ]
@@ -336,7 +323,7 @@ for fs in ext4 ext2 xfs btrfs; do
         echo "power cut: $fs skipped, the kernel does not mount it here"
         continue
     fi
-    for case in unsynced moved emptied held self twonames; do
+    for case in unsynced moved emptied held self; do
         make_base
         run_case
     done
