@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the launcher as a vendor would (built-in JVM options that Java 17 and later accept)
 # and the sample installation (examples/), installs both under build/demo, starts the demo
-# client through the launcher, then applies the sample's pending update as an updater would and
-# starts it again. Arguments are passed on to the client.
+# client through the launcher, lets the client update itself with its updater and starts it
+# again, when the launcher applies the update. Arguments are passed on to the client.
 #   scripts/demo.sh                   the client gets two sample arguments
 #   scripts/demo.sh "any" "words"     the client gets these
 set -euo pipefail
@@ -67,9 +67,12 @@ echo "== Starting the launcher: client version 2.1.0 =="
 start "$@"
 
 echo
-echo "== An updater leaves version 2.2.0 behind: the files of updates/2.2.0 and its list =="
-sed 's/^/  /' "$demo/updates/2.2.0/deferred_operations"
-cp -R "$demo/updates/2.2.0/." "$demo/"
+echo "== The client updates itself to 2.2.0 (examples/client's Updater): started with --update, it"
+echo "== stages the files of updates/2.2.0, flushed, then writes its list and renames it into place =="
+start --update
+echo
+echo "== The list it left =="
+sed 's/^/  /' "$demo/deferred_operations"
 echo
 echo "== Starting the launcher again: it carries out the list and chooses the 2.2.0 jar =="
 start "$@"

@@ -235,7 +235,13 @@ check_linux_package() {
         "  [1] one" "  [2] two words" \
         "Hello, one! (greeting loaded from $install/ext/greeting__V2.1.4.jar)"
 
-    stage_update "$install"
+    # The client updates itself through its updater: the files, then the list, written as the
+    # package's example of it.
+    start_launcher "$install" --update
+    expect_status "the client's self-update" 0 $?
+    expect_lines "$work/out" "Update to 2.2.0 left for the launcher's next start."
+    cmp -s "$install/deferred_operations" "$install/updates/2.2.0/deferred_operations" ||
+        fail "the client's list differs from updates/2.2.0/deferred_operations"
 
     start_launcher "$install" again
     status=$?

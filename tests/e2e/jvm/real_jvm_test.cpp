@@ -124,6 +124,28 @@ TEST(RealJvm, TheEntryClassDropsTheLauncherFromTheArguments) {
     EXPECT_EQ(result.out.substr(result.out.find("Hello, ")), greetings) << describe(result);
 }
 
+// The sample's updater leaves a list that the next start carries out, whatever the names hold:
+// folders to make, letters beyond ASCII, "=", "\\" and ":" (no escapes, unlike Properties).
+TEST(RealJvm, TheSampleUpdaterLeavesAListTheNextStartCarriesOut) {
+    Installation installation;
+    jvm_e2e::installClientForRealJvm(installation, "e2e/SelfUpdate", "");
+    jvm_e2e::Environment environment = jvm_e2e::modernJvmEnvironment();
+    environment.emplace_back("LC_ALL", "C.UTF-8");
+    const std::vector<std::string> names{"plain.txt", "lib/new folder/zo\xC3\xAB.txt",
+                                         "a=b\\c:d.txt"};
+    const ProcessResult staged = installation.run(names, environment, "./launcher");
+    ASSERT_EQ(staged.exitCode, 0) << describe(staged);
+    EXPECT_TRUE(installation.exists("deferred_operations"));
+    EXPECT_FALSE(installation.exists("deferred_operations.writing"));
+    const ProcessResult applied = installation.run({}, environment, "./launcher");
+    EXPECT_EQ(applied.exitCode, 0) << describe(applied);
+    EXPECT_FALSE(installation.exists("deferred_operations")) << describe(applied);
+    for (const std::string& name : names) {
+        EXPECT_EQ(installation.read(name), name) << describe(applied);
+        EXPECT_FALSE(installation.exists(name + ".new")) << name;
+    }
+}
+
 TEST(RealJvm, WithoutMemoryMaxTheHeapIsOneGigabyte) {
     Installation installation;
     jvm_e2e::installClientForRealJvm(installation, "e2e/ShowLaunch");
