@@ -12,31 +12,24 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# The upgrade code as the guide writes it (upper case, or uuidgen's lower case in braces) is
-# taken, in upper case; what is not a GUID stops the configuration.
-for case in "4F2A1C3E-8B7D-4E6F-9A0B-1C2D3E4F5A6B:ok" "{4f2a1c3e-8b7d-4e6f-9a0b-1c2d3e4f5a6b}:ok" \
-    "4F2A1C3E-8B7D-4E6F-9A0B-1C2D3E4F5A6:refused" "4F2A1C3E-8B7D-4E6F-9A0B-1C2D3E4F5A6G:refused" \
-    "4F2A1C3E8B7D4E6F9A0B1C2D3E4F5A6B:refused"; do
-    code="${case%:*}"
-    if cmake -S "$root" -B "$work/configure" -G Ninja -DLAUNCHER_BUILD_TESTS=OFF \
-        "-DLAUNCHER_UPGRADE_CODE=$code" >/dev/null 2>"$work/configure.err"; then
-        [ "${case##*:}" = ok ] || { echo "FAIL: upgrade code $code taken" >&2; exit 1; }
-        grep -qx 4F2A1C3E-8B7D-4E6F-9A0B-1C2D3E4F5A6B "$work/configure/msi-arguments" ||
-            { echo "FAIL: upgrade code $code not handed on in upper case" >&2; exit 1; }
-    elif [ "${case##*:}" = ok ] || ! tr -s ' \n' ' ' <"$work/configure.err" |
-        grep -qF "LAUNCHER_UPGRADE_CODE=\"$code\": expected a GUID"; then
-        echo "FAIL: upgrade code $code:" >&2
-        cat "$work/configure.err" >&2
-        exit 1
-    fi
+# Configured as a vendor would: the upgrade code as the guide writes it (or uuidgen's lower
+# case in braces) is taken, in upper case, and what is not a GUID refused; the packages' names
+# (the Linux installation folder) are ASCII whatever the product's.
+while IFS='|' read -r option expected; do
+    if cmake -S "$root" -B "$work/configure" -G Ninja -DLAUNCHER_BUILD_TESTS=OFF "$option" >/dev/null 2>"$work/err"; then
+        grep -qF -- "$expected" "$work/configure/msi-arguments" "$work/configure/CPackConfig.cmake"
+    else
+        [[ $expected == *"expected a GUID" ]] && tr -s ' \n' ' ' <"$work/err" | grep -qF -- "$expected"
+    fi || { echo "FAIL: $option: no '$expected'" >&2; cat "$work/err" >&2; exit 1; }
     rm -rf "$work/configure"
-done
-# The packages' names, and so the Linux installation folder, are ASCII whatever the product.
-cmake -S "$root" -B "$work/configure" -G Ninja -DLAUNCHER_BUILD_TESTS=OFF \
-    "-DLAUNCHER_PRODUCT_NAME=Zoë Łódź Studio" -DLAUNCHER_PRODUCT_VERSION=4.2.1 >/dev/null
-grep -q 'CPACK_PACKAGE_FILE_NAME "zoe-lodz-studio-4.2.1-' "$work/configure/CPackConfig.cmake" ||
-    { echo "FAIL: package name $(grep CPACK_PACKAGE_FILE_NAME "$work/configure/CPackConfig.cmake")" >&2; exit 1; }
-rm -rf "$work/configure"
+done <<'CASES'
+-DLAUNCHER_UPGRADE_CODE=4F2A1C3E-8B7D-4E6F-9A0B-1C2D3E4F5A6B|4F2A1C3E-8B7D-4E6F-9A0B-1C2D3E4F5A6B
+-DLAUNCHER_UPGRADE_CODE={4f2a1c3e-8b7d-4e6f-9a0b-1c2d3e4f5a6b}|4F2A1C3E-8B7D-4E6F-9A0B-1C2D3E4F5A6B
+-DLAUNCHER_UPGRADE_CODE=4F2A1C3E-8B7D-4E6F-9A0B-1C2D3E4F5A6|"4F2A1C3E-8B7D-4E6F-9A0B-1C2D3E4F5A6": expected a GUID
+-DLAUNCHER_UPGRADE_CODE=4F2A1C3E-8B7D-4E6F-9A0B-1C2D3E4F5A6G|"4F2A1C3E-8B7D-4E6F-9A0B-1C2D3E4F5A6G": expected a GUID
+-DLAUNCHER_UPGRADE_CODE=4F2A1C3E8B7D4E6F9A0B1C2D3E4F5A6B|"4F2A1C3E8B7D4E6F9A0B1C2D3E4F5A6B": expected a GUID
+-DLAUNCHER_PRODUCT_NAME=Zoë Łódź Studio|CPACK_PACKAGE_FILE_NAME "zoe-lodz-studio-1.0.0-
+CASES
 
 openssl req -x509 -newkey rsa:2048 -sha256 -days 2 -nodes -subj "/CN=Throwaway Test Vendor" \
     -addext "extendedKeyUsage=codeSigning" \
