@@ -25,8 +25,8 @@ for tool in jlink jdeps; do
 done
 
 # jdeps sees only what the classes name. These are reached through a service lookup instead,
-# and without them a client fails quietly: jdk.charsets, the charsets beyond the standard six
-# (windows-1256, Shift_JIS, ISO-2022-JP... otherwise read as UTF-8, or refused); jdk.localedata,
+# and without them a client fails quietly: jdk.charsets, the charsets java.base lacks
+# (windows-1255, windows-1256, ISO-2022-JP...: refused, or read as UTF-8); jdk.localedata,
 # the dates, numbers and names of every locale but English; jdk.crypto.ec and
 # jdk.crypto.cryptoki, the providers java.security lists (TLS with EC keys and X25519,
 # PKCS#11 tokens); jdk.zipfs, the zip file system (FileSystems.newFileSystem of a zip or jar).
