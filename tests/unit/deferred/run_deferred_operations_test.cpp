@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <ostream>
+#include <tuple>
 #include <utility>
 
 #include "config/process_state.h"
@@ -567,42 +568,37 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
 }
 
 // A cut between the syncs of a move's two directories can leave the file under both names
-// (btrfs, ext2); the rename repeated by the next start must still leave only the destination.
+// (btrfs, ext2): the rename carried out again by the next start must leave only the
+// destination, for the launcher's replacement too, whether the restart resumes at the rename
+// the cut stopped in or at the deletion before it.
 TEST_F(DeferredRun, RenameBetweenTwoNamesOfOneFileRemovesTheSource) {
-    writeFile(at("update/version"), "2");
-    fs::create_hard_link(at("update/version"), at("version"));
-    writeList(
-        "size=1\noperation.0=rename\noperation.0.file=update/version\n"
-        "operation.0.destination=version\n");
-    EXPECT_EQ(run(), "");
-    EXPECT_EQ(readFile(at("version")), "2");
-    EXPECT_FALSE(fs::exists(at("update")));
-    EXPECT_FALSE(fs::exists(at("deferred_operations")));
-}
-
-// The same for the launcher's replacement, whether the restart finds the pair from its start
-// or resumes at the rename that the cut stopped in.
-TEST_F(DeferredRun, LauncherUnderTwoNamesAfterItsReplacementKeepsOnlyItsPath) {
     const std::string savedPath = launcher::exePath;
     launcher::exePath = at("launcher").string();
-    for (const int finished : {0, 1}) {
-        writeFile(at("upd/launcher"), "new");
-        fs::create_hard_link(at("upd/launcher"), at("launcher"));
-        writeList(
-            "size=2\noperation.0=delete\noperation.0.file=launcher\n"
-            "operation.1=rename\noperation.1.file=upd/"
-            "launcher\noperation.1.destination=launcher\n");
+    const std::string replacement =
+        "size=2\noperation.0=delete\noperation.0.file=launcher\noperation.1=rename\n"
+        "operation.1.file=update/launcher\noperation.1.destination=launcher\n";
+    for (const auto& [name, list, finished] :
+         std::vector<std::tuple<std::string, std::string, int>>{
+             {"version",
+              "size=1\noperation.0=rename\noperation.0.file=update/version\n"
+              "operation.0.destination=version\n",
+              0},
+             {"launcher", replacement, 1},
+             {"launcher", replacement, 0}}) {
+        writeFile(at("update/" + name), "new");
+        fs::create_hard_link(at("update/" + name), at(name));
+        writeList(list);
         {
             launcher::ProgressRecorder cut(at("deferred_operations.progress").string(),
                                            *loadedList(), std::nullopt, finished);
             cut.recordCarryingOut(finished);
         }
-        run();
-        EXPECT_EQ(readFile(at("launcher")), "new") << finished;
-        EXPECT_FALSE(fs::exists(at("upd"))) << finished;
-        EXPECT_FALSE(fs::exists(at("deferred_operations"))) << finished;
-        fs::remove_all(at("upd"));
-        fs::remove(at("launcher"));
+        EXPECT_EQ(run(), "") << name << finished;
+        EXPECT_EQ(readFile(at(name)), "new") << name << finished;
+        EXPECT_FALSE(fs::exists(at("update"))) << name << finished;
+        EXPECT_FALSE(fs::exists(at("deferred_operations"))) << name << finished;
+        fs::remove_all(at("update"));
+        fs::remove(at(name));
     }
     launcher::exePath = savedPath;
 }
