@@ -8,14 +8,15 @@
 #include "config/paths.h"
 #include "config/process_state.h"
 #include "config/property_file.h"
+#include "deferred/attempts.h"
 #include "deferred/deferred_run.h"
 #include "deferred/emptied_directories.h"
 #include "deferred/launcher_replacement.h"
 #include "deferred/operation_count.h"
+#include "deferred/operation_groups.h"
 #include "deferred/own_files.h"
 #include "deferred/path_guard.h"
 #include "deferred/progress_record.h"
-#include "deferred/retry.h"
 #include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
@@ -23,44 +24,6 @@
 namespace launcher {
 
 namespace {
-
-// Single attempts at the list's file operations, each followed on success by the removal of
-// the directories it emptied. Every call goes through the system-call seam.
-
-Attempt attempted(bool done) {
-    return done ? Attempt::done : Attempt::failed;
-}
-
-// One attempt to delete path in the launcher directory.
-Attempt tryDeleteFile(DeferredRun& run, const std::string& path) {
-    const bool done = platform::systemCalls().removeFile((run.launcherDirectory + path).c_str());
-    if (done)
-        removeEmptyDirectories(run, path);
-    return attempted(done);
-}
-
-// Whether from and to are two names of one file: a rename cut short between the syncs of its two
-// directories, on a file system that writes each on its own, leaves it so.
-bool twoNamesOfOneFile(const std::string& from, const std::string& to) {
-    const std::optional<platform::FileIdentity> identity = platform::fileIdentity(from);
-    return identity && identity == platform::fileIdentity(to) && platform::hardLinkCount(from) > 1;
-}
-
-// One attempt to rename from to to, both in the launcher directory. The destination's
-// directories are neither created nor cleared: only the source side can have been emptied. A
-// rename between two names of one file does nothing at all: it is finished by removing the
-// source's name.
-Attempt tryRenameFile(DeferredRun& run, const std::string& from, const std::string& to) {
-    platform::SystemCalls& calls = platform::systemCalls();
-    const std::string source = run.launcherDirectory + from;
-    const std::string destination = run.launcherDirectory + to;
-    bool done = calls.renameFile(source.c_str(), destination.c_str());
-    if ((!done || calls.pathExists(source.c_str())) && twoNamesOfOneFile(source, destination))
-        done = calls.removeFile(source.c_str());
-    if (done)
-        removeEmptyDirectories(run, from);
-    return attempted(done);
-}
 
 template <typename RefusedNow>
 bool deleteWithRetries(DeferredRun& run, const std::string& path, RefusedNow refusedNow) {
@@ -105,12 +68,12 @@ bool missing(const DeferredRun& run, const std::string& path) {
                             platform::certainlyMissing(fullPath.c_str()));
 }
 
-// Carries out operation index of the list; false when it failed for good. The paths whose
-// directories it changed are added to changedPaths. finishEmptiedDirectoryRemoval is set for the
-// first operation of a resumed run when the earlier run had begun it: it may have been stopped
-// after that operation and before the removal of the directories it emptied.
-bool carryOut(DeferredRun& run, int index, bool finishEmptiedDirectoryRemoval,
-              std::vector<std::string>& changedPaths, std::string& boxText) {
+// Carries out operation index of the list; false when it failed for good. changed is set when it
+// acted on the disk. finishEmptiedDirectoryRemoval is set for the operations of a group that an
+// earlier run began: it may have been stopped after one of them and before the removal of the
+// directories that one emptied.
+bool carryOut(DeferredRun& run, int index, bool finishEmptiedDirectoryRemoval, bool& changed,
+              std::string& boxText) {
     const std::string& path = getProperty(run.list, operationKey(index, ".file"));
     const std::string& name = getProperty(run.list, operationKey(index, ""));
     const std::string& destination = getProperty(run.list, operationKey(index, ".destination"));
@@ -138,19 +101,15 @@ bool carryOut(DeferredRun& run, int index, bool finishEmptiedDirectoryRemoval,
     if (name == "delete") {
         // The running program, where a replacement moved it: it can't go while it runs (Windows),
         // and a later start removes it.
+        changed = true;
         if (isRunningLauncherElsewhere(run, path)) {
             (void)tryDeleteFile(run, path);
             return true;
         }
-        changedPaths.push_back(path);
         return deleteWithRetries(run, path, refusedNow);
     }
     if (name == "rename") {
-        // The destination's directory is synced first: a power cut between the two syncs then
-        // leaves the file under both names, never under none (a file system without a journal
-        // writes each directory on its own).
-        changedPaths.push_back(destination);
-        changedPaths.push_back(path);
+        changed = true;
         const bool done = replacement
                               ? replaceLauncher(run, index, path, destination, boxText)
                               : renameWithRetries(run, path, destination, boxText, refusedNow);
@@ -196,16 +155,23 @@ std::string cannotRecordMessage(const std::string& progressPath) {
            "'. They are left for the next start.";
 }
 
-// The run of count operations from firstPending on, its progress recorded. A count that can't
-// be recorded (a full disk) ends the run as a failed operation does: carried on, an operation
-// beyond the record would be repeated by the next start.
+// The run of count operations from firstPending on, group by group (operation_groups.h): each
+// group is marked begun in the record, carried out, written through to the disk with one sync of
+// the file system, and then counted; a count that reached the disk before its operations would
+// have the next start pass over them. A count that can't be recorded (a full disk) or a sync that
+// fails ends the run as a failed operation does: carried on, an operation beyond the record
+// would be repeated by the next start. A run that resumes a group begun (firstWasBegun) carries
+// it out again: the operations already carried out find their paths gone, and the directories
+// they emptied are removed, up to the first operation that still has something to do.
 StepResult carryOutList(DeferredRun& run, int count, int firstPending, bool firstWasBegun,
                         ProgressRecorder& progress, const std::string& progressPath) {
-    const auto recordFinished = [&](int finished) {
-        if (progress.recordFinished(finished))
-            return true;
+    const auto stopped = [&] {
         platform::writeOutput(cannotRecordMessage(progressPath) + '\n');
-        return false;
+        return StepResult::failed(cannotRecordMessage(progressPath));
+    };
+    // Where the disk can't be told to write the group, its count is never recorded.
+    const auto synced = [&](bool changed) {
+        return !changed || platform::systemCalls().syncFileSystem(run.launcherDirectory.c_str());
     };
     run.operationCount = count;
     run.progress = &progress;
@@ -214,34 +180,43 @@ StepResult carryOutList(DeferredRun& run, int count, int firstPending, bool firs
     // the next described one: a damaged size with one key near its end would otherwise walk
     // two thousand million indices.
     const std::vector<int> described = describedIndices(count, run.list);
+    const auto isDescribed = [&](int index) {
+        return std::binary_search(described.begin(), described.end(), index);
+    };
     int undescribedLeft = undescribedIndicesWalked;
-    std::vector<std::string> changedPaths;
     std::string boxText;
-    for (int index = firstPending; index < count; ++index) {
-        if (!std::binary_search(described.begin(), described.end(), index) &&
-            undescribedLeft-- <= 0) {
-            const auto next = std::lower_bound(described.begin(), described.end(), index);
-            index = next == described.end() ? count : *next;
-            if (!recordFinished(index))
-                return StepResult::failed(cannotRecordMessage(progressPath));
-            if (index == count)
-                break;
+    int first = firstPending;
+    bool resumed = firstWasBegun;
+    while (first < count) {
+        if (!isDescribed(first) && undescribedLeft <= 0) {
+            const auto next = std::lower_bound(described.begin(), described.end(), first);
+            first = next == described.end() ? count : *next;
+            if (!progress.recordFinished(first))
+                return stopped();
+            continue;
         }
-        run.currentOperation = index;
-        changedPaths.clear();
-        if (!carryOut(run, index, firstWasBegun && index == firstPending, changedPaths, boxText))
-            return StepResult::failed(boxText);  // the list and its record stay for the next start
-        // The operation reaches the disk before the count that says it is done: a record ahead
-        // of its operations would have the next start pass over them.
-        for (std::size_t i = 0; i < changedPaths.size(); ++i)
-            if ((i == 0 || directoryOf(changedPaths[i], systemPathStyle()) !=
-                               directoryOf(changedPaths[0], systemPathStyle())) &&
-                !syncDirectoryHolding(run, changedPaths[i])) {
-                platform::writeOutput(cannotRecordMessage(progressPath) + '\n');
-                return StepResult::failed(cannotRecordMessage(progressPath));
+        const int end = endOfGroup(run, first, count);
+        bool changed = false;
+        int index = first;
+        for (; index < end; ++index) {
+            if (!isDescribed(index) && undescribedLeft-- <= 0)
+                break;  // the walk over undescribed indices ends here
+            run.currentOperation = index;
+            bool acted = false;
+            const bool done = carryOut(run, index, resumed, acted, boxText);
+            // Up to the first operation that is carried out, the earlier run carried them out.
+            resumed = resumed && !acted;
+            changed = changed || acted;
+            if (!done) {
+                // The list and the record stay for the next start, which begins with this one.
+                if (synced(changed) && progress.recordFinished(index))
+                    return StepResult::failed(boxText);
+                return stopped();
             }
-        if (!recordFinished(index + 1))
-            return StepResult::failed(cannotRecordMessage(progressPath));
+        }
+        if (!synced(changed) || !progress.recordFinished(index))
+            return stopped();
+        first = index;
     }
     return StepResult::done();
 }

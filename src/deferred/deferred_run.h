@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "config/property_map.h"
-#include "deferred/progress_record.h"
 #include "platform/files_and_directories.h"
 
 namespace launcher {
+
+class ProgressRecorder;
 
 struct DeferredRun {
     // The directory that every path of the list is relative to (it ends in its separator), and
@@ -35,7 +36,7 @@ struct DeferredRun {
     bool directoriesMovedIntoKnown = false;
     int operationCount = 0;
 
-    // The operation being carried out, and the progress record that marks each attempt at it.
+    // The operation being carried out, and the record that marks each attempt at it.
     int currentOperation = 0;
     ProgressRecorder* progress = nullptr;
 

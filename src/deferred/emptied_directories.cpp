@@ -84,18 +84,6 @@ void finishRemovalOfEmptiedDirectories(DeferredRun& run, const std::string& path
     removeInTurn(run, dirs, first);
 }
 
-bool syncDirectoryHolding(const DeferredRun& run, const std::string& path) {
-    std::string dir = path;
-    // Each step is shorter, so the walk ends at the launcher directory at the latest.
-    do {
-        dir = directoryOf(dir, systemPathStyle());
-        if (!dir.empty())
-            dir.pop_back();  // the separator: the directory is synced as it is named
-    } while (!dir.empty() &&
-             !platform::systemCalls().pathExists((run.launcherDirectory + dir).c_str()));
-    return platform::systemCalls().syncDirectory((run.launcherDirectory + dir).c_str());
-}
-
 std::map<std::string, int> lastMoveInto(const DeferredRun& run) {
     std::map<std::string, int> last;
     forEachRenameDestination(

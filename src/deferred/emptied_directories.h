@@ -1,5 +1,5 @@
 // The directories that the list's operations leave empty: removed after each operation,
-// except those a later operation moves a file into; synced so that a removal reaches the disk.
+// except those a later operation moves a file into.
 #pragma once
 
 #include <map>
@@ -21,11 +21,6 @@ void removeEmptyDirectories(DeferredRun& run, const std::string& path);
 // The upward removal after an operation on path that an earlier run carried out but was
 // stopped in: the directories it already removed are passed over.
 void finishRemovalOfEmptiedDirectories(DeferredRun& run, const std::string& path);
-
-// Writes the entries of the directory that holds path in the launcher directory through to the
-// disk; when the operation removed that directory with the others it emptied, the nearest one
-// above it that still exists, which holds the removal. False when the sync failed.
-[[nodiscard]] bool syncDirectoryHolding(const DeferredRun& run, const std::string& path);
 
 // For every directory that a rename among the run's operationCount operations moves something
 // into (its destination's directory and those above it, spelt for comparison), the

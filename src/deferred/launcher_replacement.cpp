@@ -5,12 +5,11 @@
 
 #include "config/paths.h"
 #include "config/property_file.h"
-#include "deferred/emptied_directories.h"
+#include "deferred/attempts.h"
 #include "deferred/operation_count.h"
 #include "deferred/own_files.h"
 #include "deferred/path_guard.h"
 #include "deferred/path_rules.h"
-#include "deferred/retry.h"
 #include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
@@ -23,19 +22,29 @@ std::string launcherPath(const DeferredRun& run) {
     return run.launcherDirectory + run.launcherName;
 }
 
-// Whether path reaches the file at the launcher's path: spelt as its name, or the same file
-// however reached (a link to the directory, an 8.3 alias). A second name of that file is not its
-// path: removing it would leave the launcher in place.
+// Whether path reaches the file at the launcher's path: spelt as its name, or the same file in
+// the launcher directory however reached (a link to the directory), or under an alias of its
+// name (an 8.3 name: the file has no other name). A second name of that file beside it is not
+// its path: removing it would leave the launcher in place.
 bool namesLauncher(const DeferredRun& run, const std::string& path) {
     if (run.launcherName.empty())
         return false;
     const PathStyle style = systemPathStyle();
-    if (readListPath(path, style).comparable == readListPath(run.launcherName, style).comparable)
+    const std::string comparableName = readListPath(run.launcherName, style).comparable;
+    const ListPath read = readListPath(path, style);
+    if (read.comparable == comparableName)
         return true;
     const std::string fullPath = run.launcherDirectory + path;
     const std::optional<platform::FileIdentity> identity = platform::fileIdentity(fullPath);
-    return identity && identity == platform::fileIdentity(launcherPath(run)) &&
-           platform::hardLinkCount(fullPath) == 1;
+    if (!identity || identity != platform::fileIdentity(launcherPath(run)))
+        return false;
+    if (platform::hardLinkCount(fullPath) == 1)
+        return true;
+    const std::string dir = directoryOf(path, style);
+    const std::optional<std::string> resolved =
+        platform::resolvedDirectory(run.launcherDirectory + dir);
+    return resolved && resolved == platform::resolvedDirectory(run.launcherDirectory) &&
+           readListPath(path.substr(dir.size()), style).comparable == comparableName;
 }
 
 std::string operationName(const DeferredRun& run, int index) {
@@ -111,14 +120,8 @@ Attempt tryReplacement(DeferredRun& run, const std::string& from, const std::str
     // As the list names it: started through an 8.3 alias, the launcher is renamed in and moved
     // aside under its long name all the same.
     const std::string launcher = run.launcherDirectory + to;
-    const std::string source = run.launcherDirectory + from;
     const bool launcherThere = calls.pathExists(launcher.c_str());
-    const auto renamedIn = [&] {
-        if (!calls.renameFile(source.c_str(), launcher.c_str()))
-            return false;
-        removeEmptyDirectories(run, from);
-        return true;
-    };
+    const auto renamedIn = [&] { return tryRenameFile(run, from, to) == Attempt::done; };
     if (platform::renameReplacesRunningProgram() &&
         (!keepAt || !launcherThere || keptUnderSecondName(run, launcher, *keepAt)))
         return renamedIn() ? Attempt::done : Attempt::failed;

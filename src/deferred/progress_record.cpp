@@ -133,7 +133,9 @@ bool writeFreshRecord(const std::string& path, const ListIdentity& list, int fin
 
 ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& list,
                                    std::optional<int> recorded, int finishedOperations)
-    : identity_(identityBlock(list)), identityPrint_(fingerprint(identity_)) {
+    : identity_(identityBlock(list)),
+      identityPrint_(fingerprint(identity_)),
+      lastCount_(finishedOperations) {
     // A valid record goes on in place when this start can write it; otherwise (another user's,
     // a link) a fresh one with the same count takes its place. Its count written again is the
     // test: the same bytes in its slot, where nothing else is ever kept.
@@ -142,7 +144,7 @@ ProgressRecorder::ProgressRecorder(const std::string& path, const ListIdentity& 
     if (recorded && platform::hardLinkCount(path) == 1) {
         file_ = platform::openRegularFile(path, "r+b");
         if (file_ != nullptr && (std::setvbuf(file_, nullptr, _IONBF, 0) != 0 ||
-                                 !writeSlot(*recorded % 2, *recorded, false, true)))
+                                 !writeSlot(lastSlot_, *recorded, false, true)))
             close();
     }
     if (file_ == nullptr && writeFreshRecord(path, list, finishedOperations)) {
@@ -157,18 +159,23 @@ ProgressRecorder::~ProgressRecorder() {
     close();
 }
 
-// Counts go into the two slots in turn, so the slot not written holds the count before. The
-// slot that an operation's count will go to says meanwhile that the operation is begun.
+// Counts go into the two slots in turn, so the slot not written holds the count before, on the
+// disk. The slot the next count will go to says meanwhile that the operations after the last
+// count are begun.
 bool ProgressRecorder::recordFinished(int finishedOperations) {
-    return writeSlot(finishedOperations % 2, finishedOperations, false, true);
+    if (!writeSlot(1 - lastSlot_, finishedOperations, false, true))
+        return false;
+    lastSlot_ = 1 - lastSlot_;
+    lastCount_ = finishedOperations;
+    return true;
 }
 
-void ProgressRecorder::recordCarryingOut(int index) {
-    (void)writeSlot((index + 1) % 2, index, true, false);
+void ProgressRecorder::recordCarryingOut() {
+    (void)writeSlot(1 - lastSlot_, lastCount_, true, false);
 }
 
-void ProgressRecorder::recordNotCarriedOut(int index) {
-    (void)writeSlot((index + 1) % 2, index, false, true);
+void ProgressRecorder::recordNotCarriedOut() {
+    (void)writeSlot(1 - lastSlot_, lastCount_, false, true);
 }
 
 bool ProgressRecorder::writeSlot(int slotIndex, int count, bool carrying, bool sync) {

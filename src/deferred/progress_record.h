@@ -16,11 +16,11 @@
 // date) followed by two slots of fixed width, each a count with a fingerprint of the identity and
 // the count. Counts are written into the slots in turn, in place with checked writes (a full disk
 // is a failed write, never a fault on a store), and each is written through to the disk before the
-// next operation begins (one sync per operation), so that a power cut loses no finished operation.
-// A slot left half written by a crash fails its fingerprint, and the other slot, one count
-// behind, stands. Before an operation begins, the slot that its count will go to says that it
-// is being carried out: a resumed run finishes the removal of emptied directories only after
-// such an operation.
+// next group of operations begins (operation_groups.h), so that a power cut loses no finished
+// operation. A slot left half written by a crash fails its fingerprint, and the other slot, the
+// count before, stands. Before a group begins, the slot that its count will go to says that it is
+// being carried out: a resumed run finishes the removal of emptied directories only after such a
+// group.
 
 namespace launcher {
 
@@ -58,6 +58,9 @@ class ProgressRecorder {
     ProgressRecorder(const ProgressRecorder&) = delete;
     ProgressRecorder& operator=(const ProgressRecorder&) = delete;
 
+    // The count last recorded.
+    int lastCount() const { return lastCount_; }
+
     // Whether the record is in place and open for the counts to come.
     bool recording() const { return file_ != nullptr; }
 
@@ -66,14 +69,14 @@ class ProgressRecorder {
     // stop: an operation carried out beyond it would be repeated by the next start.
     [[nodiscard]] bool recordFinished(int finishedOperations);
 
-    // Records that operation index (all before it finished) is being carried out. Not synced,
-    // and a failure is passed over: lost, the mark only leaves emptied directories in place.
-    void recordCarryingOut(int index);
+    // Records that the operations after the last count are being carried out. Not synced, and a
+    // failure is passed over: lost, the mark only leaves emptied directories in place.
+    void recordCarryingOut();
 
-    // Records that operation index, begun, was not carried out after all. A failure is passed
-    // over: the mark left says only that emptied directories may need removing, and the path
-    // of a failed operation is still there to keep its directory.
-    void recordNotCarriedOut(int index);
+    // Records that they were not carried out after all (an attempt failed). A failure is passed
+    // over: the mark left says only that emptied directories may need removing, and the path of
+    // a failed operation is still there to keep its directory.
+    void recordNotCarriedOut();
 
     // Closes the record (before it is removed with its list).
     void close();
@@ -84,6 +87,8 @@ class ProgressRecorder {
     std::string identity_;         // the identity block, which every slot is bound to
     std::uint64_t identityPrint_;  // its fingerprint, where each slot's check goes on from
     std::FILE* file_ = nullptr;    // unbuffered: every write is checked where it is made
+    int lastSlot_ = 0;             // the slot of the last count written, on the disk
+    int lastCount_ = 0;            // that count
 };
 
 }  // namespace launcher

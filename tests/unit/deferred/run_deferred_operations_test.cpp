@@ -385,7 +385,7 @@ TEST_F(DeferredRun, ResumedRunRemovesTheDirectoriesItsFirstOperationLeftEmpty) {
     {
         launcher::ProgressRecorder begun(at("deferred_operations.progress").string(), *list,
                                          std::nullopt, 0);
-        begun.recordCarryingOut(0);
+        begun.recordCarryingOut();
     }
 
     EXPECT_EQ(run(), "Skip delete file 'lib/ext/data/a.jar' - it doesn't exist\n");
@@ -440,9 +440,10 @@ TEST_F(DeferredRun, RunAfterAnUnfinishedAttemptLeavesTheDirectoriesOfItsOperatio
 
 // What a power cut must find on the disk: the updater's files before the record (whose sync
 // would commit their names without their data), the record, its name in the directory, before
-// the first operation, and each operation, then its count, before the next one begins; a
-// rename's destination directory before its source's, so that it never has no name.
-TEST_F(DeferredRun, RecordReachesTheDiskAtCreationAndBetweenEveryTwoOperations) {
+// the first operation, and each group of operations, then its count, before the next group
+// begins: one sync for operations on distinct names however many, a new group where an
+// operation acts on a name that an earlier one of the group touched.
+TEST_F(DeferredRun, RecordReachesTheDiskAtCreationAndBetweenEveryTwoGroups) {
     static std::vector<std::string> events;
     static fs::path root;
     events.clear();
@@ -466,17 +467,19 @@ TEST_F(DeferredRun, RecordReachesTheDiskAtCreationAndBetweenEveryTwoOperations) 
     };
     create({"a", "update/b", "lib/kept", "emptied/c"});
     writeList(
-        "size=3\noperation.0=delete\noperation.0.file=a\n"
+        "size=4\noperation.0=delete\noperation.0.file=a\n"
         "operation.1=rename\noperation.1.file=update/b\noperation.1.destination=lib/b\n"
-        "operation.2=delete\noperation.2.file=emptied/c\n");
+        "operation.2=delete\noperation.2.file=emptied/c\n"
+        "operation.3=rename\noperation.3.file=lib/b\noperation.3.destination=b2\n");
     EXPECT_EQ(run(), "");
-    // After the delete that removed "emptied" (and the rename that removed "update"), the parent.
-    EXPECT_EQ(events, (std::vector<std::string>{
-                          "sync file system", "remove deferred_operations.progress.tmp", "sync",
-                          "sync .", "remove a", "sync .", "sync", "rename b", "sync lib", "sync .",
-                          "sync", "remove c", "sync .", "sync", "remove deferred_operations.taken",
-                          "remove deferred_operations.progress"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{
+                  "sync file system", "remove deferred_operations.progress.tmp", "sync", "sync .",
+                  "remove a", "rename b", "remove c", "sync file system", "sync", "rename b",
+                  "sync file system", "sync", "remove deferred_operations.taken",
+                  "remove deferred_operations.progress"}));
     EXPECT_FALSE(fs::exists(at("emptied")));
+    EXPECT_TRUE(fs::exists(at("b2")));
 }
 
 TEST_F(DeferredRun, FreshRunLeavesTheDirectoriesOfAMissingPathAlone) {
@@ -532,12 +535,13 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
     const std::string cannotRecord = "Cannot record the progress of the deferred operations in '" +
                                      at("deferred_operations.progress").string() +
                                      "'. They are left for the next start.";
+    // Two groups: the rename acts on the name the delete freed.
     create({"b.jar", "c.jar"});
     writeList(
-        "size=3\noperation.0=delete\noperation.0.file=a.jar\n"
-        "operation.1=delete\noperation.1.file=b.jar\noperation.2=delete\noperation.2.file=c.jar\n");
-    for (const int syncs : {2, 0}) {
-        syncsLeft = syncs;  // the record's creation, then the count after operation 0
+        "size=2\noperation.0=delete\noperation.0.file=b.jar\n"
+        "operation.1=rename\noperation.1.file=c.jar\noperation.1.destination=b.jar\n");
+    for (const int syncs : {1, 0}) {
+        syncsLeft = syncs;  // the record's creation, then the count after the first group
         calls->syncFile = [](std::FILE* file) {
             return syncsLeft-- > 0 && platform::realSystemCalls().syncFile(file);
         };
@@ -549,6 +553,7 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
     calls->syncFile = platform::realSystemCalls().syncFile;
     EXPECT_EQ(run(), "");
     EXPECT_FALSE(fs::exists(at("c.jar")));
+    EXPECT_TRUE(fs::exists(at("b.jar")));
 
     // So does a directory that can't be written through (the disk reports an error): the list
     // is not deleted as finished, and the next start finishes it.
@@ -556,11 +561,10 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
     writeList(
         "size=2\noperation.0=delete\noperation.0.file=a.jar\n"
         "operation.1=delete\noperation.1.file=b.jar\n");
-    calls->syncDirectory = [](const char*) { return false; };
+    calls->syncFileSystem = [](const char*) { return false; };
     EXPECT_EQ(runGivingUp("Error: " + cannotRecord + "\n"), cannotRecord + "\n");
     EXPECT_TRUE(fs::exists(at("deferred_operations")));
-    EXPECT_TRUE(fs::exists(at("b.jar")));
-    calls->syncDirectory = platform::realSystemCalls().syncDirectory;
+    calls->syncFileSystem = platform::realSystemCalls().syncFileSystem;
     run();
     EXPECT_FALSE(fs::exists(at("a.jar")));
     EXPECT_FALSE(fs::exists(at("b.jar")));
@@ -591,7 +595,7 @@ TEST_F(DeferredRun, RenameBetweenTwoNamesOfOneFileRemovesTheSource) {
         {
             launcher::ProgressRecorder cut(at("deferred_operations.progress").string(),
                                            *loadedList(), std::nullopt, finished);
-            cut.recordCarryingOut(finished);
+            cut.recordCarryingOut();
         }
         EXPECT_EQ(run(), "") << name << finished;
         EXPECT_EQ(readFile(at(name)), "new") << name << finished;
