@@ -203,10 +203,12 @@ Place Model::resolve(const std::string& path, bool followLast) const {
         }
         const Node& node = tree.at(*key);
         if (node.kind == Kind::link && (!last || followLast)) {
-            if (node.content.front() != '@' || ++hops > 40)
-                return {
-                    node.content.front() == '@' ? Place::Status::missing : Place::Status::outside,
-                    {}};
+            // The outside tree holds the directory d and files: through a file, or a file where
+            // a directory is wanted, nothing is there.
+            if (node.content.front() != '@')
+                return {node.content == "d" ? Place::Status::outside : Place::Status::missing, {}};
+            if (++hops > 40)
+                return {Place::Status::missing, {}};
             current.clear();
             const auto target = split(node.content.substr(1), "/");
             todo.insert(todo.begin(), target.begin(), target.end());

@@ -566,18 +566,28 @@ namespace {
 // retries, or with the copy it moves aside held by another process.
 class SelfUpdateUnderWine : public DeferredUnderWine {
   protected:
-    static constexpr const char* deleteThenReplace =
-        "operation.0=delete\r\noperation.0.file=launcher.exe\r\n"
-        "operation.1=rename\r\noperation.1.file=update\\launcher.exe\r\n"
-        "operation.1.destination=launcher.exe\r\n";
-    static constexpr const char* heldBetween =
-        "operation.0=delete\r\noperation.0.file=launcher.exe\r\n"
-        "operation.1=delete\r\noperation.1.file=plugins\\held.dat\r\n"
-        "operation.2=rename\r\noperation.2.file=update\\launcher.exe\r\n"
-        "operation.2.destination=launcher.exe\r\n";
+    // "Delete launcher.exe, rename update\launcher.exe onto it", with a held file's deletion
+    // between the two when heldBetween; the old launcher's bytes.
+    static std::string layOut(const WineInstallation& installation, bool heldBetween,
+                              bool newLauncher = true) {
+        installStubClient(installation);
+        const std::string old = installation.read("launcher.exe");
+        if (newLauncher)
+            installation.write("update/launcher.exe", old + "new launcher");
+        installation.write("plugins/held.dat", "held");
+        const std::string rename = heldBetween ? "operation.2" : "operation.1";
+        installation.write(
+            "deferred_operations",
+            std::string(heldBetween ? "size=3" : "size=2") +
+                "\r\noperation.0=delete\r\noperation.0.file=launcher.exe\r\n" +
+                (heldBetween ? "operation.1=delete\r\noperation.1.file=plugins\\held.dat\r\n"
+                             : "") +
+                rename + "=rename\r\n" + rename + ".file=update\\launcher.exe\r\n" + rename +
+                ".destination=launcher.exe\r\n");
+        return old;
+    }
 
-    // launcher.exe started without waiting for it; its output and relay trace go to the scratch
-    // file start.log.
+    // launcher.exe started without waiting for it, its output and relay trace in start.log.
     std::unique_ptr<BackgroundProcess> startInBackground(const WineInstallation& installation) {
         std::vector<std::string> argv = {"/usr/bin/env", "WINEDEBUG=-all,+relay"};
         for (const auto& [name, value] : stubRun(installation).environment)
@@ -586,146 +596,91 @@ class SelfUpdateUnderWine : public DeferredUnderWine {
         return std::make_unique<BackgroundProcess>(argv, installation.scratch("start.log"));
     }
 
-    // The pauses between retries that the background start has begun, and whether it is in one
-    // now (no instant of an attempt).
-    static int pausesBegun(const std::string& log) {
-        return relayCallCount(log, "KERNEL32.Sleep", "");
-    }
-    static bool inPause(const std::string& log) {
-        int returned = 0;
-        for (const std::string& line : outputLines(log))
-            returned += line.find("Ret  KERNEL32.Sleep(") != std::string::npos ? 1 : 0;
-        return pausesBegun(log) > returned;
-    }
-
-    // The lines of the start's own output in a log that holds its relay trace too.
-    static Lines reportLines(const std::string& log) {
-        Lines lines;
-        for (const std::string& line : outputLines(log))
-            for (const char* start : {"Re-trying #", "Cannot ", "Skip ", "Keep "})
-                if (line.starts_with(start))
-                    lines.push_back(line);
-        return lines;
+    static int linesWith(const std::string& log, const std::string& text) {
+        const Lines lines = outputLines(log);
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
+            return line.find(text) != std::string::npos;
+        }));
     }
 };
 
-// Killed in a pause between the retries of a self-update (its new launcher held, or an
-// operation between the delete and the rename held): the old launcher is at its path, and the
-// next start, once nothing holds the file, finishes the update.
+// Killed in a pause between retries (no instant of an attempt) of a self-update whose new
+// launcher is held, or whose operation between the delete and the rename is held: the old
+// launcher is at its path, and the next start, once nothing holds the file, finishes it.
 TEST_F(SelfUpdateUnderWine, KilledWhileRetryingLeavesTheOldLauncherAndTheNextStartFinishes) {
-    const struct {
-        const char* what;
-        std::string list;
-        const char* held;
-    } cases[] = {
-        {"the new launcher held", std::string("size=2\r\n") + deleteThenReplace,
-         "update/launcher.exe"},
-        {"an operation in between held", std::string("size=3\r\n") + heldBetween,
-         "plugins/held.dat"},
-    };
-    for (const auto& row : cases) {
-        SCOPED_TRACE(row.what);
+    for (const bool heldBetween : {false, true}) {
+        SCOPED_TRACE(heldBetween ? "an operation in between held" : "the new launcher held");
         WineInstallation installation(setup());
-        installStubClient(installation);
-        const std::string oldLauncher = installation.read("launcher.exe");
-        const std::string newLauncher = oldLauncher + "new launcher";
-        installation.write("update/launcher.exe", newLauncher);
-        installation.write("plugins/held.dat", "held");
-        installation.write("deferred_operations", row.list);
-        FileHolder holder(setup(), installation, row.held, 1000, "not in any trace");
+        const std::string old = layOut(installation, heldBetween);
+        const std::string held = heldBetween ? "plugins/held.dat" : "update/launcher.exe";
+        FileHolder holder(setup(), installation, held, 1000, "not in any trace");
         ASSERT_TRUE(holder.waitUntilHeld());
-
         std::unique_ptr<BackgroundProcess> start = startInBackground(installation);
-        const auto log = [&] {
-            return testing_support::readFile(installation.scratch("start.log"));
+        const auto inSecondPause = [&] {
+            const std::string log = testing_support::readFile(installation.scratch("start.log"));
+            const int pauses = linesWith(log, "Call KERNEL32.Sleep(");
+            return pauses >= 2 && pauses > linesWith(log, "Ret  KERNEL32.Sleep(");
         };
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                const std::string now = log();
-                return pausesBegun(now) >= 2 && inPause(now);
-            },
-            60s))
-            << log();
+        ASSERT_TRUE(waitUntil(inSecondPause, 60s));
         start.reset();  // killed
 
         EXPECT_TRUE(installation.exists("launcher.exe") &&
-                    installation.read("launcher.exe") == oldLauncher);
+                    installation.read("launcher.exe") == old);
         holder.release();
         EXPECT_EQ(holder.wait(), 0);
         const WineRun next = installation.run({}, stubRun(installation));
         EXPECT_EQ(next.exitCode, 0) << next.out;
         EXPECT_TRUE(installation.exists("launcher.exe") &&
-                    installation.read("launcher.exe") == newLauncher);
+                    installation.read("launcher.exe") == old + "new launcher");
         EXPECT_FALSE(installation.exists("deferred_operations") ||
-                     installation.exists("update/launcher.exe") || installation.exists(row.held));
+                     installation.exists("update/launcher.exe") || installation.exists(held));
     }
 }
 
-// Another process takes hold of launcher.exe.old the moment it appears, so that the copy moved
-// aside can't be put back: the start never reports success without a launcher at its path.
-// Where the copy was caught, the put-back is retried and the start fails with the list kept;
-// with nothing to replace the launcher, no copy is ever made.
+// Another process takes hold of launcher.exe.old the moment it appears, so that a copy moved
+// aside can't be put back. The start never ends in success without a launcher at its path: a
+// put-back that fails is retried and reported, and the list stays. With its new launcher held
+// throughout, the replacement fails either way; with none to rename in (an operation held in
+// between), no copy is ever made and the launcher stays.
 TEST_F(SelfUpdateUnderWine, CopyHeldWhenItIsPutBackNeverEndsInSuccessWithoutALauncher) {
-    const struct {
-        const char* what;
-        std::string list;
-        const char* held;    // held from before the start
-        bool newLauncher;    // update\launcher.exe is there
-        bool releasedEarly;  // the held file is let go once the copy is caught or two pauses began
-        int exitCode;
-    } cases[] = {
-        {"the new launcher held throughout", std::string("size=2\r\n") + deleteThenReplace,
-         "update/launcher.exe", true, false, 1},
-        {"an operation in between held, the new launcher missing",
-         std::string("size=3\r\n") + heldBetween, "plugins/held.dat", false, true, 0},
-    };
-    for (const auto& row : cases) {
-        SCOPED_TRACE(row.what);
+    for (const bool heldBetween : {false, true}) {
+        SCOPED_TRACE(heldBetween ? "an operation in between held, no new launcher"
+                                 : "the new launcher held throughout");
         WineInstallation installation(setup());
-        installStubClient(installation);
-        const std::string oldLauncher = installation.read("launcher.exe");
-        if (row.newLauncher)
-            installation.write("update/launcher.exe", oldLauncher + "new launcher");
-        installation.write("plugins/held.dat", "held");
-        installation.write("deferred_operations", row.list);
-        FileHolder holder(setup(), installation, row.held, 1000, "not in any trace");
+        const std::string old = layOut(installation, heldBetween, !heldBetween);
+        FileHolder holder(setup(), installation,
+                          heldBetween ? "plugins/held.dat" : "update/launcher.exe", 1000,
+                          "not in any trace");
         ASSERT_TRUE(holder.waitUntilHeld());
         FileHolder copyHolder(setup(), installation, "launcher.exe.old", 1000, "not in any trace",
                               true);
-
         std::unique_ptr<BackgroundProcess> start = startInBackground(installation);
         const auto log = [&] {
             return testing_support::readFile(installation.scratch("start.log"));
         };
-        if (row.releasedEarly) {
-            EXPECT_TRUE(
-                waitUntil([&] { return copyHolder.held() || pausesBegun(log()) >= 2; }, 60s));
+        if (heldBetween) {
+            EXPECT_TRUE(waitUntil(
+                [&] { return copyHolder.held() || linesWith(log(), "Call KERNEL32.Sleep(") >= 2; },
+                60s));
             holder.release();
         }
         const int exitCode = start->wait(60s);
         holder.release();
         copyHolder.release();
 
-        const Lines lines = reportLines(log());
-        const std::string all = ::testing::PrintToString(lines);
-        EXPECT_EQ(exitCode, row.exitCode) << all;
-        EXPECT_EQ(installation.exists("deferred_operations"), exitCode != 0) << all;
+        EXPECT_EQ(exitCode, heldBetween ? 0 : 1) << log();
+        EXPECT_EQ(installation.exists("deferred_operations"), exitCode != 0);
         if (installation.exists("launcher.exe")) {
-            EXPECT_TRUE(installation.read("launcher.exe") == oldLauncher);
+            EXPECT_TRUE(installation.read("launcher.exe") == old);
             continue;
         }
-        // The copy was caught between the two renames of an attempt.
+        // Caught between the two renames of an attempt: the put-back retried, then given up.
         EXPECT_TRUE(installation.exists("launcher.exe.old") &&
-                    installation.read("launcher.exe.old") == oldLauncher);
-        const auto namesCopy = [](const std::string& line) {
-            return line.find("launcher.exe.old") != std::string::npos;
-        };
-        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.starts_with("Re-trying #1 rename file ") && namesCopy(line);
-        })) << all;
-        ASSERT_FALSE(lines.empty());
-        EXPECT_TRUE(lines.back().starts_with("Cannot rename file ") && namesCopy(lines.back()))
-            << all;
+                    installation.read("launcher.exe.old") == old);
+        const std::string putBack = "rename file 'launcher.exe.old' to 'launcher.exe'";
+        EXPECT_EQ(linesWith(log(), "Re-trying #1 " + putBack), 1) << log();
+        EXPECT_EQ(linesWith(log(), "Cannot rename file launcher.exe.old to launcher.exe"), 1)
+            << log();
     }
 }
 
@@ -734,38 +689,30 @@ TEST_F(SelfUpdateUnderWine, CopyHeldWhenItIsPutBackNeverEndsInSuccessWithoutALau
 // are.
 TEST_F(SelfUpdateUnderWine, OwnFilesThatAreLinksOutLeaveTheOutsideAlone) {
     const std::string list = "size=1\r\noperation.0=delete\r\noperation.0.file=x.txt\r\n";
-    const struct {
-        const char* name;
-        bool withList;
-    } cases[] = {
-        {"launcher.exe.old", false},
-        {"launcher.exe.old", true},
-        {"deferred_operations.progress", false},
-        {"deferred_operations.progress", true},
-        {"deferred_operations.progress.tmp", false},
-        {"deferred_operations.progress.tmp", true},
-        {"deferred_operations.taken", false},
-        {"deferred_operations.taken", true},
-        {"deferred_operations", true},  // the list itself, its content outside
-    };
-    for (const auto& row : cases) {
-        SCOPED_TRACE(std::string(row.name) + (row.withList ? ", with a list" : ", no list"));
-        WineInstallation installation(setup());
-        installStubClient(installation);
-        installation.write("x.txt", "x");
-        const std::filesystem::path outside = installation.scratch("outside.txt");
-        const std::string content = std::string(row.name) == "deferred_operations" ? list : "mine";
-        testing_support::writeFile(outside, content);
-        std::filesystem::create_symlink(outside, installation.path(row.name));
-        if (row.withList && std::string(row.name) != "deferred_operations")
-            installation.write("deferred_operations", list);
+    for (const std::string name :
+         {"launcher.exe.old", "deferred_operations.progress", "deferred_operations.progress.tmp",
+          "deferred_operations.taken", "deferred_operations"}) {
+        for (const bool withList : {false, true}) {
+            if (!withList && name == "deferred_operations")
+                continue;  // the list itself: its content outside is the list
+            SCOPED_TRACE(name + (withList ? ", with a list" : ", no list"));
+            WineInstallation installation(setup());
+            installStubClient(installation);
+            installation.write("x.txt", "x");
+            const std::filesystem::path outside = installation.scratch("outside.txt");
+            const std::string content = name == "deferred_operations" ? list : "mine";
+            testing_support::writeFile(outside, content);
+            std::filesystem::create_symlink(outside, installation.path(name));
+            if (withList && name != "deferred_operations")
+                installation.write("deferred_operations", list);
 
-        const WineRun run = installation.run({}, stubRun(installation));
-        ASSERT_FALSE(run.timedOut);
-        EXPECT_TRUE(std::filesystem::is_regular_file(outside) &&
-                    testing_support::readFile(outside) == content)
-            << run.out;
-        EXPECT_TRUE(installation.exists("launcher.exe"));
+            const WineRun run = installation.run({}, stubRun(installation));
+            ASSERT_FALSE(run.timedOut);
+            EXPECT_TRUE(std::filesystem::is_regular_file(outside) &&
+                        testing_support::readFile(outside) == content)
+                << run.out;
+            EXPECT_TRUE(installation.exists("launcher.exe"));
+        }
     }
 }
 
