@@ -2,8 +2,10 @@
 // deferred_operations, as at start-up), next to the system calls that the list's operations
 // consist of, made directly: per operation the existence test (lstat), the rename or remove, and
 // the attempt to remove the emptied directory (rmdir of lib, which fails while lib holds files).
-// The list writes its progress through to the disk after every operation; the same list with
-// those flushes left out tells what they cost, and the record alone what its writes cost.
+// The list makes its operations durable group by group (one group here: every name is distinct),
+// and counts its syncs; next to it the same operations followed by one syncfs, the least a
+// durable update costs; the same list with the flushes left out tells what they cost, and the
+// record alone what its writes cost.
 //
 // Before its first operation a run writes what the list acts on through to the disk (one
 // syncfs of the installation's file system). Its cost is the updater's unsynced data: a typical
@@ -49,6 +51,7 @@ void layOutFiles(const std::filesystem::path& root) {
         else
             bench::touch(root / fileName("old", i));
     }
+    ::sync();  // what the timed pass finds, as an installation is found: on the disk
 }
 
 std::string listText(Kind kind) {
@@ -63,9 +66,22 @@ std::string listText(Kind kind) {
     return text;
 }
 
+// The syncs of the runs, counted through the seam (the real calls made all the same).
+int syncsMade = 0;
+
 void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::kept) {
     const bench::ScratchDir dir;
     const platform::ScopedSystemCalls calls;
+    syncsMade = 0;
+    calls->syncFile = [](std::FILE* file) {
+        return ++syncsMade, platform::realSystemCalls().syncFile(file);
+    };
+    calls->syncDirectory = [](const char* path) {
+        return ++syncsMade, platform::realSystemCalls().syncDirectory(path);
+    };
+    calls->syncFileSystem = [](const char* path) {
+        return ++syncsMade, platform::realSystemCalls().syncFileSystem(path);
+    };
     if (flushes == Flushes::leftOut) {
         calls->syncFile = [](std::FILE*) { return true; };
         calls->syncDirectory = [](const char*) { return true; };
@@ -87,6 +103,9 @@ void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::
             state.SkipWithError("the list failed");
     }
     state.SetItemsProcessed(state.iterations() * operations);
+    if (flushes == Flushes::kept)
+        state.counters["syncs per run"] =
+            static_cast<double>(syncsMade) / static_cast<double>(state.iterations());
 }
 
 // The update of the file's head comment, each pass after a fresh unsynced download.
@@ -121,7 +140,8 @@ void afterDownload(benchmark::State& state, Flushes flushes) {
     }
 }
 
-void directly(benchmark::State& state, Kind kind) {
+// syncAtEnd: the same operations made durable by one syncfs, the least a durable update costs.
+void directly(benchmark::State& state, Kind kind, bool syncAtEnd = false) {
     const bench::ScratchDir dir;
     const std::string root = dir.path().string() + "/";
     std::vector<std::string> from, to;
@@ -144,6 +164,8 @@ void directly(benchmark::State& state, Kind kind) {
             if (result == 0)
                 rmdir(lib.c_str());
         }
+        if (syncAtEnd && !platform::realSystemCalls().syncFileSystem(root.c_str()))
+            state.SkipWithError("syncfs failed");
     }
     state.SetItemsProcessed(state.iterations() * operations);
 }
@@ -157,6 +179,9 @@ void BM_Deferred_List1000RenamesUnflushed(benchmark::State& state) {
 void BM_Deferred_Direct1000Renames(benchmark::State& state) {
     directly(state, Kind::rename);
 }
+void BM_Deferred_Direct1000RenamesThenSyncfs(benchmark::State& state) {
+    directly(state, Kind::rename, true);
+}
 void BM_Deferred_List1000Deletes(benchmark::State& state) {
     throughList(state, Kind::remove);
 }
@@ -165,6 +190,9 @@ void BM_Deferred_List1000DeletesUnflushed(benchmark::State& state) {
 }
 void BM_Deferred_Direct1000Deletes(benchmark::State& state) {
     directly(state, Kind::remove);
+}
+void BM_Deferred_Direct1000DeletesThenSyncfs(benchmark::State& state) {
+    directly(state, Kind::remove, true);
 }
 
 // The record's own cost per operation: the mark before it and the count after it, each a
@@ -196,9 +224,11 @@ void BM_Deferred_UpdateAfterUnsyncedDownloadWithoutFileSystemSync(benchmark::Sta
 BENCHMARK(BM_Deferred_List1000Renames)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_List1000RenamesUnflushed)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_Direct1000Renames)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Deferred_Direct1000RenamesThenSyncfs)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_List1000Deletes)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_List1000DeletesUnflushed)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_Direct1000Deletes)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Deferred_Direct1000DeletesThenSyncfs)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Deferred_Record1000Counts)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Deferred_UpdateAfterUnsyncedDownload)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_Deferred_UpdateAfterUnsyncedDownloadWithoutFileSystemSync)

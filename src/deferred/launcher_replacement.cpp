@@ -34,6 +34,14 @@ bool namesLauncher(const DeferredRun& run, const std::string& path) {
     const ListPath read = readListPath(path, style);
     if (read.comparable == comparableName)
         return true;
+    // Any other spelling keeps the last part (Windows: but for trailing dots and blanks), unless
+    // it is an 8.3 alias: most paths are told apart without asking the file system.
+    std::string last = read.comparable.substr(read.comparable.rfind('/') + 1);
+    const bool windows = style.separator == '\\';
+    while (windows && !last.empty() && (last.back() == '.' || last.back() == ' '))
+        last.pop_back();
+    if (last != comparableName && !(windows && last.find('~') != std::string::npos))
+        return false;
     const std::string fullPath = run.launcherDirectory + path;
     const std::optional<platform::FileIdentity> identity = platform::fileIdentity(fullPath);
     if (!identity || identity != platform::fileIdentity(launcherPath(run)))
