@@ -206,7 +206,7 @@ void BM_Deferred_Record1000Counts(benchmark::State& state) {
                                         list, std::nullopt, 0);
     for (auto _ : state) {
         for (int i = 0; i < operations; ++i) {
-            recorder.recordCarryingOut();
+            recorder.recordBegun();
             benchmark::DoNotOptimize(recorder.recordFinished(i + 1));
         }
     }

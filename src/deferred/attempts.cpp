@@ -4,8 +4,10 @@
 
 #include "deferred/emptied_directories.h"
 #include "deferred/operation_groups.h"
+#include "deferred/progress_record.h"
 #include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
+#include "platform/process_and_console.h"
 
 namespace launcher {
 
@@ -32,7 +34,31 @@ void recordBeforePause(DeferredRun& run) {
     if (progress.lastCount() == run.currentOperation ||
         !platform::systemCalls().syncFileSystem(run.launcherDirectory.c_str()) ||
         !progress.recordFinished(run.currentOperation))
-        progress.recordNotCarriedOut();
+        progress.recordNotBegun();
+}
+
+bool retryWithinBudget(DeferredRun& run, const std::function<Attempt()>& attempt,
+                       const std::string& retried, const std::function<bool()>& refusedNow) {
+    int attemptNumber = 0;
+    for (;;) {
+        // Marked only around a real attempt: a resumed run takes the operations of a group begun
+        // for ones that may have emptied directories, which a refused, missing or failed one
+        // never did.
+        run.progress->recordBegun();
+        const Attempt result = attempt();
+        if (result == Attempt::done)
+            return true;
+        recordBeforePause(run);
+        if (result == Attempt::givenUp)
+            return false;
+        platform::systemCalls().sleepMilliseconds(DeferredRun::retryPauseMs);
+        run.retryBudgetLeftMs -= DeferredRun::retryPauseMs;
+        platform::printOutput("Re-trying #%d %s\n", ++attemptNumber, retried.c_str());
+        if (run.retryBudgetLeftMs < 0)
+            return false;
+        if (refusedNow())
+            return true;
+    }
 }
 
 Attempt attempted(bool done) {

@@ -3,11 +3,11 @@
 // whatever the list holds.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "deferred/deferred_run.h"
 #include "deferred/progress_record.h"
-#include "platform/durable_files.h"
 
 namespace launcher {
 
@@ -32,34 +32,11 @@ Attempt tryRenameFile(DeferredRun& run, const std::string& from, const std::stri
 // here does; where that can't be done, the mark is taken back and the group is carried out again.
 void recordBeforePause(DeferredRun& run);
 
-// Repeats attempt until it is done, pausing after each failure and reporting it by its number
-// (counted per operation): done, or false when the budget is spent or the attempt gave up. The
-// operation ends as done, refused, when refusedNow says after a pause that its paths must not be
-// acted on now.
-template <typename TryOnce, typename ReportRetry, typename RefusedNow>
-bool retryWithinBudget(DeferredRun& run, TryOnce attempt, ReportRetry reportRetry,
-                       RefusedNow refusedNow) {
-    int attemptNumber = 0;
-    for (;;) {
-        // Marked only around a real attempt: a resumed run takes the operations of a marked
-        // group for ones that may have emptied directories, which a refused, missing or failed
-        // one never did.
-        run.progress->recordCarryingOut();
-        const Attempt result = attempt();
-        if (result == Attempt::done)
-            return true;
-        recordBeforePause(run);
-        if (result == Attempt::givenUp)
-            return false;
-        platform::systemCalls().sleepMilliseconds(DeferredRun::retryPauseMs);
-        run.retryBudgetLeftMs -= DeferredRun::retryPauseMs;
-        ++attemptNumber;
-        reportRetry(attemptNumber);
-        if (run.retryBudgetLeftMs < 0)
-            return false;
-        if (refusedNow())
-            return true;
-    }
-}
+// Repeats attempt until it is done, pausing after each failure and reporting it as "Re-trying #n "
+// followed by retried ("remove file 'a.jar'"), n counted per operation: true when done, false
+// when the budget is spent or the attempt gave up. The operation ends as done, refused, when
+// refusedNow says after a pause that its paths must not be acted on now.
+bool retryWithinBudget(DeferredRun& run, const std::function<Attempt()>& attempt,
+                       const std::string& retried, const std::function<bool()>& refusedNow);
 
 }  // namespace launcher

@@ -25,40 +25,6 @@ namespace launcher {
 
 namespace {
 
-template <typename RefusedNow>
-bool deleteWithRetries(DeferredRun& run, const std::string& path, RefusedNow refusedNow) {
-    const bool done = retryWithinBudget(
-        run, [&] { return tryDeleteFile(run, path); },
-        [&](int attemptNumber) {
-            platform::printOutput("Re-trying #%d remove file '%s'\n", attemptNumber, path.c_str());
-        },
-        refusedNow);
-    if (!done)
-        platform::printOutput("Cannot remove file '%s'\n", path.c_str());
-    return done;
-}
-
-// On failure, boxText gets the text of the box that the caller shows after the exclusion is
-// released.
-template <typename RefusedNow>
-bool renameWithRetries(DeferredRun& run, const std::string& from, const std::string& to,
-                       std::string& boxText, RefusedNow refusedNow) {
-    const bool done = retryWithinBudget(
-        run, [&] { return tryRenameFile(run, from, to); },
-        [&](int attemptNumber) {
-            platform::printOutput("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber,
-                                  from.c_str(), to.c_str());
-        },
-        refusedNow);
-    if (!done) {
-        // Written as it is, never as a format: a '%' in a path stays a '%'.
-        const std::string message = "Cannot rename file " + from + " to " + to;
-        platform::writeOutput(message);
-        boxText = message;
-    }
-    return done;
-}
-
 // Whether nothing is at path in the launcher directory for certain. A path the system cannot
 // look up at all (longer than it takes) is not missing: the operation is tried, and fails as it
 // must.
@@ -69,10 +35,10 @@ bool missing(const DeferredRun& run, const std::string& path) {
 }
 
 // Carries out operation index of the list; false when it failed for good. changed is set when it
-// acted on the disk. finishEmptiedDirectoryRemoval is set for the operations of a group that an
+// acted on the disk. groupBegunBefore is set for the operations of a group that an
 // earlier run began: it may have been stopped after one of them and before the removal of the
 // directories that one emptied.
-bool carryOut(DeferredRun& run, int index, bool finishEmptiedDirectoryRemoval, bool& changed,
+bool carryOut(DeferredRun& run, int index, bool groupBegunBefore, bool& changed,
               std::string& boxText) {
     const std::string& path = getProperty(run.list, operationKey(index, ".file"));
     const std::string& name = getProperty(run.list, operationKey(index, ""));
@@ -88,7 +54,7 @@ bool carryOut(DeferredRun& run, int index, bool finishEmptiedDirectoryRemoval, b
     // path tested is the one acted on (the empty path names nothing).
     if (missing(run, path)) {
         platform::printOutput("Skip %s file '%s' - it doesn't exist\n", name.c_str(), path.c_str());
-        if (finishEmptiedDirectoryRemoval && (name == "delete" || name == "rename"))
+        if (groupBegunBefore && (name == "delete" || name == "rename"))
             finishRemovalOfEmptiedDirectories(run, path);
         if (replacement)
             keepLauncher(run, index);
@@ -106,14 +72,27 @@ bool carryOut(DeferredRun& run, int index, bool finishEmptiedDirectoryRemoval, b
             (void)tryDeleteFile(run, path);
             return true;
         }
-        return deleteWithRetries(run, path, refusedNow);
+        if (retryWithinBudget(
+                run, [&] { return tryDeleteFile(run, path); }, "remove file '" + path + "'",
+                refusedNow))
+            return true;
+        platform::printOutput("Cannot remove file '%s'\n", path.c_str());
+        return false;
     }
     if (name == "rename") {
         changed = true;
-        const bool done = replacement
-                              ? replaceLauncher(run, index, path, destination, boxText)
-                              : renameWithRetries(run, path, destination, boxText, refusedNow);
+        const bool done =
+            replacement ? replaceLauncher(run, index, path, destination, refusedNow, boxText)
+                        : retryWithinBudget(
+                              run, [&] { return tryRenameFile(run, path, destination); },
+                              "rename file '" + path + "' to '" + destination + "'", refusedNow);
         noteRenamed(run, destination);
+        if (!done && boxText.empty()) {
+            // Written as it is, never as a format: a '%' in a path stays a '%'. The box is the
+            // caller's, after the exclusion is released.
+            boxText = "Cannot rename file " + path + " to " + destination;
+            platform::writeOutput(boxText);
+        }
         return done;
     }
     return true;
@@ -160,10 +139,10 @@ std::string cannotRecordMessage(const std::string& progressPath) {
 // the file system, and then counted; a count that reached the disk before its operations would
 // have the next start pass over them. A count that can't be recorded (a full disk) or a sync that
 // fails ends the run as a failed operation does: carried on, an operation beyond the record
-// would be repeated by the next start. A run that resumes a group begun (firstWasBegun) carries
+// would be repeated by the next start. A run that resumes a group begun (resumesBegunGroup) carries
 // it out again: the operations already carried out find their paths gone, and the directories
 // they emptied are removed, up to the first operation that still has something to do.
-StepResult carryOutList(DeferredRun& run, int count, int firstPending, bool firstWasBegun,
+StepResult carryOutList(DeferredRun& run, int count, int firstPending, bool resumesBegunGroup,
                         ProgressRecorder& progress, const std::string& progressPath) {
     const auto stopped = [&] {
         platform::writeOutput(cannotRecordMessage(progressPath) + '\n');
@@ -186,7 +165,7 @@ StepResult carryOutList(DeferredRun& run, int count, int firstPending, bool firs
     int undescribedLeft = undescribedIndicesWalked;
     std::string boxText;
     int first = firstPending;
-    bool resumed = firstWasBegun;
+    bool resumed = resumesBegunGroup;
     while (first < count) {
         if (!isDescribed(first) && undescribedLeft <= 0) {
             const auto next = std::lower_bound(described.begin(), described.end(), first);
@@ -269,7 +248,7 @@ StepResult runDeferredOperations(const std::optional<ListIdentity>& loadedList) 
             return leaveListForNextStart(cannotRecord);
         recognizeOwnFiles(run);
         recognizeLauncher(run, exePath);
-        end = carryOutList(run, count, firstPending, recorded && recorded->nextBegun, *progress,
+        end = carryOutList(run, count, firstPending, recorded && recorded->begun, *progress,
                            progressPath);
         progress->close();
         if (end.failed())

@@ -151,16 +151,8 @@ Attempt tryReplacement(DeferredRun& run, const std::string& from, const std::str
     if (!launcherThere)
         return Attempt::failed;
     const bool putBack = retryWithinBudget(
-        run,
-        [&] {
-            return calls.renameFile(aside.c_str(), launcher.c_str()) ? Attempt::done
-                                                                     : Attempt::failed;
-        },
-        [&](int attemptNumber) {
-            platform::printOutput("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber,
-                                  asideName.c_str(), to.c_str());
-        },
-        [] { return false; });
+        run, [&] { return attempted(calls.renameFile(aside.c_str(), launcher.c_str())); },
+        "rename file '" + asideName + "' to '" + to + "'", [] { return false; });
     if (putBack)
         return Attempt::failed;
     boxText = "Cannot rename file " + asideName + " to " + to;
@@ -206,23 +198,15 @@ void keepLauncher(DeferredRun& run, int index) {
 }
 
 bool replaceLauncher(DeferredRun& run, int index, const std::string& from,
-                     const std::string& destination, std::string& boxText) {
+                     const std::string& destination, const std::function<bool()>& refusedNow,
+                     std::string& boxText) {
     if (namesLauncher(run, from))
         return true;  // already where it is to go
     const std::optional<WaitingOperation> waiting = waitingFor(run, index);
     const std::optional<std::string> keepAt = waiting ? waiting->keepAt : std::nullopt;
-    const bool done = retryWithinBudget(
+    return retryWithinBudget(
         run, [&] { return tryReplacement(run, from, destination, keepAt, boxText); },
-        [&](int attemptNumber) {
-            platform::printOutput("Re-trying #%d rename file '%s' to '%s'\n", attemptNumber,
-                                  from.c_str(), destination.c_str());
-        },
-        [&] { return refusedAfterPause(run, "rename", from, destination); });
-    if (!done && boxText.empty()) {
-        boxText = "Cannot rename file " + from + " to " + destination;
-        platform::writeOutput(boxText);
-    }
-    return done;
+        "rename file '" + from + "' to '" + destination + "'", refusedNow);
 }
 
 }  // namespace launcher

@@ -6,6 +6,7 @@
 // that finds no new file, the launcher stays where it is and the start says so.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "deferred/deferred_run.h"
@@ -37,8 +38,10 @@ void keepLauncher(DeferredRun& run, int index);
 
 // Carries out the replacement index, a rename of from onto the launcher, with the operation that
 // waited for it (the launcher's old file removed or moved where it said), retried within the
-// budget: false when it failed for good, with the text of the box in boxText.
+// budget as any rename: false when it failed for good. Where the old launcher could not be put
+// back, boxText says so.
 bool replaceLauncher(DeferredRun& run, int index, const std::string& from,
-                     const std::string& destination, std::string& boxText);
+                     const std::string& destination, const std::function<bool()>& refusedNow,
+                     std::string& boxText);
 
 }  // namespace launcher

@@ -33,6 +33,8 @@ std::string identityBlock(const ListIdentity& list) {
 }
 
 constexpr std::string_view slotStart = "finished=";
+// A slot that says the operations after its count are begun; the word is what records already on
+// the disks hold.
 constexpr std::string_view carryingStart = "carrying=";  // as long as slotStart
 constexpr std::size_t countDigits = 10;                  // every int >= 0
 
@@ -64,7 +66,7 @@ std::optional<RecordedProgress> parseSlot(std::string_view slot, std::uint64_t i
 bool isAhead(const RecordedProgress& a, const RecordedProgress& b) {
     return a.finishedOperations != b.finishedOperations
                ? a.finishedOperations > b.finishedOperations
-               : a.nextBegun && !b.nextBegun;
+               : a.begun && !b.begun;
 }
 
 }  // namespace
@@ -170,11 +172,11 @@ bool ProgressRecorder::recordFinished(int finishedOperations) {
     return true;
 }
 
-void ProgressRecorder::recordCarryingOut() {
+void ProgressRecorder::recordBegun() {
     (void)writeSlot(1 - lastSlot_, lastCount_, true, false);
 }
 
-void ProgressRecorder::recordNotCarriedOut() {
+void ProgressRecorder::recordNotBegun() {
     (void)writeSlot(1 - lastSlot_, lastCount_, false, true);
 }
 

@@ -29,14 +29,14 @@ std::string formatProgressRecord(const ListIdentity& list, int finishedOperation
 
 struct RecordedProgress {
     int finishedOperations = 0;
-    // Whether the operation after them was begun (and may have been stopped inside).
-    bool nextBegun = false;
+    // Whether the operations after them were begun (and may have been stopped inside).
+    bool begun = false;
 
     bool operator==(const RecordedProgress&) const = default;
 };
 
 // The progress that text records for list: that of the valid slot with the larger count (the
-// begun operation when both count alike). Nothing when it belongs to another list or has no
+// begun one when both count alike). Nothing when it belongs to another list or has no
 // valid slot.
 std::optional<RecordedProgress> parseProgress(std::string_view text, const ListIdentity& list);
 
@@ -71,12 +71,12 @@ class ProgressRecorder {
 
     // Records that the operations after the last count are being carried out. Not synced, and a
     // failure is passed over: lost, the mark only leaves emptied directories in place.
-    void recordCarryingOut();
+    void recordBegun();
 
     // Records that they were not carried out after all (an attempt failed). A failure is passed
     // over: the mark left says only that emptied directories may need removing, and the path of
     // a failed operation is still there to keep its directory.
-    void recordNotCarriedOut();
+    void recordNotBegun();
 
     // Closes the record (before it is removed with its list).
     void close();

@@ -70,7 +70,7 @@ TEST(ProgressRecord, ABegunOperationIsToldOnlyByItsWholeSlot) {
     const std::string path = dir / "deferred_operations.progress";
     launcher::ProgressRecorder recorder(path, list, std::nullopt, 3);
     const std::string record = testing_support::readFile(path);
-    recorder.recordCarryingOut();
+    recorder.recordBegun();
     const std::string marked = testing_support::readFile(path);
     const std::size_t slotSize = formatProgressSlot(list, 3).size();
     // The slot the mark went to: the one that changed.
@@ -121,7 +121,7 @@ TEST(ProgressRecord, RecorderStartsAFreshRecordOrGoesOnWithAValidOne) {
         {
             launcher::ProgressRecorder recorder(path, list, 4, 4);
             ASSERT_TRUE(recorder.recording());
-            recorder.recordCarryingOut();
+            recorder.recordBegun();
             EXPECT_TRUE(recorder.recordFinished(5));
         }
         EXPECT_FALSE(std::filesystem::is_symlink(path));

@@ -385,7 +385,7 @@ TEST_F(DeferredRun, ResumedRunRemovesTheDirectoriesItsFirstOperationLeftEmpty) {
     {
         launcher::ProgressRecorder begun(at("deferred_operations.progress").string(), *list,
                                          std::nullopt, 0);
-        begun.recordCarryingOut();
+        begun.recordBegun();
     }
 
     EXPECT_EQ(run(), "Skip delete file 'lib/ext/data/a.jar' - it doesn't exist\n");
@@ -595,7 +595,7 @@ TEST_F(DeferredRun, RenameBetweenTwoNamesOfOneFileRemovesTheSource) {
         {
             launcher::ProgressRecorder cut(at("deferred_operations.progress").string(),
                                            *loadedList(), std::nullopt, finished);
-            cut.recordCarryingOut();
+            cut.recordBegun();
         }
         EXPECT_EQ(run(), "") << name << finished;
         EXPECT_EQ(readFile(at(name)), "new") << name << finished;
