@@ -103,32 +103,6 @@ StepResult leaveListForNextStart(const std::string& message) {
     return StepResult::done(message);
 }
 
-// Deletes the finished list and its record. The list is first moved to a name of its own in
-// one step, so that a list an updater renames into place at this moment is never deleted
-// unseen: what was moved is compared with the list that ran, and another list is moved back.
-void deleteFinishedList(const DeferredRun& run, const ListIdentity& loadedList) {
-    const std::string& dir = run.launcherDirectory;
-    // Where the taken name is occupied (by a list that an earlier start could not move back yet),
-    // the list is compared and deleted where it is. One that can't be deleted runs again at the
-    // next start; its record, kept, then lets none of its operations be repeated.
-    const bool taken = renameOwnFile(dir, listFileName, takenListFileName);
-    const std::string_view ran = taken ? takenListFileName : listFileName;
-    PropertyMap reread;
-    const bool ours = loadList(listFilePath(dir, ran), reread) == loadedList;
-    if (ours || !taken) {
-        // A record left behind is stale: the next start removes it.
-        if (!ours || removeOwnFile(dir, ran))
-            (void)removeOwnFile(dir, progressFileName);
-        return;
-    }
-    // A list that an updater put in place during the run is another list: it stays for the
-    // next start, and the record, bound to this one, goes. Where yet another one has taken its
-    // place meanwhile, it waits under the taken name until that one is done.
-    // Either left over is put right by the next start, under the exclusion.
-    (void)removeOwnFile(dir, progressFileName);
-    (void)renameOwnFile(dir, takenListFileName, listFileName);
-}
-
 std::string cannotRecordMessage(const std::string& progressPath) {
     return "Cannot record the progress of the deferred operations in '" + progressPath +
            "'. They are left for the next start.";
@@ -254,7 +228,7 @@ StepResult runDeferredOperations(const std::optional<ListIdentity>& loadedList) 
         if (end.failed())
             return end;
     }
-    deleteFinishedList(run, *loadedList);
+    deleteFinishedList(run.launcherDirectory, *loadedList);
     return end;
 }
 

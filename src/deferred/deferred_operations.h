@@ -1,6 +1,6 @@
 // The deferred list: file operations that an updater leaves for the next start, carried out
 // before the JVM starts. Its files, in reading order:
-//   exclusive_run.h        the entry point: one start at a time, loads and carries out the list
+//   deferred_list.h        the entry point: loads and carries out the list, one start at a time
 //   deferred_operations.h  (this file) loads the list, carries out its operations in order
 //                          with retries, records progress, deletes the finished list
 //   deferred_run.h         what one run shares: launcher directory, list, retry budget, the

@@ -1,7 +1,12 @@
 #include "deferred/own_files.h"
 
+#include "config/numbers.h"
 #include "config/paths.h"
+#include "config/property_file.h"
+#include "deferred/list_identity.h"
+#include "deferred/operation_count.h"
 #include "deferred/path_rules.h"
+#include "deferred/progress_record.h"
 #include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 
@@ -44,6 +49,44 @@ bool renameOwnFile(const std::string& dir, std::string_view from, std::string_vi
 bool removeMovedAsideLauncher(const std::string& dir, const std::string& launcherName) {
     const std::string path = listFilePath(dir, movedAsideLauncherName(launcherName));
     return !leadsOut(dir, path) && platform::removeFileEvenIfReadOnly(path.c_str());
+}
+
+void deleteFinishedList(const std::string& dir, const ListIdentity& loadedList) {
+    // Where the taken name is occupied (by a list that an earlier start could not move back yet),
+    // the list is compared and deleted where it is. One that can't be deleted runs again at the
+    // next start; its record, kept, then lets none of its operations be repeated.
+    const bool taken = renameOwnFile(dir, listFileName, takenListFileName);
+    const std::string_view ran = taken ? takenListFileName : listFileName;
+    PropertyMap reread;
+    const bool ours = loadList(listFilePath(dir, ran), reread) == loadedList;
+    if (ours || !taken) {
+        // A record left behind is stale: the next start removes it.
+        if (!ours || removeOwnFile(dir, ran))
+            (void)removeOwnFile(dir, progressFileName);
+        return;
+    }
+    // A list that an updater put in place during the run is another list: it stays for the
+    // next start, and the record, bound to this one, goes. Where yet another one has taken its
+    // place meanwhile, it waits under the taken name until that one is done.
+    (void)removeOwnFile(dir, progressFileName);
+    (void)renameOwnFile(dir, takenListFileName, listFileName);
+}
+
+void deleteOrRestoreTakenList(const std::string& dir) {
+    PropertyMap taken;
+    if (const std::optional<ListIdentity> identity =
+            loadList(listFilePath(dir, takenListFileName), taken)) {
+        const int count = boundedOperationCount(parseLeadingInt(getProperty(taken, "size")), taken);
+        const std::optional<int> finished =
+            readFinishedOperations(listFilePath(dir, progressFileName), *identity);
+        if (finished && *finished >= count) {
+            // One that can't be removed is tried again at the next start.
+            (void)removeOwnFile(dir, takenListFileName);
+            return;
+        }
+    }
+    if (!platform::systemCalls().pathExists(listFilePath(dir, listFileName).c_str()))
+        (void)renameOwnFile(dir, takenListFileName, listFileName);  // else it waits
 }
 
 void removeMovedAsideLauncherAtStart(const std::string& exePath, const std::string& dir) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "deferred/list_identity.h"
+
 namespace launcher {
 
 constexpr std::string_view listFileName = "deferred_operations";
@@ -43,6 +45,19 @@ bool renameOwnFile(const std::string& dir, std::string_view from, std::string_vi
 // Removes the launcher that a replacement moved aside, read-only or not (archive tools leave the
 // launcher read-only): true when done; false while a process still runs from it.
 bool removeMovedAsideLauncher(const std::string& dir, const std::string& launcherName);
+
+// The taken list: a finished list is first moved to takenListFileName in one step, so that a list
+// an updater renames into place at that moment is never deleted unseen. deleteFinishedList
+// compares what was moved with the list that ran (loadedList), deletes it with its record, and
+// moves another list back; either left over is put right by the next start, under the exclusion.
+void deleteFinishedList(const std::string& dir, const ListIdentity& loadedList);
+
+// A list under the taken name at a start is either one that a start finished but was stopped
+// before deleting (its record, still bound to it, counts all its operations), or one that was
+// moved back too late and never carried out. The first is deleted: moved back, it would run again
+// from its first operation once a later list had replaced the record. The second is moved back
+// to the list's name once that name is free.
+void deleteOrRestoreTakenList(const std::string& dir);
 
 // The same at a start, for the launcher at exePath in dir, if a moved-aside copy is there; one
 // that can't go yet is tried again at the next start.

@@ -7,7 +7,7 @@
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "config/resource_string.h"
-#include "deferred/exclusive_run.h"
+#include "deferred/deferred_list.h"
 #include "jvm/jvm_loader.h"
 #include "jvm/jvm_options.h"
 #include "jvm/main_class_invoker.h"
@@ -69,7 +69,7 @@ int runLaunch(void* instance) {
     }
 
     // The list runs before the configuration is read, so an update may replace it.
-    loadAndRunDeferredOperations();
+    carryOutDeferredList();
     reopenStartLog();
     loadPropertyFile(launchProps, "launch.properties");
     loadPropertyFile(settingsProps, "settings.properties");

@@ -18,7 +18,7 @@
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
-#include "deferred/exclusive_run.h"
+#include "deferred/deferred_list.h"
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
 #include "deferred/progress_record.h"
@@ -629,7 +629,7 @@ TEST_F(DeferredRun, OversizedRecordOrListIsNeverReadWhole) {
             {
                 limitAddressSpace();
                 std::freopen(output.c_str(), "w", stdout);
-                launcher::loadAndRunDeferredOperations();
+                launcher::carryOutDeferredList();
                 std::exit(0);
             },
             ::testing::ExitedWithCode(0), "");
@@ -666,7 +666,7 @@ TEST_F(DeferredRun, RecordWithoutItsListIsRemovedOnlyUnderTheExclusion) {
     ASSERT_NE(held, nullptr);
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
-    launcher::loadAndRunDeferredOperations();
+    launcher::carryOutDeferredList();
     const std::string message =
         "Cannot make sure that no other start carries out the deferred operations in '" +
         launcher::exeDir + "'. They are left for the next start.";
@@ -677,7 +677,7 @@ TEST_F(DeferredRun, RecordWithoutItsListIsRemovedOnlyUnderTheExclusion) {
     held.reset();
 
     ::testing::internal::CaptureStdout();
-    launcher::loadAndRunDeferredOperations();
+    launcher::carryOutDeferredList();
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Size operation not found.\n");
     EXPECT_FALSE(fs::exists(at("deferred_operations.progress")));
 }

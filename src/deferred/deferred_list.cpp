@@ -1,47 +1,18 @@
-#include "deferred/exclusive_run.h"
+#include "deferred/deferred_list.h"
 
 #include <optional>
 
-#include "config/numbers.h"
 #include "config/process_state.h"
 #include "config/property_file.h"
 #include "deferred/deferred_operations.h"
-#include "deferred/list_identity.h"
-#include "deferred/operation_count.h"
 #include "deferred/own_files.h"
-#include "deferred/progress_record.h"
 #include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "platform/process_and_console.h"
 
 namespace launcher {
 
-namespace {
-
-// A list under the taken name is either one that a start finished but was stopped before
-// deleting (its record, still bound to it, counts all its operations), or one that was moved
-// back too late and never carried out. The first is deleted: moved back, it would run again
-// from its first operation once a later list had replaced the record. The second is moved back
-// to the list's name once that name is free.
-void deleteOrRestoreTakenList(const std::string& listPath, const std::string& takenPath,
-                              const std::string& progressPath) {
-    PropertyMap taken;
-    if (const std::optional<ListIdentity> identity = loadList(takenPath, taken)) {
-        const int count = boundedOperationCount(parseLeadingInt(getProperty(taken, "size")), taken);
-        const std::optional<int> finished = readFinishedOperations(progressPath, *identity);
-        if (finished && *finished >= count) {
-            // One that can't be removed is tried again at the next start.
-            (void)removeOwnFile(exeDir, takenListFileName);
-            return;
-        }
-    }
-    if (!platform::systemCalls().pathExists(listPath.c_str()))
-        (void)renameOwnFile(exeDir, takenListFileName, listFileName);  // else it waits
-}
-
-}  // namespace
-
-void loadAndRunDeferredOperations() {
+void carryOutDeferredList() {
     removeMovedAsideLauncherAtStart(exePath, exeDir);
     // Two starts at once (a double-click that seems to do nothing, then another) would both
     // carry out one list: the second deletes what the first has just put in place.
@@ -66,7 +37,7 @@ void loadAndRunDeferredOperations() {
             return;
         }
         if (exists(takenPath))
-            deleteOrRestoreTakenList(listPath, takenPath, progressPath);
+            deleteOrRestoreTakenList(exeDir);
         // Loaded only under the lock: a start that waited finds what the other one left.
         loadedList = loadDeferredOperations();
         // A record whose list is gone (the run was stopped between the two removals) is stale.

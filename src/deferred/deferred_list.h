@@ -13,6 +13,6 @@ constexpr unsigned exclusionWaitMs = 30000;
 // A start that finds none of the list's files takes no lock; one that can't have the exclusion
 // within exclusionWaitMs leaves the list alone, says why (on standard output and in a box) and
 // goes on.
-void loadAndRunDeferredOperations();
+void carryOutDeferredList();
 
 }  // namespace launcher
