@@ -128,7 +128,6 @@ StepResult carryOutList(DeferredRun& run, int count, int firstPending, bool resu
     };
     run.operationCount = count;
     run.progress = &progress;
-    run.lastMoveInto = lastMoveInto(run);
     // Past a bounded number of Skip lines for undescribed indices, the run goes straight to
     // the next described one: a damaged size with one key near its end would otherwise walk
     // two thousand million indices.

@@ -26,13 +26,11 @@ struct DeferredRun {
 
     int retryBudgetLeftMs = retryBudgetMs;
 
-    // For every directory that a rename of the list moves something into, spelt for
-    // comparison, the last operation that does so: the removal of emptied directories leaves
-    // it in place until then (see emptied_directories.h).
-    std::map<std::string, int> lastMoveInto{};
-    // The same by what the file system knows those directories by, found when first needed and
+    // For every directory that a later rename of the list moves something into, by what the file
+    // system knows it by, the last operation that does so: the removal of emptied directories
+    // leaves it in place until then (see emptied_directories.h). Found when first needed and
     // again after a rename that may have moved a directory.
-    std::vector<std::pair<platform::FileIdentity, int>> lastMoveIntoByIdentity{};
+    std::vector<std::pair<platform::FileIdentity, int>> lastMoveInto{};
     bool directoriesMovedIntoKnown = false;
     int operationCount = 0;
 

@@ -1,6 +1,7 @@
 #include "deferred/emptied_directories.h"
 
 #include <algorithm>
+#include <map>
 
 #include "config/paths.h"
 #include "config/property_file.h"
@@ -12,33 +13,38 @@ namespace launcher {
 
 namespace {
 
-// What the file system knows each directory that a later rename moves something into by, as
-// the directories are now: another spelling of one (a trailing dot or space, an 8.3 alias)
-// names the same.
+// What the file system knows each directory that a later rename moves something into by, as the
+// directories are now, with the last operation that does so: another spelling of one (a trailing
+// dot or space, an 8.3 alias, a link on the way) names the same. Each directory is looked up once,
+// however many renames write it alike.
 void identifyDirectoriesMovedInto(DeferredRun& run) {
-    run.lastMoveIntoByIdentity.clear();
+    std::map<std::string, int> lastByName;
     const PathStyle style = systemPathStyle();
     forEachRenameDestination(
         run.list, run.operationCount, [&](int index, const std::string& destination) {
             if (index <= run.currentOperation)
                 return;
+            // With its separator: a link on the way counts as the directory it leads to, which
+            // is where the rename puts the file.
             for (std::size_t at = nextSeparator(destination, 0, style); at != std::string::npos;
                  at = nextSeparator(destination, at + 1, style)) {
-                // With its separator: a link on the way counts as the directory it leads to, which
-                // is where the rename puts the file.
-                const auto identity =
-                    platform::fileIdentity(run.launcherDirectory + destination.substr(0, at + 1));
-                if (!identity)
-                    continue;
-                const auto known = std::find_if(
-                    run.lastMoveIntoByIdentity.begin(), run.lastMoveIntoByIdentity.end(),
-                    [&](const auto& entry) { return entry.first == *identity; });
-                if (known == run.lastMoveIntoByIdentity.end())
-                    run.lastMoveIntoByIdentity.emplace_back(*identity, index);
-                else
-                    known->second = std::max(known->second, index);
+                int& last = lastByName[destination.substr(0, at + 1)];
+                last = std::max(last, index);
             }
         });
+    run.lastMoveInto.clear();
+    for (const auto& [name, index] : lastByName) {
+        const auto identity = platform::fileIdentity(run.launcherDirectory + name);
+        if (!identity)
+            continue;
+        const auto known =
+            std::find_if(run.lastMoveInto.begin(), run.lastMoveInto.end(),
+                         [&](const auto& entry) { return entry.first == *identity; });
+        if (known == run.lastMoveInto.end())
+            run.lastMoveInto.emplace_back(*identity, index);
+        else
+            known->second = std::max(known->second, index);
+    }
     run.directoriesMovedIntoKnown = true;
 }
 
@@ -52,23 +58,16 @@ void removeInTurn(DeferredRun& run, const std::vector<std::string>& dirs, std::s
 }  // namespace
 
 bool keptDirectory(DeferredRun& run, const std::string& dir) {
-    if (run.lastMoveInto.empty())
-        return false;
-    const auto found = run.lastMoveInto.find(readListPath(dir, systemPathStyle()).comparable);
-    if (found != run.lastMoveInto.end() && found->second > run.currentOperation)
-        return true;
-    // Written another way than the later rename writes it: the file system's identity tells.
     if (!run.directoriesMovedIntoKnown)
         identifyDirectoriesMovedInto(run);
-    if (run.lastMoveIntoByIdentity.empty())
+    if (run.lastMoveInto.empty())
         return false;
     const std::optional<platform::FileIdentity> identity =
         platform::fileIdentity(run.launcherDirectory + dir);
-    return identity && std::any_of(run.lastMoveIntoByIdentity.begin(),
-                                   run.lastMoveIntoByIdentity.end(), [&](const auto& entry) {
-                                       return entry.first == *identity &&
-                                              entry.second > run.currentOperation;
-                                   });
+    return identity &&
+           std::any_of(run.lastMoveInto.begin(), run.lastMoveInto.end(), [&](const auto& entry) {
+               return entry.first == *identity && entry.second > run.currentOperation;
+           });
 }
 
 void removeEmptyDirectories(DeferredRun& run, const std::string& path) {
@@ -82,21 +81,6 @@ void finishRemovalOfEmptiedDirectories(DeferredRun& run, const std::string& path
            !platform::systemCalls().pathExists((run.launcherDirectory + dirs[first]).c_str()))
         ++first;
     removeInTurn(run, dirs, first);
-}
-
-std::map<std::string, int> lastMoveInto(const DeferredRun& run) {
-    std::map<std::string, int> last;
-    forEachRenameDestination(
-        run.list, run.operationCount, [&](int index, const std::string& destination) {
-            const std::string whole = readListPath(destination, systemPathStyle()).comparable;
-            for (std::size_t end = 0; end < whole.size(); ++end) {
-                if (whole[end] != '/')
-                    continue;
-                int& lastIndex = last[whole.substr(0, end)];
-                lastIndex = std::max(lastIndex, index);
-            }
-        });
-    return last;
 }
 
 }  // namespace launcher

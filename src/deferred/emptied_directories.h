@@ -22,10 +22,4 @@ void removeEmptyDirectories(DeferredRun& run, const std::string& path);
 // stopped in: the directories it already removed are passed over.
 void finishRemovalOfEmptiedDirectories(DeferredRun& run, const std::string& path);
 
-// For every directory that a rename among the run's operationCount operations moves something
-// into (its destination's directory and those above it, spelt for comparison), the
-// last operation that does so. The removal of emptied directories leaves such a directory for
-// it: "delete the old, move the new in" must not take away the directory the new file goes to.
-std::map<std::string, int> lastMoveInto(const DeferredRun& run);
-
 }  // namespace launcher

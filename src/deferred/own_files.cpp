@@ -43,7 +43,7 @@ bool renameOwnFile(const std::string& dir, std::string_view from, std::string_vi
     const std::string source = listFilePath(dir, from);
     const std::string destination = listFilePath(dir, to);
     return !leadsOut(dir, source) && !leadsOut(dir, destination) &&
-           platform::renameWithoutReplacing(source.c_str(), destination.c_str());
+           platform::systemCalls().renameWithoutReplacing(source.c_str(), destination.c_str());
 }
 
 bool removeMovedAsideLauncher(const std::string& dir, const std::string& launcherName) {

@@ -137,6 +137,7 @@ const SystemCalls& realSystemCalls() {
                                   .renameFile = renameFile,
                                   .removeDirectory = removeDirectory,
                                   .replaceFile = replaceFile,
+                                  .renameWithoutReplacing = renameWithoutReplacing,
                                   .sleepMilliseconds = sleepMilliseconds,
                                   .createNewFile = createNewFile,
                                   .syncFile = syncFile,

@@ -58,6 +58,7 @@ struct SystemCalls {
     bool (*renameFile)(const char* from, const char* to);
     bool (*removeDirectory)(const char* path);
     bool (*replaceFile)(const char* from, const char* to);
+    bool (*renameWithoutReplacing)(const char* from, const char* to);
     void (*sleepMilliseconds)(unsigned milliseconds);
     // The progress record the launcher writes.
     std::FILE* (*createNewFile)(const char* path);
