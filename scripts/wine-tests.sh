@@ -64,10 +64,10 @@ started=$(date +%s)
 wineserver -p
 wineboot -i >/dev/null 2>&1 </dev/null
 # The relay trace shows only the calls the tests read: the message boxes, the file deletions
-# and the creation of the exclusion's mutex that the file holder follows, and the pauses between
-# retries, in which a test kills the launcher.
+# and the creation of the exclusion's mutex that the file holder follows, the pauses between
+# retries, in which a test kills the launcher, and the flushes a durable update makes.
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
-    /d 'user32.MessageBoxA;msvcrt._wremove;KERNEL32.CreateMutexW;KERNEL32.Sleep' /f >/dev/null 2>&1 </dev/null
+    /d 'user32.MessageBoxA;msvcrt._wremove;KERNEL32.CreateMutexW;KERNEL32.Sleep;KERNEL32.FlushFileBuffers' /f >/dev/null 2>&1 </dev/null
 echo "Wine prefix ready in $(($(date +%s) - started)) s" >&2
 
 status=0

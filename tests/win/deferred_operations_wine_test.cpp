@@ -289,6 +289,33 @@ namespace {
 
 // Paths with a drive letter, root-relative or UNC, and paths through a link that leads out of
 // the installation, are refused; the start goes on and the list is deleted.
+// A durable update flushes the record a few times whatever its length: operations on distinct
+// names reach the disk as one group (the flushes of consumer disks cost milliseconds each).
+TEST_F(DeferredUnderWine, FlushesDoNotGrowWithTheList) {
+    std::vector<int> flushes;
+    for (const int count : {3, 60}) {
+        WineInstallation installation(setup());
+        installStubClient(installation);
+        std::string list = "size=" + std::to_string(count) + "\r\n";
+        for (int i = 0; i < count; ++i) {
+            const std::string key = "operation." + std::to_string(i);
+            const std::string name = "f" + std::to_string(i) + ".jar";
+            installation.write("update/" + name, name);
+            list += key + "=rename\r\n" + key + ".file=update\\" + name + "\r\n" + key +
+                    ".destination=" + name + "\r\n";
+        }
+        installation.write("deferred_operations", list);
+        const WineRun run = installation.run({}, stubRun(installation));
+        ASSERT_EQ(run.exitCode, 0) << run.out;
+        EXPECT_TRUE(installation.exists("f" + std::to_string(count - 1) + ".jar"));
+        EXPECT_FALSE(installation.exists("update"));
+        flushes.push_back(relayCallCount(run.trace, "KERNEL32.FlushFileBuffers", ""));
+    }
+    EXPECT_EQ(flushes[0], flushes[1]);
+    EXPECT_GT(flushes[1], 0);
+    EXPECT_LE(flushes[1], 4);
+}
+
 TEST_F(DeferredUnderWine, PathsThatLeadOutAreRefusedAndTheStartGoesOn) {
     WineInstallation installation(setup());
     installStubClient(installation);
