@@ -35,9 +35,9 @@ using Owned = std::unique_ptr<Resource, Release<Resource>>;
 [[nodiscard]] bool setCurrentDirectory(const std::string& path);
 
 // What the class path builder needs to know of an entry's type. Links and entries of unknown
-// type are resolved to what they lead to; Undetermined is left for an entry the listing could
-// not describe at all (a Windows name without a narrow form).
-enum class EntryType { RegularFile, Undetermined, Other };
+// type are resolved to what they lead to; an entry the listing could not describe at all (a
+// Windows name without a narrow form) is taken as a regular file.
+enum class EntryType { RegularFile, Other };
 
 struct DirectoryEntry {
     std::string_view name;  // valid until the next call on the same listing

@@ -73,14 +73,12 @@ bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
     std::optional<std::string> name = win::wideToCodePage(found.cFileName, GetACP());
     if ((!name || name->empty()) && found.cAlternateFileName[0] != L'\0')
         name = win::wideToCodePage(found.cAlternateFileName, GetACP());
+    const DWORD other = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE;
+    entry.type = (found.dwFileAttributes & other) != 0 ? EntryType::Other : EntryType::RegularFile;
     if (!name || name->empty()) {
         // The listing goes on; the builder still sees that an entry was there.
         name.emplace(1, '?');
-        entry.type = EntryType::Undetermined;
-    } else {
-        const DWORD other = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE;
-        entry.type =
-            (found.dwFileAttributes & other) != 0 ? EntryType::Other : EntryType::RegularFile;
+        entry.type = EntryType::RegularFile;
     }
     listing.name = std::move(*name);
     entry.name = listing.name;
