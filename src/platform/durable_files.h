@@ -51,7 +51,7 @@ void Release<DirectoryLock>::operator()(DirectoryLock* lock) const noexcept;
 [[nodiscard]] Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMilliseconds);
 
 // The seam over the system calls whose failures and pauses tests must be able to produce: the
-// product calls through this table, tests replace entries for a scope (ScopedSystemCalls).
+// product calls through this table, tests replace entries for a scope (tests/support).
 struct SystemCalls {
     bool (*pathExists)(const char* path);
     bool (*removeFile)(const char* path);
@@ -73,20 +73,5 @@ SystemCalls& systemCalls();
 
 // The real calls, for an entry that replaces one to call on.
 const SystemCalls& realSystemCalls();
-
-// The table as it is now, for replacing entries while this object lives; afterwards the table
-// is what it was before, whatever path leaves the scope.
-class ScopedSystemCalls {
-  public:
-    ScopedSystemCalls() : saved_(systemCalls()) {}
-    ~ScopedSystemCalls() { systemCalls() = saved_; }
-    ScopedSystemCalls(const ScopedSystemCalls&) = delete;
-    ScopedSystemCalls& operator=(const ScopedSystemCalls&) = delete;
-
-    SystemCalls* operator->() const { return &systemCalls(); }
-
-  private:
-    SystemCalls saved_;
-};
 
 }  // namespace platform

@@ -17,14 +17,15 @@
 
 #include "config/process_state.h"
 #include "config/property_file.h"
-#include "deferred/deferred_operations.h"
 #include "deferred/deferred_list.h"
+#include "deferred/deferred_operations.h"
 #include "deferred/list_identity.h"
 #include "deferred/operation_count.h"
 #include "deferred/progress_record.h"
 #include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "support/files.h"
+#include "support/scoped_system_calls.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -104,7 +105,7 @@ class DeferredRun : public ::testing::Test {
     void forgetListIdentity() const { loadedList_.reset(); }
 
     // Every entry a test replaces is back once it ends.
-    platform::ScopedSystemCalls calls;
+    testing_support::ScopedSystemCalls calls;
 
   private:
     mutable std::optional<launcher::ListIdentity> loadedList_;
@@ -514,7 +515,7 @@ TEST_F(DeferredRun, ListWhoseProgressCannotBeRecordedIsNotCarriedOut) {
     // Nor where the system refuses the record (a full disk, a folder made read-only) at the
     // creation of its temporary file or at its move into place.
     for (const bool refuseCreation : {true, false}) {
-        const platform::ScopedSystemCalls refusing;
+        const testing_support::ScopedSystemCalls refusing;
         if (refuseCreation)
             refusing->createNewFile = [](const char*) -> std::FILE* { return nullptr; };
         else
