@@ -1,6 +1,5 @@
-// What is the same on every operating system: the launcher's own output, text decoding, the choice
-// of a narrow path and the seam's table of real calls. No operating-system
-// headers here.
+// What is the same on every operating system: the launcher's own output, text decoding and the
+// seam's table of real calls. No operating-system headers here.
 
 #include <cstdarg>
 #include <cstdlib>
@@ -109,26 +108,6 @@ std::u16string utf8ToUtf16(std::string_view text) {
         }
     }
     return out;
-}
-
-namespace {
-
-std::size_t directoryLength(const std::string& path) {
-    const std::size_t last = path.find_last_of("/\\");
-    return last == std::string::npos ? 0 : last + 1;
-}
-
-}  // namespace
-
-std::optional<std::string> chooseNarrowPath(
-    const std::optional<std::string>& longForm,
-    const std::function<std::optional<std::string>()>& shortForm) {
-    if (longForm && directoryLength(*longForm) + roomForNamesBelow < narrowPathLimit)
-        return longForm;
-    std::optional<std::string> shorter = shortForm();
-    if (shorter && !shorter->empty() && (!longForm || shorter->size() < longForm->size()))
-        return shorter;
-    return longForm;
 }
 
 const SystemCalls& realSystemCalls() {

@@ -34,41 +34,35 @@ std::vector<std::u16string> processArguments() {
 
 namespace win {
 
-namespace {
-
-// The form of path that query (GetShortPathNameW, GetLongPathNameW) gives.
-std::optional<std::wstring> pathForm(const std::wstring& path,
-                                     DWORD(WINAPI* query)(LPCWSTR, LPWSTR, DWORD)) {
-    const DWORD needed = query(path.c_str(), nullptr, 0);
+std::optional<std::wstring> shortPathOf(const std::wstring& path) {
+    const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
     if (needed == 0)
         return std::nullopt;
     std::wstring form(needed, L'\0');
-    const DWORD length = query(path.c_str(), form.data(), needed);
+    const DWORD length = GetShortPathNameW(path.c_str(), form.data(), needed);
     if (length == 0 || length >= needed)
         return std::nullopt;
     form.resize(length);
     return form;
 }
 
-}  // namespace
-
-std::optional<std::wstring> shortPathOf(const std::wstring& path) {
-    return pathForm(path, GetShortPathNameW);
-}
-
-std::optional<std::wstring> longPathOf(const std::wstring& path) {
-    return pathForm(path, GetLongPathNameW);
-}
-
 std::optional<std::string> narrowModulePath(const std::wstring& modulePath, unsigned codePage,
                                             ShortPathQuery shortPath) {
-    return chooseNarrowPath(wideToCodePage(modulePath, codePage),
-                            [&]() -> std::optional<std::string> {
-                                const std::optional<std::wstring> shortForm = shortPath(modulePath);
-                                if (!shortForm)
-                                    return std::nullopt;
-                                return wideToCodePage(*shortForm, codePage);
-                            });
+    // The narrow calls take 260 characters, terminator included; the installation's names
+    // need about 100 of them below the directory.
+    constexpr std::size_t narrowPathLimit = 260;
+    constexpr std::size_t roomForNamesBelow = 100;
+    std::optional<std::string> longForm = wideToCodePage(modulePath, codePage);
+    const std::optional<std::string> dir =
+        wideToCodePage(modulePath.substr(0, modulePath.find_last_of(L"/\\") + 1), codePage);
+    if (longForm && dir && dir->size() + roomForNamesBelow < narrowPathLimit)
+        return longForm;
+    const std::optional<std::wstring> shortWide = shortPath(modulePath);
+    std::optional<std::string> shortForm =
+        shortWide ? wideToCodePage(*shortWide, codePage) : std::nullopt;
+    if (shortForm && !shortForm->empty() && (!longForm || shortForm->size() < longForm->size()))
+        return shortForm;
+    return longForm;
 }
 
 }  // namespace win

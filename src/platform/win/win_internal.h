@@ -55,14 +55,14 @@ std::optional<std::wstring> modulePath();
 // handle closed, when that fails.
 std::FILE* streamOverHandle(OwnedHandle handle, int flags, const char* mode);
 
-// Windows only: the narrow form of the executable's path, with what decides it as parameters.
 // The short (8.3) form of path as GetShortPathNameW gives it.
 using ShortPathQuery = std::optional<std::wstring> (*)(const std::wstring& path);
 std::optional<std::wstring> shortPathOf(const std::wstring& path);
-// The long form of path, every 8.3 part expanded.
-std::optional<std::wstring> longPathOf(const std::wstring& path);
 
-// The form of modulePath that narrow calls in codePage can use (see executablePath).
+// The form of modulePath that narrow calls in codePage use: the long form when it converts
+// without loss and its directory leaves room for the installation's names below it; otherwise
+// the short form (asked only then) when it converts and is shorter; otherwise the long form as
+// it is. Nothing when neither form converts.
 std::optional<std::string> narrowModulePath(const std::wstring& modulePath, unsigned codePage,
                                             ShortPathQuery shortPath);
 
