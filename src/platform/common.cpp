@@ -46,65 +46,53 @@ void exitAfterFailure() {
     std::exit(1);
 }
 
-namespace {
-
-constexpr char16_t replacement = u'\uFFFD';
-
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
+std::size_t validUtf8Length(std::string_view text) {
+    const auto byteIn = [&](std::size_t at, unsigned low, unsigned high) {
+        return at < text.size() && static_cast<unsigned char>(text[at]) >= low &&
+               static_cast<unsigned char>(text[at]) <= high;
+    };
+    if (text.empty())
+        return 0;
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return byteIn(1, 0x80, 0xBF) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return byteIn(1, lead == 0xE0 ? 0xA0 : 0x80, lead == 0xED ? 0x9F : 0xBF) &&
+                       byteIn(2, 0x80, 0xBF)
+                   ? 3
+                   : 0;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return byteIn(1, lead == 0xF0 ? 0x90 : 0x80, lead == 0xF4 ? 0x8F : 0xBF) &&
+                       byteIn(2, 0x80, 0xBF) && byteIn(3, 0x80, 0xBF)
+                   ? 4
+                   : 0;
+    return 0;
 }
-
-void appendCodePoint(std::u16string& out, char32_t codePoint) {
-    if (codePoint < 0x10000) {
-        out.push_back(static_cast<char16_t>(codePoint));
-    } else {
-        codePoint -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
-    }
-}
-
-}  // namespace
 
 std::u16string utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t codePoint = 0;
-        char32_t minimum = 0;
-        if (lead < 0x80) {
-            out.push_back(lead);
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2, codePoint = lead & 0x1F, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, codePoint = lead & 0x0F, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, codePoint = lead & 0x07, minimum = 0x10000;
-        } else {
-            out.push_back(replacement);
-            ++i;
-            continue;
-        }
-        std::size_t taken = 1;
-        while (taken < length && i + taken < text.size() &&
-               isContinuation(static_cast<unsigned char>(text[i + taken]))) {
-            codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[i + taken]) & 0x3F);
-            ++taken;
-        }
-        const bool valid = taken == length && codePoint >= minimum && codePoint <= 0x10FFFF &&
-                           !(codePoint >= 0xD800 && codePoint <= 0xDFFF);
-        if (valid) {
-            appendCodePoint(out, codePoint);
-            i += length;
-        } else {
+    while (!text.empty()) {
+        const std::size_t length = validUtf8Length(text);
+        if (length == 0) {
             // Only the lead byte is replaced; what follows is read afresh.
-            out.push_back(replacement);
-            ++i;
+            out.push_back(u'\uFFFD');
+            text.remove_prefix(1);
+            continue;
+        }
+        constexpr unsigned char leadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+        char32_t codePoint = static_cast<unsigned char>(text[0]) & leadBits[length];
+        for (std::size_t at = 1; at < length; ++at)
+            codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[at]) & 0x3F);
+        text.remove_prefix(length);
+        if (codePoint < 0x10000) {
+            out.push_back(static_cast<char16_t>(codePoint));
+        } else {
+            codePoint -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
         }
     }
     return out;

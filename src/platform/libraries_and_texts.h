@@ -4,6 +4,7 @@
 // owner.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,8 +21,11 @@ namespace platform {
 // compiled-in table (POSIX), as a narrow string; nothing when there is none.
 [[nodiscard]] std::optional<std::string> builtinText(void* moduleInstance, unsigned id);
 
-// Decodes UTF-8 to UTF-16; every byte that does not start a valid sequence (overlong forms,
-// surrogates and values above U+10FFFF included) becomes U+FFFD.
+// The length of the valid UTF-8 sequence that text begins with, as the JVM's decoder takes it
+// (no overlong forms, no surrogates, nothing above U+10FFFF); 0 when it begins with none.
+[[nodiscard]] std::size_t validUtf8Length(std::string_view text);
+
+// Decodes UTF-8 to UTF-16; every byte that does not start a valid sequence becomes U+FFFD.
 [[nodiscard]] std::u16string utf8ToUtf16(std::string_view text);
 
 // How the JVM turns the bytes of a file name into text (its sun.jnu.encoding), as far as the
