@@ -98,6 +98,13 @@ std::u16string utf8ToUtf16(std::string_view text) {
     return out;
 }
 
+std::string hexDigits(std::uint64_t value) {
+    std::string text(16, '0');
+    for (std::size_t i = text.size(); i > 0; --i, value >>= 4)
+        text[i - 1] = "0123456789abcdef"[value & 0xf];
+    return text;
+}
+
 const SystemCalls& realSystemCalls() {
     static const SystemCalls real{.pathExists = pathExists,
                                   .removeFile = removeFile,

@@ -5,6 +5,7 @@
 // files_and_directories.h.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -49,6 +50,10 @@ void Release<DirectoryLock>::operator()(DirectoryLock* lock) const noexcept;
 // waitMilliseconds (the pauses through the system-call seam). Null when it can't be had at all
 // or not within that time.
 [[nodiscard]] Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMilliseconds);
+
+// value in sixteen lower-case hexadecimal digits, as the names and records of these files write
+// numbers.
+std::string hexDigits(std::uint64_t value);
 
 // The seam over the system calls whose failures and pauses tests must be able to produce: the
 // product calls through this table, tests replace entries for a scope (tests/support).

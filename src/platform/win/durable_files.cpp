@@ -71,9 +71,8 @@ Owned<DirectoryLock> lockDirectory(const std::string& dir, unsigned waitMillisec
         return nullptr;
     std::wstring name = L"deferred-operations";
     for (const std::uint64_t part : {identity->volume, identity->index}) {
-        name += L'-';
-        for (int shift = 60; shift >= 0; shift -= 4)
-            name += L"0123456789abcdef"[(part >> shift) & 0xf];
+        const std::string digits = hexDigits(part);
+        name += L'-' + std::wstring(digits.begin(), digits.end());
     }
     // Global, so that the starts of every session meet; where that is refused (no right to
     // create global objects), at least those of this session. No security attributes: the

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/durable_files.h"
 #include "platform/libraries_and_texts.h"
 #include "platform/process_and_console.h"
 
@@ -36,6 +37,13 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"BeyondUnicodeIsRejected", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
         DecodeCase{"EmbeddedNulIsKept", std::string("a\0b", 3), std::u16string(u"a\0b", 3)}),
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
+
+// The lock's name and the progress record write numbers so; a record already on a disk must
+// still read back.
+TEST(HexDigits, SixteenLowerCaseDigitsWithLeadingZeros) {
+    EXPECT_EQ(platform::hexDigits(0xAB0), "0000000000000ab0");
+    EXPECT_EQ(platform::hexDigits(~std::uint64_t{0}), "ffffffffffffffff");
+}
 
 // Arguments are decoded as the JVM decodes file names: with the encoding of the locale that
 // the environment names, so that an argument naming a file opens that file.
