@@ -40,7 +40,10 @@ bool namesLauncher(const DeferredRun& run, const std::string& path) {
     const bool windows = style.separator == '\\';
     while (windows && !last.empty() && (last.back() == '.' || last.back() == ' '))
         last.pop_back();
-    if (last != comparableName && !(windows && last.find('~') != std::string::npos))
+    const auto alias = [&](const std::string& name) {
+        return windows && name.find('~') != std::string::npos;
+    };
+    if (last != comparableName && !alias(last) && !alias(comparableName))
         return false;
     const std::string fullPath = run.launcherDirectory + path;
     const std::optional<platform::FileIdentity> identity = platform::fileIdentity(fullPath);
@@ -51,8 +54,16 @@ bool namesLauncher(const DeferredRun& run, const std::string& path) {
     const std::string dir = directoryOf(path, style);
     const std::optional<std::string> resolved =
         platform::resolvedDirectory(run.launcherDirectory + dir);
-    return resolved && resolved == platform::resolvedDirectory(run.launcherDirectory) &&
-           readListPath(path.substr(dir.size()), style).comparable == comparableName;
+    return last == comparableName && resolved &&
+           resolved == platform::resolvedDirectory(run.launcherDirectory);
+}
+
+// name as the file system stores it: Windows drops trailing dots and blanks.
+std::string nameAsStored(std::string name) {
+    if (systemPathStyle().separator == '\\')
+        while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+            name.pop_back();
+    return name;
 }
 
 std::string operationName(const DeferredRun& run, int index) {
@@ -136,7 +147,7 @@ Attempt tryReplacement(DeferredRun& run, const std::string& from, const std::str
 
     // The running program can't be replaced: moved aside, and put back at once when its
     // successor can't be renamed in.
-    const std::string asideName = keepAt.value_or(movedAsideLauncherName(to));
+    const std::string asideName = keepAt.value_or(movedAsideLauncherName(nameAsStored(to)));
     const std::string aside = run.launcherDirectory + asideName;
     if (launcherThere) {
         // One left by an earlier replacement goes first; while a process still runs from it,
