@@ -134,7 +134,7 @@ void BM_Resolver_10000Offers(benchmark::State& state) {
         for (std::size_t i = 0; i < names.size(); ++i)
             places[i] = resolver.placeFor(names[i]);
         for (std::size_t i = 0; i < files.size(); ++i)
-            resolver.offer(places[i % names.size()], launcher::JarFileName(files[i]), "lib/");
+            resolver.offer(places[i % names.size()], launcher::JarFileName(files[i]), "lib/", true);
         std::string classPath = resolver.getClassPath(':');
         benchmark::DoNotOptimize(classPath);
     }

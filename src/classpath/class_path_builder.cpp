@@ -25,13 +25,6 @@ namespace {
     platform::exitAfterFailure();
 }
 
-platform::Owned<platform::DirectoryListing> openListing(const std::string& directory) {
-    // A NUL inside the text would silently list a shorter path.
-    if (directory.find('\0') != std::string::npos)
-        return nullptr;
-    return platform::openDirectory(directory.empty() ? "." : directory.c_str());
-}
-
 // Whether the JVM can open a listed file by its name: bytes it can't decode name a file that
 // isn't there. The charset is asked of the system only for the first name beyond ASCII, which
 // every charset reads alike.
@@ -63,7 +56,11 @@ void scanDirectory(const std::string& directory, const std::vector<std::string_v
         giveUp("Failed to build classpath. The directory '" + directory + "' holds '" + separator +
                "', which separates class path elements.");
     }
-    const platform::Owned<platform::DirectoryListing> listing = openListing(directory);
+    // A NUL inside the text would silently list a shorter path.
+    const platform::Owned<platform::DirectoryListing> listing =
+        directory.find('\0') != std::string::npos
+            ? nullptr
+            : platform::openDirectory(directory.empty() ? "." : directory.c_str());
     if (listing == nullptr)
         giveUp("Failed to scan dir '" + directory + "'");
 
@@ -100,20 +97,14 @@ void scanDirectory(const std::string& directory, const std::vector<std::string_v
     }
 }
 
-// The first line of the file "version" in the current directory, or "" when there is none.
-// Only that line is read: whatever follows it may be of any size.
-std::string readClientVersion() {
-    std::string line;
-    readFirstLine("version", line);
-    return line;
-}
-
 }  // namespace
 
 std::string buildClassPath() {
     const JarNamesByDir jarNamesByDir =
         parseClassPathDirective(getProperty(launchProps, "jvm.classpath"));
-    JarsVersionResolver resolver(readClientVersion());
+    // The first line of "version" in the current directory ("" without one): whatever follows
+    // it may be of any size.
+    JarsVersionResolver resolver(readFirstLine("version"));
     std::size_t jarNameCount = 0;
     for (const auto& [directory, jarNames] : jarNamesByDir)
         jarNameCount += jarNames.size();

@@ -30,7 +30,7 @@ class JarsVersionResolver {
     // open by its name (readable false) is kept only until a file it can open is offered,
     // whatever the versions.
     void offer(std::size_t place, const JarFileName& fileName, std::string_view dirPrefix,
-               bool readable = true);
+               bool readable);
     bool offered(std::size_t place) const { return places[place].offered; }
 
     // The chosen files in byte-wise order of their jar names, joined by separator.

@@ -59,12 +59,10 @@ bool readFileBytes(const std::string& path, std::string& bytes, std::size_t limi
     return readBytes(path, bytes, false, limit);
 }
 
-bool readFirstLine(const std::string& path, std::string& line) {
-    line.clear();
-    if (!readBytes(path, line, true))
-        return false;
-    line = std::string(firstLine(line));
-    return true;
+std::string readFirstLine(const std::string& path) {
+    std::string bytes;
+    readBytes(path, bytes, true);  // nothing read: no line
+    return std::string(firstLine(bytes));
 }
 
 std::vector<std::string_view> splitLines(std::string_view data) {

@@ -122,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Alternating prefixes show that the directory never takes part in the choice.
         const std::string dirPrefix = i % 2 == 0 ? "lib/" : "";
         const std::size_t place = resolver.placeFor(jarName);
-        resolver.offer(place, launcher::JarFileName(fileName), dirPrefix);
+        resolver.offer(place, launcher::JarFileName(fileName), dirPrefix, true);
         check(resolver.offered(place));
 
         const std::size_t fileScore = digital ? score(client, versionOf(fileName)) : 0;

@@ -58,32 +58,25 @@ Owned<DirectoryListing> openDirectory(const char* path) {
     return listing;
 }
 
-namespace {
-
-// The next batch of records; false at the end. An error ends the listing as its end does, as
-// the C library's stream would.
-bool readBatch(DirectoryListing& listing) {
-    const ssize_t filled = listing.exhausted ? 0
-                                             : ::getdents64(listing.descriptor, listing.records,
-                                                            sizeof listing.records);
-    if (filled <= 0) {
-        listing.exhausted = true;
-        return false;
-    }
-    listing.filled = static_cast<std::size_t>(filled);
-    listing.next = 0;
-    return true;
-}
-
-}  // namespace
-
 bool nextDirectoryEntry(DirectoryListing& listing, DirectoryEntry& entry) {
     const dirent64* record = nullptr;
     // A record without an inode names a deleted entry on some file systems, which the C
     // library's stream passes over too.
     do {
-        if (listing.next >= listing.filled && !readBatch(listing))
-            return false;
+        if (listing.next >= listing.filled) {
+            // The next batch. An error ends the listing as its end does, as the C library's
+            // stream would.
+            const ssize_t filled =
+                listing.exhausted
+                    ? 0
+                    : ::getdents64(listing.descriptor, listing.records, sizeof listing.records);
+            if (filled <= 0) {
+                listing.exhausted = true;
+                return false;
+            }
+            listing.filled = static_cast<std::size_t>(filled);
+            listing.next = 0;
+        }
         record = reinterpret_cast<const dirent64*>(listing.records + listing.next);
         listing.next += record->d_reclen;
     } while (record->d_ino == 0);

@@ -26,7 +26,7 @@ std::size_t countOf(const std::string& text, const std::string& line) {
 // which outlive every resolver.
 void offer(JarsVersionResolver& resolver, std::string_view jarName, const std::string& fileName,
            std::string_view dirPrefix) {
-    resolver.offer(resolver.placeFor(jarName), JarFileName(fileName), dirPrefix);
+    resolver.offer(resolver.placeFor(jarName), JarFileName(fileName), dirPrefix, true);
 }
 
 // Offers the files in order for lib.jar and returns the file chosen after each offer.
@@ -150,10 +150,10 @@ TEST(JarsVersionResolver, AFileTheJvmCanOpenBeatsOneItCannot) {
         const std::size_t choice = resolver.placeFor("lib.jar");
         resolver.offer(choice, unreadable, "lib/", false);
         EXPECT_EQ(resolver.getClassPath(';'), "lib/lib__V2.1.0.\xE9.jar");
-        resolver.offer(choice, older, "lib/");
+        resolver.offer(choice, older, "lib/", true);
         resolver.offer(choice, unreadable, "lib/", false);
         EXPECT_EQ(resolver.getClassPath(';'), "lib/lib__V2.0.jar") << clientVersion;
-        resolver.offer(choice, newer, "lib/");
+        resolver.offer(choice, newer, "lib/", true);
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(resolver.getClassPath(';'),
                   clientVersion == "x" ? "lib/lib__V2.0.jar" : "lib/lib__V2.1.jar");
