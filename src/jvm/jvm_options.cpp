@@ -43,20 +43,6 @@ std::optional<int> sizeInMegabytes(std::string_view size) {
     return static_cast<int>(std::min<std::uint64_t>(megabytes, std::numeric_limits<int>::max()));
 }
 
-// Appends "-Djava.class.path=" + the built class path; false, adding nothing, when it is empty.
-bool addClassPathOption(std::vector<std::string>& options) {
-    const std::string classPath = buildClassPath();
-    if (classPath.empty())
-        return false;
-    options.push_back("-Djava.class.path=" + classPath);
-    return true;
-}
-
-// Appends the words of built-in text 129.
-void addDefaultVmOptions(std::vector<std::string>& options) {
-    appendSpaceSeparatedWords(loadResourceString(defaultVmOptionsTextId), options);
-}
-
 // A memory.max value read the way atoi reads when it lies in 1 to 1048576, otherwise 1024. A
 // number beyond the range of int reads as its nearest end, which is out of range here.
 int maxHeapMegabytesFrom(std::string_view value) {
@@ -86,10 +72,11 @@ void storeVmOptions(const std::vector<std::string>& options) {
 bool buildJvmOptions() {
     // Before the class path is checked against the charset the JVM will take for file names.
     platform::useUtf8WhereLocaleIsC();
-    std::vector<std::string> options;
-    if (!addClassPathOption(options))
+    const std::string classPath = buildClassPath();
+    if (classPath.empty())
         return false;
-    addDefaultVmOptions(options);
+    std::vector<std::string> options{"-Djava.class.path=" + classPath};
+    appendSpaceSeparatedWords(loadResourceString(defaultVmOptionsTextId), options);
     // A maximum below the built-in initial heap would keep the JVM from starting at all.
     const int maxHeap = std::max(getMaxHeapMegabytes(), initialHeapMegabytes(options));
     options.push_back("-DkeystoreLocation=" + getProperty(launchProps, "jvm.keystore.path"));
