@@ -43,15 +43,6 @@ std::optional<int> sizeInMegabytes(std::string_view size) {
     return static_cast<int>(std::min<std::uint64_t>(megabytes, std::numeric_limits<int>::max()));
 }
 
-// A memory.max value read the way atoi reads when it lies in 1 to 1048576, otherwise 1024. A
-// number beyond the range of int reads as its nearest end, which is out of range here.
-int maxHeapMegabytesFrom(std::string_view value) {
-    const int megabytes = parseLeadingInt(value);
-    if (megabytes < 1 || megabytes > largestMaxHeapMegabytes)
-        return defaultMaxHeapMegabytes;
-    return megabytes;
-}
-
 // Copies options into vmOptions (malloc'd array, malloc'd strings) and sets vmOptionCount.
 void storeVmOptions(const std::vector<std::string>& options) {
     auto* array = static_cast<JavaVMOption*>(std::malloc(options.size() * sizeof(JavaVMOption)));
@@ -99,9 +90,12 @@ void appendSpaceSeparatedWords(std::string_view text, std::vector<std::string>& 
 }
 
 int getMaxHeapMegabytes() {
-    if (!hasProperty(settingsProps, "memory.max"))
+    // Read the way atoi reads (an absent value reads as 0); a number beyond the range of int
+    // reads as its nearest end, which is out of range here.
+    const int megabytes = parseLeadingInt(getProperty(settingsProps, "memory.max"));
+    if (megabytes < 1 || megabytes > largestMaxHeapMegabytes)
         return defaultMaxHeapMegabytes;
-    return maxHeapMegabytesFrom(getProperty(settingsProps, "memory.max"));
+    return megabytes;
 }
 
 int initialHeapMegabytes(const std::vector<std::string>& options) {
