@@ -162,24 +162,14 @@ std::optional<ExecutablePath> executablePath() {
     return atStart;
 }
 
-// The process inherits its parent's streams, so there is nothing to attach.
 namespace {
 
 struct sigaction inheritedBrokenPipe;
 bool brokenPipeIgnored = false;
 
-bool sameTerminal(int first, int second) {
-    struct stat one {};
-    struct stat other {};
-    if (isatty(first) == 0 || isatty(second) == 0)
-        return false;
-    if (fstat(first, &one) != 0 || fstat(second, &other) != 0)
-        return false;
-    return one.st_rdev == other.st_rdev && one.st_dev == other.st_dev && one.st_ino == other.st_ino;
-}
-
 }  // namespace
 
+// The process inherits its parent's streams, so there is nothing to attach.
 void attachParentConsole() {}
 
 void reopenStandardStreamsOnConsole() {}
@@ -222,8 +212,12 @@ void restoreBrokenPipes() {
 
 void endPartialLineBeforeBox() {
     std::fflush(stdout);
-    if (!sameTerminal(STDOUT_FILENO, STDERR_FILENO))
-        return;
+    struct stat out {};
+    struct stat err {};
+    if (isatty(STDOUT_FILENO) == 0 || isatty(STDERR_FILENO) == 0 ||
+        fstat(STDOUT_FILENO, &out) != 0 || fstat(STDERR_FILENO, &err) != 0 ||
+        out.st_rdev != err.st_rdev || out.st_dev != err.st_dev || out.st_ino != err.st_ino)
+        return;  // not one terminal
     std::fputc('\n', stderr);
     std::fflush(stderr);
 }
