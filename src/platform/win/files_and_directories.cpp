@@ -197,10 +197,12 @@ namespace {
 // Wine shows a POSIX link as a plain file: only its final path tells that it leads out of its
 // directory. Where the system can't tell final paths, the file is taken as named.
 bool leadsOutOfItsDirectory(const std::string& path) {
-    const std::size_t nameStart = path.find_last_of("/\\") + 1;
+    // Its directory part found by characters: a separator byte may end a two-byte character.
+    const std::wstring wide = win::codePageToWide(path, CP_ACP).value_or(std::wstring());
+    const std::string dirPart =
+        win::wideToCodePage(wide.substr(0, wide.find_last_of(L"/\\") + 1), CP_ACP).value_or("");
     const std::optional<std::string> file = resolvedDirectory(path);
-    std::optional<std::string> dir =
-        resolvedDirectory(nameStart == 0 ? "." : path.substr(0, nameStart));
+    std::optional<std::string> dir = resolvedDirectory(dirPart.empty() ? "." : dirPart);
     // A directory that is the root of a drive ("M:\\") already ends in its separator.
     if (dir && dir->back() != '\\')
         *dir += '\\';
