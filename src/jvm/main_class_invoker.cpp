@@ -13,7 +13,6 @@ namespace launcher {
 
 namespace {
 
-// Prints the pending exception's stack trace on standard error and clears it.
 void describeAndClearException() {
     jniEnv->ExceptionDescribe();
     jniEnv->ExceptionClear();

@@ -11,7 +11,6 @@
 
 namespace platform {
 
-// The launcher's own output, the same on every operating system: C stdio only.
 namespace {
 
 std::FILE* ownOutput = nullptr;

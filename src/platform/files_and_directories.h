@@ -30,7 +30,6 @@ struct Release {
 template <typename Resource>
 using Owned = std::unique_ptr<Resource, Release<Resource>>;
 
-// Makes path the current directory; false when that fails.
 [[nodiscard]] bool setCurrentDirectory(const std::string& path);
 
 // What the class path builder needs to know of an entry's type. Links and entries of unknown
