@@ -26,6 +26,7 @@
 #include "platform/durable_files.h"
 #include "platform/files_and_directories.h"
 #include "scratch_files.h"
+#include "support/scoped_system_calls.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ int syncsMade = 0;
 
 void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::kept) {
     const bench::ScratchDir dir;
-    const platform::ScopedSystemCalls calls;
+    const testing_support::ScopedSystemCalls calls;
     syncsMade = 0;
     calls->syncFile = [](std::FILE* file) {
         return ++syncsMade, platform::realSystemCalls().syncFile(file);
@@ -111,7 +112,7 @@ void throughList(benchmark::State& state, Kind kind, Flushes flushes = Flushes::
 // The update of the file's head comment, each pass after a fresh unsynced download.
 void afterDownload(benchmark::State& state, Flushes flushes) {
     const bench::ScratchDir dir;
-    const platform::ScopedSystemCalls calls;
+    const testing_support::ScopedSystemCalls calls;
     if (flushes == Flushes::fileSystemLeftOut)
         calls->syncFileSystem = [](const char*) { return true; };
     const bench::CurrentDirectory inside(dir.path());
@@ -199,7 +200,7 @@ void BM_Deferred_Direct1000DeletesThenSyncfs(benchmark::State& state) {
 // checked write in place, with the sync (the disk's cost, measured above) left out.
 void BM_Deferred_Record1000Counts(benchmark::State& state) {
     const bench::ScratchDir dir;
-    const platform::ScopedSystemCalls calls;
+    const testing_support::ScopedSystemCalls calls;
     calls->syncFile = [](std::FILE*) { return true; };
     const launcher::ListIdentity list{100, 1};
     launcher::ProgressRecorder recorder((dir.path() / "deferred_operations.progress").string(),
