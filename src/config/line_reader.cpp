@@ -22,6 +22,15 @@ std::string_view withoutCarriageReturn(std::string_view line) {
     return line;
 }
 
+// The first line of data (empty for empty data).
+std::string_view firstLine(std::string_view data) {
+    data = untilEndOfData(data);
+    const std::size_t end = data.find('\n');
+    if (end == std::string_view::npos)
+        return data;
+    return withoutCarriageReturn(data.substr(0, end));
+}
+
 // Appends the bytes of the file at path to bytes, in chunks through a small buffer: growing the
 // string and filling it in place would clear every chunk first. With untilLineEnd the reading
 // stops after the first line feed or end-of-data mark, so that a huge file costs no more than
@@ -78,14 +87,6 @@ std::vector<std::string_view> splitLines(std::string_view data) {
         data.remove_prefix(end + 1);
     }
     return lines;
-}
-
-std::string_view firstLine(std::string_view data) {
-    data = untilEndOfData(data);
-    const std::size_t end = data.find('\n');
-    if (end == std::string_view::npos)
-        return data;
-    return withoutCarriageReturn(data.substr(0, end));
 }
 
 }  // namespace launcher

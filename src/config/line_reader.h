@@ -17,14 +17,11 @@ namespace launcher {
 bool readFileBytes(const std::string& path, std::string& bytes,
                    std::size_t limit = std::string::npos - 1);
 
-// The first line of the file at path (as firstLine takes it), reading no further than the first
-// line feed; empty when it can't be opened or is not a regular file.
+// The first line of the file at path, reading no further than the first line feed; empty when
+// it can't be opened or is not a regular file.
 std::string readFirstLine(const std::string& path);
 
 // The lines of data, as views into it.
 std::vector<std::string_view> splitLines(std::string_view data);
-
-// The first line of data (empty for empty data).
-std::string_view firstLine(std::string_view data);
 
 }  // namespace launcher
