@@ -30,7 +30,12 @@ struct DeferredRun {
     // system knows it by, the last operation that does so: the removal of emptied directories
     // leaves it in place until then (see emptied_directories.h). Found when first needed and
     // again after a rename that may have moved a directory.
-    std::vector<std::pair<platform::FileIdentity, int>> lastMoveInto{};
+    struct DirectoryMovedInto {
+        std::string name;  // as a later rename writes it, separator included
+        platform::FileIdentity identity;
+        int lastOperation;
+    };
+    std::vector<DirectoryMovedInto> lastMoveInto{};
     bool directoriesMovedIntoKnown = false;
     int operationCount = 0;
 

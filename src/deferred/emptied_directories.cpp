@@ -33,18 +33,9 @@ void identifyDirectoriesMovedInto(DeferredRun& run) {
             }
         });
     run.lastMoveInto.clear();
-    for (const auto& [name, index] : lastByName) {
-        const auto identity = platform::fileIdentity(run.launcherDirectory + name);
-        if (!identity)
-            continue;
-        const auto known =
-            std::find_if(run.lastMoveInto.begin(), run.lastMoveInto.end(),
-                         [&](const auto& entry) { return entry.first == *identity; });
-        if (known == run.lastMoveInto.end())
-            run.lastMoveInto.emplace_back(*identity, index);
-        else
-            known->second = std::max(known->second, index);
-    }
+    for (const auto& [name, index] : lastByName)
+        if (const auto identity = platform::fileIdentity(run.launcherDirectory + name))
+            run.lastMoveInto.push_back({name, *identity, index});
     run.directoriesMovedIntoKnown = true;
 }
 
@@ -60,13 +51,21 @@ void removeInTurn(DeferredRun& run, const std::vector<std::string>& dirs, std::s
 bool keptDirectory(DeferredRun& run, const std::string& dir) {
     if (!run.directoriesMovedIntoKnown)
         identifyDirectoriesMovedInto(run);
-    if (run.lastMoveInto.empty())
+    const auto later = [&](const DeferredRun::DirectoryMovedInto& entry) {
+        return entry.lastOperation > run.currentOperation;
+    };
+    // Written as a later rename writes it, it is told without asking the file system.
+    const std::string written = dir + systemPathStyle().separator;
+    if (std::any_of(run.lastMoveInto.begin(), run.lastMoveInto.end(),
+                    [&](const auto& entry) { return entry.name == written && later(entry); }))
+        return true;
+    if (std::none_of(run.lastMoveInto.begin(), run.lastMoveInto.end(), later))
         return false;
     const std::optional<platform::FileIdentity> identity =
         platform::fileIdentity(run.launcherDirectory + dir);
     return identity &&
            std::any_of(run.lastMoveInto.begin(), run.lastMoveInto.end(), [&](const auto& entry) {
-               return entry.first == *identity && entry.second > run.currentOperation;
+               return entry.identity == *identity && later(entry);
            });
 }
 

@@ -1,6 +1,7 @@
 #include "deferred/launcher_replacement.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 
 #include "config/paths.h"
@@ -22,12 +23,37 @@ std::string launcherPath(const DeferredRun& run) {
     return run.launcherDirectory + run.launcherName;
 }
 
+// Whether path may end in the launcher's name, told by its text alone, as most paths are:
+// false only for a last part that is another name in every spelling (on Windows, in ASCII,
+// without trailing dots and blanks or an 8.3 alias).
+bool mayEndInLauncherName(const DeferredRun& run, const std::string& path) {
+    const bool windows = systemPathStyle().separator == '\\';
+    const auto plain = [&](std::string_view name) {
+        return !windows || std::none_of(name.begin(), name.end(), [](char c) {
+            return c == '~' || static_cast<unsigned char>(c) >= 0x80;
+        });
+    };
+    std::string_view last(path);
+    last.remove_prefix(last.find_last_of(windows ? "/\\" : "/") + 1);
+    while (windows && !last.empty() && (last.back() == '.' || last.back() == ' '))
+        last.remove_suffix(1);
+    if (last.empty() || last == "." || last == ".." || !plain(path) || !plain(run.launcherName))
+        return true;
+    const std::string_view name(run.launcherName);
+    return last.size() == name.size() &&
+           std::equal(last.begin(), last.end(), name.begin(), [&](char a, char b) {
+               return windows ? std::toupper(static_cast<unsigned char>(a)) ==
+                                    std::toupper(static_cast<unsigned char>(b))
+                              : a == b;
+           });
+}
+
 // Whether path reaches the file at the launcher's path: spelt as its name, or the same file in
 // the launcher directory however reached (a link to the directory), or under an alias of its
 // name (an 8.3 name: the file has no other name). A second name of that file beside it is not
 // its path: removing it would leave the launcher in place.
 bool namesLauncher(const DeferredRun& run, const std::string& path) {
-    if (run.launcherName.empty())
+    if (run.launcherName.empty() || !mayEndInLauncherName(run, path))
         return false;
     const PathStyle style = systemPathStyle();
     const std::string comparableName = readListPath(run.launcherName, style).comparable;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <map>
 #include <set>
+#include <string_view>
 
 #include "config/paths.h"
 #include "config/property_file.h"
@@ -48,17 +49,28 @@ class GroupNames {
     // Adds name: false, adding nothing, when it has no key or another name of the group is the
     // same, above it or below it.
     bool add(const std::string& name) {
-        const std::optional<std::string> key = keyOf(name, [&](const std::string& dir) {
+        const auto resolve = [&](const std::string& dir) {
             auto found = resolved_.find(dir);
             if (found == resolved_.end())
                 found = resolved_
                             .emplace(dir, platform::resolvedDirectory(run_.launcherDirectory + dir))
                             .first;
             return found->second;
-        });
-        if (!key || clashes(*key))
+        };
+        std::optional<std::string> key = keyOf(name, resolve);
+        if (!key)
             return false;
-        keys_.insert(*key);
+        // Below the launcher directory, as nearly every name is: kept short, since every key of a
+        // group is looked up with each of its parts.
+        if (!root_) {
+            const std::optional<std::string> inRoot = keyOf("x", resolve);  // "<root>/x"
+            root_ = inRoot ? inRoot->substr(0, inRoot->size() - 1) : std::string();
+        }
+        if (!root_->empty() && key->starts_with(*root_))
+            key->erase(0, root_->size() - 1);  // from the separator on
+        if (clashes(*key))
+            return false;
+        keys_.insert(std::move(*key));
         return true;
     }
 
@@ -70,13 +82,14 @@ class GroupNames {
             return true;
         // A name above it.
         for (std::size_t at = key.find('/', 1); at != std::string::npos; at = key.find('/', at + 1))
-            if (keys_.contains(key.substr(0, at)))
+            if (keys_.contains(std::string_view(key).substr(0, at)))
                 return true;
         return false;
     }
 
     const DeferredRun& run_;
-    std::set<std::string> keys_;
+    std::set<std::string, std::less<>> keys_;
+    std::optional<std::string> root_;  // the launcher directory's key, its separator included
     std::map<std::string, std::optional<std::string>> resolved_;
 };
 

@@ -169,15 +169,19 @@ bool ProgressRecorder::recordFinished(int finishedOperations) {
         return false;
     lastSlot_ = 1 - lastSlot_;
     lastCount_ = finishedOperations;
+    begun_ = false;
     return true;
 }
 
 void ProgressRecorder::recordBegun() {
-    (void)writeSlot(1 - lastSlot_, lastCount_, true, false);
+    // Once per group: the mark stands until a count or an attempt that failed takes it back.
+    if (!begun_)
+        begun_ = writeSlot(1 - lastSlot_, lastCount_, true, false);
 }
 
 void ProgressRecorder::recordNotBegun() {
     (void)writeSlot(1 - lastSlot_, lastCount_, false, true);
+    begun_ = false;
 }
 
 bool ProgressRecorder::writeSlot(int slotIndex, int count, bool carrying, bool sync) {

@@ -89,6 +89,7 @@ class ProgressRecorder {
     std::FILE* file_ = nullptr;    // unbuffered: every write is checked where it is made
     int lastSlot_ = 0;             // the slot of the last count written, on the disk
     int lastCount_ = 0;            // that count
+    bool begun_ = false;           // whether the other slot says the operations after it begun
 };
 
 }  // namespace launcher
