@@ -17,18 +17,10 @@ namespace {
 
 constexpr std::string_view header = "deferred_operations progress\n";
 
-// value in sixteen lower-case hexadecimal digits.
-std::string hex(std::uint64_t value) {
-    std::string text(16, '0');
-    for (std::size_t i = text.size(); i > 0; --i, value >>= 4)
-        text[i - 1] = "0123456789abcdef"[value & 0xf];
-    return text;
-}
-
 std::string identityBlock(const ListIdentity& list) {
     std::string block(header);
     block += "list.size=" + std::to_string(list.size) + "\n";
-    block += "list.content=" + hex(list.contentFingerprint) + "\n";
+    block += "list.content=" + platform::hexDigits(list.contentFingerprint) + "\n";
     return block;
 }
 
@@ -47,7 +39,7 @@ std::string slotText(std::uint64_t identityPrint, int count, bool carrying = fal
     const std::uint64_t checkFrom =
         carrying ? fingerprint(carryingStart, identityPrint) : identityPrint;
     return std::string(carrying ? carryingStart : slotStart) + digits +
-           " check=" + hex(fingerprint(digits, checkFrom)) + "\n";
+           " check=" + platform::hexDigits(fingerprint(digits, checkFrom)) + "\n";
 }
 
 constexpr std::size_t slotSize =
