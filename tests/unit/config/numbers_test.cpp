@@ -35,7 +35,13 @@ INSTANTIATE_TEST_SUITE_P(
                       CountCase{"2147483647", INT_MAX}, CountCase{"2147483648", INT_MAX},
                       CountCase{"99999999999999999999999999", INT_MAX},
                       CountCase{"-2147483648", INT_MIN}, CountCase{"-2147483649", INT_MIN},
-                      CountCase{"-99999999999999999999999999", INT_MIN}));
+                      CountCase{"-99999999999999999999999999", INT_MIN}, CountCase{"-0", 0},
+                      CountCase{"++5", 0}, CountCase{"200e3", 200},
+                      // Digits of other scripts are no digits: ARABIC-INDIC and FULLWIDTH THREE.
+                      CountCase{"\xd9\xa3", 0}, CountCase{"\xef\xbc\x93", 0},
+                      CountCase{"\xff"
+                                "12",
+                                0}));
 
 TEST(ParseDecimal, TakesDigitsAloneUpToTheLargestAllowed) {
     struct Case {

@@ -48,7 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // Beyond int: out of range instead of overflowing into a valid size.
                       HeapCase{"JustBeyondInt", "2147483648", 1024},
                       HeapCase{"WrapsToAValidSizeIn32Bits", "4294967808", 1024},
+                      HeapCase{"LargestInt", "2147483647", 1024},
                       HeapCase{"FarBeyondInt", "99999999999999999999999999", 1024},
+                      HeapCase{"WrapsToAValidSizeIn32BitsBelowZero", "-4294966272", 1024},
                       HeapCase{"FarBelowInt", "-99999999999999999999999999", 1024}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
