@@ -75,9 +75,12 @@ Attempt tryDeleteFile(DeferredRun& run, const std::string& path) {
 Attempt tryRenameFile(DeferredRun& run, const std::string& from, const std::string& to) {
     platform::SystemCalls& calls = platform::systemCalls();
     const std::string source = run.launcherDirectory + from;
-    bool done = calls.renameFile(source.c_str(), (run.launcherDirectory + to).c_str());
-    if ((!done || calls.pathExists(source.c_str())) && twoNamesOfOneFile(run, from, to))
-        done = calls.removeFile(source.c_str());
+    // Told by what the operation's check found, looked at again only where it may be so.
+    const bool twoNames = run.found.path && run.found.path == run.found.destination &&
+                          twoNamesOfOneFile(run, from, to);
+    const bool done = twoNames
+                          ? calls.removeFile(source.c_str())
+                          : calls.renameFile(source.c_str(), (run.launcherDirectory + to).c_str());
     if (done)
         removeEmptyDirectories(run, from);
     return attempted(done);

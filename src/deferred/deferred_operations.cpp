@@ -29,6 +29,8 @@ namespace {
 // look up at all (longer than it takes) is not missing: the operation is tried, and fails as it
 // must.
 bool missing(const DeferredRun& run, const std::string& path) {
+    if (!path.empty() && run.found.path)
+        return false;  // found by the check just made
     const std::string fullPath = run.launcherDirectory + path;
     return path.empty() || (!platform::systemCalls().pathExists(fullPath.c_str()) &&
                             platform::certainlyMissing(fullPath.c_str()));

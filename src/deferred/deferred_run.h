@@ -52,6 +52,14 @@ struct DeferredRun {
     // directory lead nowhere: it clears what was found outside.
     std::map<std::string, bool> outsideByDirectory{};
 
+    // What the last check of the operation (path_guard.h) found at its path and destination:
+    // nothing where nothing is there or it was not looked at. The operation's attempt goes by
+    // it rather than look again.
+    struct Found {
+        std::optional<platform::FileIdentity> path;
+        std::optional<platform::FileIdentity> destination;
+    } found{};
+
     // The launcher's file name in the launcher directory (empty when nothing is at its path), what
     // the file system knew the running program by when the run began, and the renames that put a
     // file at its path (found when first needed; see launcher_replacement.h).

@@ -60,18 +60,15 @@ bool namesOwnFile(const DeferredRun& run, std::string name) {
 
 // Whether path reaches one of the list's own files, however (a link to the launcher directory,
 // a hard link, another spelling): the file system's identity tells.
-bool reachesOwnFile(const DeferredRun& run, const std::string& path) {
-    if (run.ownFiles.empty())
-        return false;
-    const std::optional<platform::FileIdentity> identity =
-        platform::fileIdentity(run.launcherDirectory + path);
+bool reachesOwnFile(const DeferredRun& run, const std::optional<platform::FileIdentity>& identity) {
     return identity &&
            std::find(run.ownFiles.begin(), run.ownFiles.end(), *identity) != run.ownFiles.end();
 }
 
-}  // namespace
-
-const char* refusalReason(DeferredRun& run, const std::string& path) {
+// refusalReason, and in found what is at path (looked up only for a path that gets that far:
+// never a device's or one outside).
+const char* refusalReason(DeferredRun& run, const std::string& path,
+                          std::optional<platform::FileIdentity>& found) {
     if (path.find('\0') != std::string::npos)
         return "it holds a NUL character";
     const ListPath read = readListPath(path, systemPathStyle());
@@ -81,9 +78,17 @@ const char* refusalReason(DeferredRun& run, const std::string& path) {
         return "it names a device";
     if (resolvesOutside(run, path) || targetOutside(run, path))
         return "it leads outside the launcher directory";
-    if (namesOwnFile(run, read.comparable) || reachesOwnFile(run, path))
+    found = platform::fileIdentity(run.launcherDirectory + path);
+    if (namesOwnFile(run, read.comparable) || reachesOwnFile(run, found))
         return "it is a file of the launcher itself";
     return nullptr;
+}
+
+}  // namespace
+
+const char* refusalReason(DeferredRun& run, const std::string& path) {
+    std::optional<platform::FileIdentity> found;
+    return refusalReason(run, path, found);
 }
 
 void recognizeOwnFiles(DeferredRun& run) {
@@ -98,15 +103,16 @@ void recognizeOwnFiles(DeferredRun& run) {
 
 bool refused(DeferredRun& run, const std::string& name, const std::string& path,
              const std::string& destination) {
+    run.found = {};
     if (name == "delete") {
-        if (const char* reason = refusalReason(run, path)) {
+        if (const char* reason = refusalReason(run, path, run.found.path)) {
             platform::printOutput("Refuse delete file '%s' - %s\n", path.c_str(), reason);
             return true;
         }
     } else if (name == "rename") {
-        const char* reason = refusalReason(run, path);
+        const char* reason = refusalReason(run, path, run.found.path);
         if (reason == nullptr)
-            reason = refusalReason(run, destination);
+            reason = refusalReason(run, destination, run.found.destination);
         if (reason != nullptr) {
             platform::printOutput("Refuse rename file '%s' to '%s' - %s\n", path.c_str(),
                                   destination.c_str(), reason);

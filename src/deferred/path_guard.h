@@ -18,7 +18,8 @@ const char* refusalReason(DeferredRun& run, const std::string& path);
 // could act on something else than they name: a path that leads out of the launcher directory
 // (through "..", as an absolute path or through a link), names a device, is cut short by a NUL,
 // or reaches one of the list's own files however it is written. Writes the Refuse line; true
-// when refused. Other names are never refused.
+// when refused. Other names are never refused. What is at the operation's paths is noted in
+// run.found on the way.
 bool refused(DeferredRun& run, const std::string& name, const std::string& path,
              const std::string& destination);
 // refused, after a pause in which another program may have changed the directories (made one a
