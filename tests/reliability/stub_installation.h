@@ -25,13 +25,15 @@ class StubInstallation : public testing_support::Installation {
         testing_support::ProcessResult result;
         std::vector<std::string> record;  // the stub's lines, in order
     };
-    Run launch(const Environment& environment = {}) const;
+    // Starts the launcher with the arguments and argv[0] as given (default: its full path).
+    Run launch(const Environment& environment = {}, const std::vector<std::string>& arguments = {},
+               const std::string& argv0 = "") const;
 
   private:
     testing_support::TempDir recordDir_;
 };
 
-// The values of the record lines "name=value", in order.
+// The values of the record lines "name=value", in order ("" for a line "name").
 std::vector<std::string> recorded(const std::vector<std::string>& record, const std::string& name);
 
 using testing_support::hasLine;

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "jvm_test_installation.h"
+#include "reliability/stub_installation.h"
+#include "stub_jvm/stub_jvm_failures.h"
 #include "support/files.h"
 #include "support/installation.h"
 
@@ -16,69 +17,31 @@ namespace {
 namespace fs = std::filesystem;
 using jvm_e2e::contains;
 using jvm_e2e::hostingBoxLine;
-using testing_support::Installation;
-using testing_support::ProcessResult;
+using reliability::recorded;
+using reliability::StubInstallation;
 using Lines = std::vector<std::string>;
 
-// An installation whose JVM is a copy of the stub in jre/lib, loaded through a path relative
-// to jvm.bin.path (jre/bin).
-class StubInstallation {
-  public:
-    explicit StubInstallation(const std::string& moreProperties = "") {
-        testing_support::copyExecutable(testing_support::stubJvmLibrary(),
-                                        installation_.root() / "jre/lib/stub_jvm.so");
-        installation_.write("jre/bin/.keep", "");
-        jvm_e2e::installClient(installation_,
-                               "jvm.dll.path=../lib/stub_jvm.so\njvm.bin.path=jre/bin\n"
-                               "main.class=com/example/Main\n" +
-                                   moreProperties);
-    }
+// The installation's JVM is a copy of the stub in jre/lib, loaded through a path relative to
+// jvm.bin.path (jre/bin).
+void layOutJre(const StubInstallation& stub, const std::string& moreProperties = "") {
+    testing_support::copyExecutable(testing_support::stubJvmLibrary(),
+                                    stub.root() / "jre/lib/stub_jvm.so");
+    stub.write("jre/bin/.keep", "");
+    jvm_e2e::installClient(stub,
+                           "jvm.dll.path=../lib/stub_jvm.so\njvm.bin.path=jre/bin\n"
+                           "main.class=client/Main\n" +
+                               moreProperties);
+}
 
-    const Installation& installation() const { return installation_; }
+StubInstallation::Run play(const StubInstallation& stub, const std::string& failure,
+                           const Lines& arguments = {}, const std::string& argv0 = "") {
+    return stub.launch({{"STUB_JVM_PLAY", failure}}, arguments, argv0);
+}
 
-    ProcessResult run(const std::string& play, const std::vector<std::string>& arguments = {},
-                      const std::string& argv0 = "") const {
-        return installation_.run(
-            arguments, {{"STUB_JVM_RECORD", recordPath()}, {"STUB_JVM_PLAY", play}}, argv0);
-    }
-
-    // The record, one item per line.
-    Lines record() const {
-        Lines lines;
-        if (!installation_.exists("stub-record.txt"))
-            return lines;
-        const std::string text = installation_.read("stub-record.txt");
-        std::size_t start = 0;
-        while (start < text.size()) {
-            const std::size_t end = text.find('\n', start);
-            lines.push_back(text.substr(start, end - start));
-            start = end + 1;
-        }
-        return lines;
-    }
-
-    // The values of every item of the record with this name, in order.
-    Lines recorded(const std::string& name) const {
-        Lines values;
-        for (const std::string& line : record()) {
-            if (line == name)
-                values.push_back("");
-            else if (line.starts_with(name + "="))
-                values.push_back(line.substr(name.size() + 1));
-        }
-        return values;
-    }
-
-  private:
-    std::string recordPath() const { return installation_.path("stub-record.txt"); }
-
-    Installation installation_;
-};
-
-std::string describe(const ProcessResult& result, const StubInstallation& stub) {
-    std::string text = "exit " + std::to_string(result.exitCode) + "\n--- stdout\n" + result.out +
-                       "--- stderr\n" + result.err + "--- record\n";
-    for (const std::string& line : stub.record())
+std::string describe(const StubInstallation::Run& run) {
+    std::string text = "exit " + std::to_string(run.result.exitCode) + "\n--- stdout\n" +
+                       run.result.out + "--- stderr\n" + run.result.err + "--- record\n";
+    for (const std::string& line : run.record)
         text += line + "\n";
     return text;
 }
@@ -86,13 +49,14 @@ std::string describe(const ProcessResult& result, const StubInstallation& stub) 
 TEST(StubJvm, ReceivesTheSevenOptionsInOrder) {
     if (std::string(TEST_DEFAULT_VM_OPTIONS) != "-XX:MaxPermSize=250m -Xmx512m -Xms128m")
         GTEST_SKIP() << "built with other default options: " << TEST_DEFAULT_VM_OPTIONS;
-    StubInstallation stub("jvm.keystore.path=\n");
-    stub.installation().write("settings.properties", "memory.max=2048\n");
-    const ProcessResult result = stub.run("");
-    ASSERT_EQ(result.exitCode, 0) << describe(result, stub);
-    EXPECT_EQ(stub.recorded("version"), Lines{"0x10002"});
-    EXPECT_EQ(stub.recorded("ignoreUnrecognized"), Lines{"0"});
-    EXPECT_EQ(stub.recorded("nOptions"), Lines{"7"});
+    const StubInstallation stub;
+    layOutJre(stub, "jvm.keystore.path=\n");
+    stub.write("settings.properties", "memory.max=2048\n");
+    const auto run = play(stub, "");
+    ASSERT_EQ(run.result.exitCode, 0) << describe(run);
+    EXPECT_EQ(recorded(run.record, "version"), Lines{"0x10002"});
+    EXPECT_EQ(recorded(run.record, "ignoreUnrecognized"), Lines{"0"});
+    EXPECT_EQ(recorded(run.record, "nOptions"), Lines{"7"});
     const Lines expected{"-Djava.class.path=" + jvm_e2e::chosenClientJar(),
                          "-XX:MaxPermSize=250m",
                          "-Xmx512m",
@@ -100,23 +64,25 @@ TEST(StubJvm, ReceivesTheSevenOptionsInOrder) {
                          "-DkeystoreLocation=",
                          "-Djvm.bin.path=jre/bin",
                          "-Xmx2048m"};
-    EXPECT_EQ(stub.recorded("option"), expected) << describe(result, stub);
+    EXPECT_EQ(recorded(run.record, "option"), expected) << describe(run);
 }
 
 TEST(StubJvm, LoadsWithTheBinDirectoryCurrentAndCreatesFromTheExecutablesDirectory) {
-    StubInstallation stub;
-    const ProcessResult result = stub.run("");
-    ASSERT_EQ(result.exitCode, 0) << describe(result, stub);
-    const Lines loadedIn = stub.recorded("loaded-in");
-    const Lines createIn = stub.recorded("create-in");
-    ASSERT_EQ(loadedIn.size(), 1u) << describe(result, stub);
-    ASSERT_EQ(createIn.size(), 1u) << describe(result, stub);
-    EXPECT_TRUE(fs::equivalent(loadedIn[0], stub.installation().path("jre/bin")));
-    EXPECT_TRUE(fs::equivalent(createIn[0], stub.installation().root()));
+    const StubInstallation stub;
+    layOutJre(stub);
+    const auto run = play(stub, "");
+    ASSERT_EQ(run.result.exitCode, 0) << describe(run);
+    const Lines loadedIn = recorded(run.record, "loaded-in");
+    const Lines createIn = recorded(run.record, "create-in");
+    ASSERT_EQ(loadedIn.size(), 1u) << describe(run);
+    ASSERT_EQ(createIn.size(), 1u) << describe(run);
+    EXPECT_TRUE(fs::equivalent(loadedIn[0], stub.path("jre/bin")));
+    EXPECT_TRUE(fs::equivalent(createIn[0], stub.root()));
 }
 
 TEST(StubJvm, CallsMainWithEveryArgumentAsTyped) {
-    StubInstallation stub;
+    const StubInstallation stub;
+    layOutJre(stub);
     const std::vector<std::string> arguments{
         "one",
         "two words",
@@ -125,11 +91,11 @@ TEST(StubJvm, CallsMainWithEveryArgumentAsTyped) {
         "\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80",
         "bad\xFF"  // NOLINT(bugprone-suspicious-missing-comma): ends \xFF
         "byte"};
-    const ProcessResult result = stub.run("", arguments, "./launcher");
-    ASSERT_EQ(result.exitCode, 0) << describe(result, stub);
-    EXPECT_EQ(stub.recorded("FindClass"), (Lines{"com/example/Main", "java/lang/String"}));
-    EXPECT_EQ(stub.recorded("GetStaticMethodID"), Lines{"main ([Ljava/lang/String;)V"});
-    EXPECT_EQ(stub.recorded("main-argc"), Lines{"7"});
+    const auto run = play(stub, "", arguments, "./launcher");
+    ASSERT_EQ(run.result.exitCode, 0) << describe(run);
+    EXPECT_EQ(recorded(run.record, "FindClass"), (Lines{"client/Main", "java/lang/String"}));
+    EXPECT_EQ(recorded(run.record, "GetStaticMethodID"), Lines{"main ([Ljava/lang/String;)V"});
+    EXPECT_EQ(recorded(run.record, "main-argc"), Lines{"7"});
     // UTF-8 in the record; an invalid byte arrives as U+FFFD.
     const Lines expected{"./launcher",
                          "one",
@@ -139,101 +105,35 @@ TEST(StubJvm, CallsMainWithEveryArgumentAsTyped) {
                          "\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80",
                          "bad\xEF\xBF\xBD"  // NOLINT(bugprone-suspicious-missing-comma): ends \xBD
                          "byte"};
-    EXPECT_EQ(stub.recorded("main-arg"), expected) << describe(result, stub);
+    EXPECT_EQ(recorded(run.record, "main-arg"), expected) << describe(run);
     // As the JDK's launcher: the thread that ran main is detached before the JVM is destroyed.
-    const Lines record = stub.record();
+    const Lines& record = run.record;
     ASSERT_GE(record.size(), 2u);
     EXPECT_EQ(Lines(record.end() - 2, record.end()),
               (Lines{"DetachCurrentThread", "DestroyJavaVM"}));
-    EXPECT_TRUE(result.err.empty()) << describe(result, stub);
+    EXPECT_TRUE(run.result.err.empty()) << describe(run);
 }
 
-struct PlayCase {
-    const char* name;
-    const char* play;
-    int exitCode;
-    std::string box;       // the hosting step's box
-    std::string launcher;  // the launch sequence's message, "" when it has none
-    Lines exceptionCalls;  // ExceptionDescribe, ExceptionClear and DetachCurrentThread, in order
-    bool mainCalled;
-    bool destroyed;
-};
-
-void PrintTo(const PlayCase& play, std::ostream* out) {
-    *out << play.name;
-}
-
-class StubJvmPlays : public ::testing::TestWithParam<PlayCase> {};
+class StubJvmPlays : public ::testing::TestWithParam<stub_jvm::Failure> {};
 
 TEST_P(StubJvmPlays, TheLauncherReportsAndExitsAsItMust) {
-    const PlayCase& play = GetParam();
-    StubInstallation stub;
-    const ProcessResult result = stub.run(play.play, {"arg"});
-    EXPECT_EQ(result.exitCode, play.exitCode) << describe(result, stub);
-    std::string expectedBoxes = hostingBoxLine(play.box);
-    if (!play.launcher.empty()) {
-        expectedBoxes += "Error: " + play.launcher + "\n";
-        EXPECT_TRUE(result.out.ends_with(play.launcher)) << describe(result, stub);
+    const stub_jvm::Failure& failure = GetParam();
+    const StubInstallation stub;
+    layOutJre(stub);
+    const auto run = play(stub, failure.play, {"arg"});
+    EXPECT_EQ(run.result.exitCode, failure.exitCode) << describe(run);
+    std::string expectedBoxes = hostingBoxLine(failure.box);
+    if (!failure.launcherMessage.empty()) {
+        expectedBoxes += "Error: " + failure.launcherMessage + "\n";
+        EXPECT_TRUE(run.result.out.ends_with(failure.launcherMessage)) << describe(run);
     }
-    EXPECT_TRUE(result.err.ends_with(expectedBoxes)) << describe(result, stub);
-    Lines exceptionCalls;
-    for (const std::string& line : stub.record()) {
-        if (line == "ExceptionDescribe" || line == "ExceptionClear" ||
-            line == "DetachCurrentThread")
-            exceptionCalls.push_back(line);
-    }
-    EXPECT_EQ(exceptionCalls, play.exceptionCalls) << describe(result, stub);
-    EXPECT_EQ(!stub.recorded("main-argc").empty(), play.mainCalled) << describe(result, stub);
-    EXPECT_EQ(!stub.recorded("DestroyJavaVM").empty(), play.destroyed) << describe(result, stub);
+    EXPECT_TRUE(run.result.err.ends_with(expectedBoxes)) << describe(run);
+    EXPECT_EQ(stub_jvm::exceptionCalls(run.record), failure.exceptionCalls) << describe(run);
+    EXPECT_EQ(!recorded(run.record, "main-argc").empty(), failure.mainCalled) << describe(run);
+    EXPECT_EQ(!recorded(run.record, "DestroyJavaVM").empty(), failure.destroyed) << describe(run);
 }
 
-const Lines describedAndCleared{"ExceptionDescribe", "ExceptionClear"};
-// A pending exception goes to the thread's handlers when the thread is detached.
-const Lines handedToTheThread{"DetachCurrentThread"};
-const Lines describedAndDetached{"ExceptionDescribe", "ExceptionClear", "DetachCurrentThread"};
-
-INSTANTIATE_TEST_SUITE_P(
-    Failures, StubJvmPlays,
-    ::testing::Values(PlayCase{"RejectedOption",
-                               "reject-option",
-                               3,
-                               "Failed to create VM: error code -1.\n",
-                               "Cannot create JVM",
-                               {},
-                               false,
-                               false},
-                      PlayCase{"RejectedOptionWithItsOwnCode",
-                               "reject-option:-6",
-                               3,
-                               "Failed to create VM: error code -6.\n",
-                               "Cannot create JVM",
-                               {},
-                               false,
-                               false},
-                      PlayCase{"MissingClass", "class-missing", 4,
-                               "Could not find main class com/example/Main", "Cannot create JVM",
-                               describedAndCleared, false, false},
-                      PlayCase{"MissingClassWithoutException",
-                               "class-missing-quietly",
-                               4,
-                               "Could not find main class com/example/Main",
-                               "Cannot create JVM",
-                               {},
-                               false,
-                               false},
-                      PlayCase{"MissingMain",
-                               "main-missing",
-                               4,
-                               "Could not find main method",
-                               "Cannot create JVM",
-                               {},
-                               false,
-                               false},
-                      PlayCase{"MainThrows", "main-throws", 5, "Error invoking main method", "",
-                               handedToTheThread, true, true},
-                      PlayCase{"NoMemoryForTheArguments", "args-fail", 5,
-                               "Error invoking main method", "", describedAndDetached, false,
-                               true}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+INSTANTIATE_TEST_SUITE_P(Failures, StubJvmPlays, ::testing::ValuesIn(stub_jvm::failures()),
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 }  // namespace
