@@ -107,7 +107,7 @@ TEST(BadPropertyFiles, TenMegabyteLinesAreReadWhole) {
         SCOPED_TRACE("a 10 MB deferred path");
         const StubInstallation install;
         install.write("deferred_operations",
-                      "size=1\noperation.0=delete\noperation.0.file=" + tenMegabytes + "\n");
+                      testing_support::deferredList({{"delete", tenMegabytes}}));
         // Too long for the system to look up, so never passed over as missing: it fails like
         // an operation that cannot be carried out, and the list stays.
         const auto run = install.launch();
@@ -173,7 +173,7 @@ TEST(BadPropertyFiles, AnythingButARegularFileReadsAsMissing) {
             const StubInstallation install;
             install.write("old.jar", "old");
             install.write("deferred_operations",
-                          "size=1\noperation.0=delete\noperation.0.file=old.jar\n");
+                          testing_support::deferredList({{"delete", "old.jar"}}));
             make(install.path("deferred_operations.progress"));
             make(install.path("deferred_operations.progress.tmp"));
             const auto run = install.launch();

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace list_tester {
@@ -98,5 +99,9 @@ class ListTester {
     Target target_;
     std::filesystem::path binaries_;  // the launcher and its successor, linked into installations
 };
+
+// Lists that broke a promise before and the lists the guide's rules are written for, as
+// the given system's runner starts them: (what the list shows, the scenario).
+std::vector<std::pair<std::string, Scenario>> knownLists(System system);
 
 }  // namespace list_tester

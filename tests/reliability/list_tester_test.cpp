@@ -1,5 +1,5 @@
 // The list tester on the POSIX launcher: random installations and lists from fixed seeds, and
-// the lists of faults found earlier, each carried out by real starts with the stub JVM.
+// the known lists (known_lists.cpp), each carried out by real starts with the stub JVM.
 #include "list_tester.h"
 
 #include <gtest/gtest.h>
@@ -63,77 +63,8 @@ TEST_P(RandomLists, KeepEveryPromise) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomLists, ::testing::Range(0, 4));
 
-using Kind = Entry::Kind;
-
-// Lists that broke a promise before.
 TEST(KnownLists, KeepEveryPromise) {
-    const Entry successor{Kind::file, "upd/launcher", "<new launcher>"};
-    const std::vector<std::pair<std::string, Scenario>> cases = {
-        {"a replacement that never arrived",
-         {{}, "2", {{"delete", "launcher", {}}, {"rename", "upd/launcher", "launcher"}}, true}},
-        {"a delete of the launcher alone", {{}, "1", {{"delete", "launcher", {}}}, true}},
-        {"the launcher replaced, then a rename that fails",
-         {{successor},
-          "3",
-          {{"delete", "launcher", {}},
-           {"rename", "upd/launcher", "launcher"},
-           {"rename", "lib/app.jar", "missing/app.jar"}},
-          true}},
-        {"the launcher renamed away, then replaced",
-         {{successor},
-          "2",
-          {{"rename", "launcher", "launcher.bak"}, {"rename", "upd/launcher", "launcher"}},
-          true}},
-        {"the launcher renamed away, its replacement missing, a stale copy that is no program",
-         {{{Kind::file, "launcher.old", "stale"}},
-          "2",
-          {{"rename", "launcher", "launcher.bak"}, {"rename", "upd/launcher", "launcher"}},
-          true}},
-        {"killed while an operation between the delete and the replacement is retried",
-         {{successor},
-          "3",
-          {{"delete", "launcher", {}},
-           {"rename", "lib/app.jar", "missing/app.jar"},
-           {"rename", "upd/launcher", "launcher"}},
-          false,
-          5}},
-        {"a skipped operation between the delete and the replacement",
-         {{successor},
-          "3",
-          {{"delete", "launcher", {}},
-           {"delete", "gone/x.jar", {}},
-           {"rename", "upd/launcher", "launcher"}},
-          true}},
-        {"the launcher, which has a second name, deleted through a link to the installation",
-         {{{Kind::link, "self", "@"}}, "1", {{"delete", "self/launcher", {}}}, false}},
-        {"a directory renamed onto itself",
-         {{{Kind::file, "ext/x.jar", "x"}}, "1", {{"rename", "ext", "ext"}}, false}},
-        {"emptied directories written with a trailing separator or a dot",
-         {{{Kind::file, "d2/e/f.txt", "f"}, {Kind::file, "upd/g.txt", "g"}},
-          "3",
-          {{"delete", "d2/e/f.txt", {}}, {"delete", "d2/e/", {}}, {"delete", "upd/./g.txt", {}}},
-          false}},
-        {"the copy moved aside deleted or moved by the list",
-         {{},
-          "3",
-          {{"delete", "launcher", {}},
-           {"rename", "launcher.old", "moved"},
-           {"delete", "launcher.old", {}}},
-          false}},
-        {"a directory a later rename needs, emptied through a link",
-         {{{Kind::link, "self", "@"},
-           {Kind::file, "a/b/z.txt", "z"},
-           {Kind::file, "stage/z.txt", "new"}},
-          "2",
-          {{"delete", "self/a/b/z.txt", {}}, {"rename", "stage/z.txt", "a/b/z.txt"}},
-          false}},
-        {"a directory a later rename needs, with its parents",
-         {{{Kind::file, "a/b/x.jar", "x"}, {Kind::file, "stage/x.jar", "new"}},
-          "2",
-          {{"delete", "a/b/x.jar", {}}, {"rename", "stage/x.jar", "a/b/x.jar"}},
-          false}},
-    };
-    for (const auto& [what, scenario] : cases) {
+    for (const auto& [what, scenario] : knownLists(System::posix)) {
         const std::string report = tester().checkScenario(scenario);
         EXPECT_TRUE(report.empty()) << what << "\n" << report;
     }

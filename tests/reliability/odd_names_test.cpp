@@ -109,36 +109,32 @@ TEST(OddNames, PathsLongerThan4096Bytes) {
     std::string deep;
     while (deep.size() <= 4200)
         deep += std::string(200, 'd') + "/";
-    {
-        SCOPED_TRACE("class path directory");
+    struct Case {
+        const char* where;
+        std::string properties;  // more lines of launch.properties
+        std::string list;
+        int exitCode;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {"class path directory", "jvm.classpath=" + deep + "a.jar\n", "", 1,
+         "Failed to scan dir '" + deep.substr(0, deep.size() - 1) + "'"},
+        {"JVM library", "jvm.dll.path=" + deep + "libjvm.so\n", "", 2, "Cannot load JVM library"},
+        // Never passed over as missing: it may be there. It fails like any operation that cannot
+        // be carried out, and the list stays.
+        {"deferred path", "", testing_support::deferredList({{"delete", deep + "x"}}), 1,
+         "Cannot remove file '" + deep + "x'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
         const StubInstallation install;
-        install.write("launch.properties",
-                      install.launchProperties("jvm.classpath=" + deep + "a.jar\n"));
+        install.write("launch.properties", install.launchProperties(c.properties));
+        if (!c.list.empty())
+            install.write("deferred_operations", c.list);
         const auto run = install.launch();
-        EXPECT_EQ(run.result.exitCode, 1);
-        EXPECT_TRUE(hasLine(run.result.out,
-                            "Failed to scan dir '" + deep.substr(0, deep.size() - 1) + "'"));
-    }
-    {
-        SCOPED_TRACE("JVM library");
-        const StubInstallation install;
-        install.write("launch.properties",
-                      install.launchProperties("jvm.dll.path=" + deep + "libjvm.so\n"));
-        const auto run = install.launch();
-        EXPECT_EQ(run.result.exitCode, 2);
-        EXPECT_TRUE(run.result.out.ends_with("Cannot load JVM library"));
-    }
-    {
-        SCOPED_TRACE("deferred path");
-        const StubInstallation install;
-        install.write("deferred_operations",
-                      "size=1\noperation.0=delete\noperation.0.file=" + deep + "x\n");
-        // Never passed over as missing: it may be there. It fails like any operation that
-        // cannot be carried out, and the list stays.
-        const auto run = install.launch();
-        EXPECT_EQ(run.result.exitCode, 1) << run.result.err;
-        EXPECT_TRUE(hasLine(run.result.out, "Cannot remove file '" + deep + "x'"));
-        EXPECT_TRUE(install.exists("deferred_operations"));
+        EXPECT_EQ(run.result.exitCode, c.exitCode) << run.result.err;
+        EXPECT_TRUE(hasLine(run.result.out + "\n", c.line)) << run.result.out;
+        EXPECT_EQ(install.exists("deferred_operations"), !c.list.empty());
     }
 }
 

@@ -17,23 +17,38 @@ std::string realJvmLibrary() {
     return jdkHome() + "/lib/server/libjvm.so";
 }
 
+std::string deferredList(const std::vector<std::vector<std::string>>& operations,
+                         const std::string& lineEnd) {
+    std::string list = "size=";
+    list += std::to_string(operations.size());
+    list += lineEnd;
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        // Appended piecewise: GCC 12 at -O3 reports a false -Wrestrict on "literal" +
+        // std::string temporaries.
+        std::string key = "operation.";
+        key += std::to_string(i);
+        const char* const suffixes[] = {"=", ".file=", ".destination="};
+        for (std::size_t part = 0; part < operations[i].size() && part < 3; ++part) {
+            list += key;
+            list += suffixes[part];
+            list += operations[i][part];
+            list += lineEnd;
+        }
+    }
+    return list;
+}
+
 void layOutPairedUpdate(const std::filesystem::path& root, int pairs) {
-    std::string list = "size=" + std::to_string(2 * pairs) + "\n";
-    // Names appended piecewise: GCC 12 at -O3 reports a false -Wrestrict on
-    // "literal" + std::string temporaries.
+    std::vector<std::vector<std::string>> operations;
     for (int k = 0; k < pairs; ++k) {
         std::string f = "f";
         f += std::to_string(k);
-        std::string d = "operation.";
-        d += std::to_string(2 * k);
-        std::string r = "operation.";
-        r += std::to_string(2 * k + 1);
         writeFile(root / (f + ".jar"), "old");
         writeFile(root / (f + ".new"), "new");
-        list += d + "=delete\n" + d + ".file=" + f + ".jar\n" + r + "=rename\n" + r + ".file=" + f +
-                ".new\n" + r + ".destination=" + f + ".jar\n";
+        operations.push_back({"delete", f + ".jar"});
+        operations.push_back({"rename", f + ".new", f + ".jar"});
     }
-    writeFile(root / "deferred_operations", list);
+    writeFile(root / "deferred_operations", deferredList(operations));
 }
 
 int pairedUpdateLeftovers(const std::filesystem::path& root, int pairs) {

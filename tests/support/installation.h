@@ -16,6 +16,11 @@ std::string stubJvmLibrary();  // the stub JVM shared library
 std::string jdkHome();         // the JDK whose libjvm.so the end-to-end tests load
 std::string realJvmLibrary();  // jdkHome()/lib/server/libjvm.so
 
+// A deferred list as an updater writes it: its size, then each operation as {name, file} or
+// {name, file, destination}, every line ended by lineEnd.
+std::string deferredList(const std::vector<std::vector<std::string>>& operations,
+                         const std::string& lineEnd = "\n");
+
 // Writes under root a deferred list of `pairs` updates "delete fK.jar, rename fK.new to fK.jar"
 // with its files (each fK.jar "old", each fK.new "new"), for starts that meet over one list.
 void layOutPairedUpdate(const std::filesystem::path& root, int pairs);

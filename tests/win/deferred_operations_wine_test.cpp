@@ -1,5 +1,6 @@
-// Deferred file operations of launcher.exe on Windows paths, and deletions that fail while a
-// Windows process of the test holds the file open without sharing it.
+// Deferred file operations of launcher.exe where a known list of the list tester can't say it
+// (tests/reliability/known_lists.cpp): files a Windows process of the test holds open without
+// sharing them, the exact retry lines and boxes, kills, 8.3 names, long folders, flushes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +25,11 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using namespace std::chrono_literals;
+
+// A list as a Windows updater writes it, CR LF at each line's end.
+std::string crlfList(const std::vector<std::vector<std::string>>& operations) {
+    return testing_support::deferredList(operations, "\r\n");
+}
 
 // A Windows process of the test holding a file open without sharing it.
 class FileHolder {
@@ -110,59 +116,6 @@ class DeferredUnderWine : public WineTest {
     }
 };
 
-TEST_F(DeferredUnderWine, BackslashPathsRemoveTheDirectoriesTheyEmpty) {
-    WineInstallation installation(setup());
-    installStubClient(installation);
-    installation.write("plugins/ext/a.jar", "a");
-    installation.write("plugins/old/b.jar", "b");
-    installation.write("plugins/keep.txt", "keep");
-    installation.write("deferred_operations",
-                       "size=5\r\n"
-                       "operation.0=delete\r\noperation.0.file=plugins\\ext\\a.jar\r\n"
-                       "operation.1=rename\r\noperation.1.file=plugins\\old\\b.jar\r\n"
-                       "operation.1.destination=plugins\\b.jar\r\n"
-                       "operation.2=delete\r\noperation.2.file=plugins\\gone.jar\r\n"
-                       // Names no file can have are never retried.
-                       "operation.3=delete\r\noperation.3.file=plugins\\*.jar\r\n"
-                       "operation.4=rename\r\noperation.4.file=a\"b<c>|d?\r\n"
-                       "operation.4.destination=e\r\n");
-    const WineRun run = installation.run({}, stubRun(installation));
-    ASSERT_EQ(run.exitCode, 0) << run.out;
-    const Lines lines = run.lines();
-    ASSERT_GE(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "Skip delete file 'plugins\\gone.jar' - it doesn't exist");
-    EXPECT_EQ(lines[1], "Skip delete file 'plugins\\*.jar' - it doesn't exist");
-    EXPECT_EQ(lines[2], "Skip rename file 'a\"b<c>|d?' - it doesn't exist");
-    EXPECT_EQ(lines[3], "Brantlo Client version: 2.1.0");
-    EXPECT_FALSE(installation.exists("plugins/ext"));
-    EXPECT_FALSE(installation.exists("plugins/old"));
-    EXPECT_EQ(installation.read("plugins/b.jar"), "b");
-    EXPECT_TRUE(installation.exists("plugins/keep.txt"));
-    EXPECT_FALSE(installation.exists("deferred_operations"));
-    EXPECT_FALSE(installation.exists("deferred_operations.progress"));
-}
-
-// On Windows a forward slash is no separator of the directory walk: the file goes, its emptied
-// directory stays.
-TEST_F(DeferredUnderWine, ForwardSlashPathsLeaveTheirDirectories) {
-    WineInstallation installation(setup());
-    installStubClient(installation);
-    installation.write("data/old/c.txt", "c");
-    installation.write("data/gone/d.txt", "d");
-    installation.write("deferred_operations",
-                       "size=2\r\n"
-                       "operation.0=rename\r\noperation.0.file=data/old/c.txt\r\n"
-                       "operation.0.destination=data/c.txt\r\n"
-                       "operation.1=delete\r\noperation.1.file=data/gone/d.txt\r\n");
-    const WineRun run = installation.run({}, stubRun(installation));
-    ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(installation.read("data/c.txt"), "c");
-    EXPECT_FALSE(installation.exists("data/gone/d.txt"));
-    EXPECT_TRUE(std::filesystem::is_directory(installation.path("data/old")));
-    EXPECT_TRUE(std::filesystem::is_directory(installation.path("data/gone")));
-    EXPECT_FALSE(installation.exists("deferred_operations"));
-}
-
 // Two starts at once: one carries the list out, the other waits for it and then finds no list.
 // No lock file is made, and none put in the way (a directory) lets the two run at once.
 TEST_F(DeferredUnderWine, TwoStartsAtOnceCarryOutTheListOnce) {
@@ -191,8 +144,8 @@ TEST_F(DeferredUnderWine, TwoStartsAtOnceCarryOutTheListOnce) {
 
 TEST_F(DeferredUnderWine, HeldFileIsRetriedUntilItsHolderLetsGo) {
     WineInstallation installation(setup());
-    const std::optional<WineRun> held = runWhileHeld(
-        installation, "size=1\r\noperation.0=delete\r\noperation.0.file=plugins\\held.dat\r\n", 3);
+    const std::optional<WineRun> held =
+        runWhileHeld(installation, crlfList({{"delete", "plugins\\held.dat"}}), 3);
     ASSERT_TRUE(held.has_value());
     const WineRun& run = *held;
 
@@ -211,8 +164,7 @@ TEST_F(DeferredUnderWine, HeldFileIsRetriedUntilItsHolderLetsGo) {
 
 TEST_F(DeferredUnderWine, HeldFileThatIsNeverReleasedEndsTheStartWithoutABox) {
     WineInstallation installation(setup());
-    const std::string list =
-        "size=1\r\noperation.0=delete\r\noperation.0.file=plugins\\held.dat\r\n";
+    const std::string list = crlfList({{"delete", "plugins\\held.dat"}});
     const std::optional<WineRun> held = runWhileHeld(installation, list, 1000);
     ASSERT_TRUE(held.has_value());
     const WineRun& run = *held;
@@ -231,11 +183,8 @@ TEST_F(DeferredUnderWine, HeldFileThatIsNeverReleasedEndsTheStartWithoutABox) {
 
 TEST_F(DeferredUnderWine, HeldFileThatCannotBeRenamedEndsTheStartWithABox) {
     WineInstallation installation(setup());
-    const std::optional<WineRun> held =
-        runWhileHeld(installation,
-                     "size=1\r\noperation.0=rename\r\noperation.0.file=plugins\\held.dat\r\n"
-                     "operation.0.destination=plugins\\moved.dat\r\n",
-                     1000);
+    const std::optional<WineRun> held = runWhileHeld(
+        installation, crlfList({{"rename", "plugins\\held.dat", "plugins\\moved.dat"}}), 1000);
     ASSERT_TRUE(held.has_value());
     const WineRun& run = *held;
 
@@ -262,11 +211,9 @@ TEST_F(DeferredUnderWine, LongFolderResumesItsUpdateWithoutRepeatingIt) {
     installation.write("c.txt", "old");
     installation.write("upd/c.txt", "new");
     installation.write("blocked/x", "x");
-    installation.write("deferred_operations",
-                       "size=3\r\noperation.0=delete\r\noperation.0.file=c.txt\r\n"
-                       "operation.1=rename\r\noperation.1.file=upd\\c.txt\r\n"
-                       "operation.1.destination=c.txt\r\n"
-                       "operation.2=delete\r\noperation.2.file=blocked\r\n");
+    installation.write(
+        "deferred_operations",
+        crlfList({{"delete", "c.txt"}, {"rename", "upd\\c.txt", "c.txt"}, {"delete", "blocked"}}));
     const WineRun first = installation.run({}, stubRun(installation));
     ASSERT_EQ(first.exitCode, 1) << first.out;
     EXPECT_EQ(installation.read("c.txt"), "new");
@@ -296,15 +243,13 @@ TEST_F(DeferredUnderWine, FlushesDoNotGrowWithTheList) {
     for (const int count : {3, 60}) {
         WineInstallation installation(setup());
         installStubClient(installation);
-        std::string list = "size=" + std::to_string(count) + "\r\n";
+        std::vector<std::vector<std::string>> renames;
         for (int i = 0; i < count; ++i) {
-            const std::string key = "operation." + std::to_string(i);
             const std::string name = "f" + std::to_string(i) + ".jar";
             installation.write("update/" + name, name);
-            list += key + "=rename\r\n" + key + ".file=update\\" + name + "\r\n" + key +
-                    ".destination=" + name + "\r\n";
+            renames.push_back({"rename", "update\\" + name, name});
         }
-        installation.write("deferred_operations", list);
+        installation.write("deferred_operations", crlfList(renames));
         const WineRun run = installation.run({}, stubRun(installation));
         ASSERT_EQ(run.exitCode, 0) << run.out;
         EXPECT_TRUE(installation.exists("f" + std::to_string(count - 1) + ".jar"));
@@ -330,15 +275,13 @@ TEST_F(DeferredUnderWine, PathsThatLeadOutAreRefusedAndTheStartGoesOn) {
     std::filesystem::create_directory_symlink(outside / "dir", installation.path("outd"));
     const std::string drive = windowsPath(outside / "drive.txt");
     const std::string rooted = windowsPath(outside / "rooted.txt").substr(2);  // without Z:
-    installation.write(
-        "deferred_operations",
-        "size=7\r\noperation.0=delete\r\noperation.0.file=" + drive +
-            "\r\noperation.1=delete\r\noperation.1.file=" + rooted +
-            "\r\noperation.2=delete\r\noperation.2.file=\\\\host\\share\\x\r\n"
-            "operation.3=delete\r\noperation.3.file=runtime\\bin\\server\\jvm.dll\r\n"
-            "operation.4=delete\r\noperation.4.file=wlink\r\n"
-            "operation.5=rename\r\noperation.5.file=outd\r\noperation.5.destination=mine\r\n"
-            "operation.6=rename\r\noperation.6.file=wlink\r\noperation.6.destination=w\r\n");
+    installation.write("deferred_operations", crlfList({{"delete", drive},
+                                                        {"delete", rooted},
+                                                        {"delete", "\\\\host\\share\\x"},
+                                                        {"delete", "runtime\\bin\\server\\jvm.dll"},
+                                                        {"delete", "wlink"},
+                                                        {"rename", "outd", "mine"},
+                                                        {"rename", "wlink", "w"}}));
 
     const WineRun run = installation.run({}, stubRun(installation));
 
@@ -384,10 +327,10 @@ namespace wine_tests {
 namespace {
 
 // An operation held until the test lets go, then "delete the old jar, rename the new one in".
-constexpr const char* heldThenPairedUpdate =
-    "size=3\r\noperation.0=delete\r\noperation.0.file=plugins\\held.dat\r\n"
-    "operation.1=delete\r\noperation.1.file=lib\\core.jar\r\noperation.2=rename\r\n"
-    "operation.2.file=update\\core.jar\r\noperation.2.destination=lib\\core.jar\r\n";
+const std::string heldThenPairedUpdate =
+    crlfList({{"delete", "plugins\\held.dat"},
+              {"delete", "lib\\core.jar"},
+              {"rename", "update\\core.jar", "lib\\core.jar"}});
 
 // The 8.3 name that Wine gives the directory dir, as "dir /x" lists it before the long one.
 std::string shortNameOf(const WineSetup& setup, const std::filesystem::path& dir) {
@@ -461,10 +404,9 @@ TEST_F(DeferredUnderWine, FolderPastTheNarrowLimitAppliesItsUpdate) {
     installation.write("lib/core.jar", "old");
     installation.write("update/core-of-a-long-name.jar", "new");
     installation.write("deferred_operations",
-                       "size=3\r\noperation.0=delete\r\noperation.0.file=lib\\core.jar\r\n"
-                       "operation.1=rename\r\noperation.1.file=update\\core-of-a-long-name.jar\r\n"
-                       "operation.1.destination=lib\\core.jar\r\n"
-                       "operation.2=delete\r\noperation.2.file=lib\\absent.jar\r\n");
+                       crlfList({{"delete", "lib\\core.jar"},
+                                 {"rename", "update\\core-of-a-long-name.jar", "lib\\core.jar"},
+                                 {"delete", "lib\\absent.jar"}}));
     const WineRun run = installation.run({}, stubRun(installation));
     EXPECT_EQ(run.lines().at(0), "Skip delete file 'lib\\absent.jar' - it doesn't exist")
         << run.out;
@@ -485,15 +427,13 @@ TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
     installation.write("\303\274ber/a.jar", "old");  // über in UTF-8, the host's names
     installation.write("staging/a.jar", "new");
     installation.write("deferred_operations",
-                       "size=6\r\noperation.0=delete\r\noperation.0.file=launcher.log\r\n"
-                       "operation.1=delete\r\noperation.1.file=launcher.exe\r\n"
-                       "operation.2=rename\r\noperation.2.file=update\\launcher.exe\r\n"
-                       "operation.2.destination=launcher.exe\r\n"
-                       "operation.3=delete\r\noperation.3.file=\374ber\\a.jar\r\n"
-                       "operation.4=rename\r\noperation.4.file=staging\\a.jar\r\n"
-                       "operation.4.destination=\334ber\\a.jar\r\n"
-                       // The copy that runs now: left for the next start.
-                       "operation.5=delete\r\noperation.5.file=launcher.exe.old\r\n");
+                       crlfList({{"delete", "launcher.log"},
+                                 {"delete", "launcher.exe"},
+                                 {"rename", "update\\launcher.exe", "launcher.exe"},
+                                 {"delete", "\374ber\\a.jar"},
+                                 {"rename", "staging\\a.jar", "\334ber\\a.jar"},
+                                 // The copy that runs now: left for the next start.
+                                 {"delete", "launcher.exe.old"}}));
     RunOptions desktop = stubRun(installation);
     desktop.fromDesktop = true;
     // Read-only, as archive tools leave it: the copy moved aside must still be deletable.
@@ -517,12 +457,10 @@ TEST_F(DeferredUnderWine, DesktopStartReplacesTheLauncherAndDeletesItsLog) {
 TEST_F(DeferredUnderWine, LauncherWhoseReplacementFailsIsPutBack) {
     WineInstallation installation(setup());
     const std::string launcher = installation.read("launcher.exe");
-    const std::optional<WineRun> held =
-        runWhileHeld(installation,
-                     "size=2\r\noperation.0=delete\r\noperation.0.file=launcher.exe\r\n"
-                     "operation.1=rename\r\noperation.1.file=plugins\\held.dat\r\n"
-                     "operation.1.destination=launcher.exe\r\n",
-                     1000);
+    const std::optional<WineRun> held = runWhileHeld(
+        installation,
+        crlfList({{"delete", "launcher.exe"}, {"rename", "plugins\\held.dat", "launcher.exe"}}),
+        1000);
     ASSERT_TRUE(held.has_value());
     EXPECT_EQ(held->exitCode, 1) << held->out;
     EXPECT_TRUE(installation.read("launcher.exe") == launcher);
@@ -541,10 +479,7 @@ TEST_F(DeferredUnderWine, LauncherStartedByItsShortNameIsMovedAsideUnderItsLongN
     testing_support::copyExecutable(installation.path("launcher.exe"), installation.path(longName));
     installation.write("update/new.exe", installation.read("launcher.exe") + "new");
     installation.write("deferred_operations",
-                       "size=2\r\noperation.0=delete\r\noperation.0.file=" + longName +
-                           "\r\noperation.1=rename\r\noperation.1.file=update\\new.exe\r\n"
-                           "operation.1.destination=" +
-                           longName + "\r\n");
+                       crlfList({{"delete", longName}, {"rename", "update\\new.exe", longName}}));
     const std::string shortName = shortNameOf(setup(), installation.path(longName));
     RunOptions options = stubRun(installation);
     options.executable = windowsPath(installation.path(shortName));
@@ -568,10 +503,8 @@ TEST_F(DeferredUnderWine, DirectoryThatALaterRenameMovesIntoStays) {
         if (dir == "8.3")
             dir = shortNameOf(setup(), installation.path("extensions"));
         installation.write("deferred_operations",
-                           "size=2\r\noperation.0=delete\r\noperation.0.file=" + dir +
-                               "\\report.jar\r\noperation.1=rename\r\n"
-                               "operation.1.file=staging\\report.jar\r\n"
-                               "operation.1.destination=EXTENSIONS\\report.jar\r\n");
+                           crlfList({{"delete", dir + "\\report.jar"},
+                                     {"rename", "staging\\report.jar", "EXTENSIONS\\report.jar"}}));
         const WineRun run = installation.run({}, stubRun(installation));
         EXPECT_EQ(run.exitCode, 0) << run.out;
         EXPECT_EQ(installation.exists("extensions/report.jar")
@@ -598,19 +531,15 @@ class SelfUpdateUnderWine : public DeferredUnderWine {
     static std::string layOut(const WineInstallation& installation, bool heldBetween,
                               bool newLauncher = true) {
         installStubClient(installation);
-        const std::string old = installation.read("launcher.exe");
+        std::string old = installation.read("launcher.exe");
         if (newLauncher)
             installation.write("update/launcher.exe", old + "new launcher");
         installation.write("plugins/held.dat", "held");
-        const std::string rename = heldBetween ? "operation.2" : "operation.1";
-        installation.write(
-            "deferred_operations",
-            std::string(heldBetween ? "size=3" : "size=2") +
-                "\r\noperation.0=delete\r\noperation.0.file=launcher.exe\r\n" +
-                (heldBetween ? "operation.1=delete\r\noperation.1.file=plugins\\held.dat\r\n"
-                             : "") +
-                rename + "=rename\r\n" + rename + ".file=update\\launcher.exe\r\n" + rename +
-                ".destination=launcher.exe\r\n");
+        std::vector<std::vector<std::string>> list = {{"delete", "launcher.exe"}};
+        if (heldBetween)
+            list.push_back({"delete", "plugins\\held.dat"});
+        list.push_back({"rename", "update\\launcher.exe", "launcher.exe"});
+        installation.write("deferred_operations", crlfList(list));
         return old;
     }
 
@@ -722,7 +651,7 @@ TEST_F(SelfUpdateUnderWine, CopyHeldWhenItIsPutBackNeverEndsInSuccessWithoutALau
 // what such a link leads to): a start, with a list or without, leaves the outside files as they
 // are.
 TEST_F(SelfUpdateUnderWine, OwnFilesThatAreLinksOutLeaveTheOutsideAlone) {
-    const std::string list = "size=1\r\noperation.0=delete\r\noperation.0.file=x.txt\r\n";
+    const std::string list = crlfList({{"delete", "x.txt"}});
     for (const std::string name :
          {"launcher.exe.old", "deferred_operations.progress", "deferred_operations.progress.tmp",
           "deferred_operations.taken", "deferred_operations"}) {

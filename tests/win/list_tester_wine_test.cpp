@@ -1,7 +1,7 @@
 // The list tester on launcher.exe: random installations and lists from fixed seeds, and the
-// lists of faults found earlier, each carried out by real starts under Wine with the stub JVM.
-// Lists the model expects to give up are passed over among the random ones (each would wait
-// ten seconds); the known lists keep theirs.
+// known lists (reliability/known_lists.cpp), each carried out by real starts under Wine with the
+// stub JVM. Lists the model expects to give up are passed over among the random ones (each would
+// wait ten seconds); the known lists keep theirs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,10 +16,6 @@
 
 namespace wine_tests {
 namespace {
-
-using list_tester::Entry;
-using list_tester::Scenario;
-using Kind = Entry::Kind;
 
 class ListTesterUnderWine : public WineTest {
   protected:
@@ -56,64 +52,9 @@ TEST_F(ListTesterUnderWine, RandomListsKeepEveryPromise) {
     EXPECT_TRUE(report.empty()) << report;
 }
 
-// Lists that broke a promise before.
 TEST_F(ListTesterUnderWine, KnownListsKeepEveryPromise) {
-    const Entry successor{Kind::file, "upd/launcher.exe", "<new launcher>"};
-    const std::vector<std::pair<std::string, Scenario>> cases = {
-        {"a replacement that never arrived",
-         {{},
-          "2",
-          {{"delete", "launcher.exe", {}}, {"rename", "upd\\launcher.exe", "launcher.exe"}},
-          true}},
-        {"a read-only copy moved aside earlier",
-         {{successor, {Kind::file, "launcher.exe.old", "stale", true}},
-          "2",
-          {{"delete", "launcher.exe", {}}, {"rename", "upd\\launcher.exe", "launcher.exe"}},
-          true}},
-        {"the copy moved aside moved by the list",
-         {{},
-          "2",
-          {{"delete", "launcher.exe", {}}, {"rename", "launcher.exe.old", "moved"}},
-          false}},
-        {"the launcher renamed away, then replaced",
-         {{successor},
-          "2",
-          {{"rename", "launcher.exe", "launcher.exe.bak"},
-           {"rename", "upd\\launcher.exe", "launcher.exe"}},
-          true}},
-        {"the launcher renamed away, its replacement missing",
-         {{},
-          "2",
-          {{"rename", "launcher.exe", "launcher.exe.bak"},
-           {"rename", "upd\\launcher.exe", "launcher.exe"}},
-          true}},
-        {"an operation that fails between the delete and the replacement",
-         {{successor},
-          "3",
-          {{"delete", "launcher.exe", {}},
-           {"rename", "lib\\app.jar", "missing\\app.jar"},
-           {"rename", "upd\\launcher.exe", "launcher.exe"}},
-          true}},
-        {"a stale copy that is a link out, with no list",
-         {{{Kind::link, "launcher.exe.old", "f.txt"}}, std::nullopt, {}, true}},
-        {"names the system can't look up",
-         {{{Kind::file, "lib/x.jar", "x"}},
-          "3",
-          {{"delete", "lib\\*.jar", {}}, {"delete", "a\"b", {}}, {"delete", "p|q", {}}},
-          false}},
-        {"one directory written two ways",
-         {{{Kind::file, "ext/a.jar", "old"}, {Kind::file, "stage/a.jar", "new"}},
-          "2",
-          {{"delete", "ext.\\a.jar", {}}, {"rename", "stage\\a.jar", "ext\\a.jar"}},
-          false}},
-        {"links that lead out",
-         {{{Kind::link, "wlink", "f.txt"}, {Kind::link, "outd", "d"}},
-          "2",
-          {{"delete", "wlink", {}}, {"rename", "outd", "mine"}},
-          false}},
-    };
     const list_tester::ListTester listTester = tester();
-    for (const auto& [what, scenario] : cases) {
+    for (const auto& [what, scenario] : list_tester::knownLists(list_tester::System::windows)) {
         const std::string report = listTester.checkScenario(scenario);
         EXPECT_TRUE(report.empty()) << what << "\n" << report;
     }
