@@ -6,7 +6,9 @@
 #include <fstream>
 #include <regex>
 
+#include "stub_jvm/stub_jvm_failures.h"
 #include "support/files.h"
+#include "support/installation.h"
 #include "support/process_runner.h"
 #include "win/stub_client.h"
 #include "win/wine_installation.h"
@@ -76,10 +78,11 @@ TEST_F(LaunchUnderWine, EveryStepUsesTheInstallationFolderWhateverItsLength) {
         SCOPED_TRACE(windowsPath(installation.root()).size());
         installStubClient(installation);
         installation.write("update/util.jar", "new util");
-        installation.write("deferred_operations",
-                           "size=2\r\noperation.0=delete\r\noperation.0.file=lib\\util.jar\r\n"
-                           "operation.1=rename\r\noperation.1.file=update\\util.jar\r\n"
-                           "operation.1.destination=lib\\util.jar\r\n");
+        installation.write(
+            "deferred_operations",
+            testing_support::deferredList(
+                {{"delete", "lib\\util.jar"}, {"rename", "update\\util.jar", "lib\\util.jar"}},
+                "\r\n"));
         RunOptions options = stubRun(installation);
         options.workingDirectory = otherClient.root();
 
@@ -98,113 +101,68 @@ TEST_F(LaunchUnderWine, EveryStepUsesTheInstallationFolderWhateverItsLength) {
     }
 }
 
-struct HostingFailure {
-    const char* name;
-    const char* play;     // STUB_JVM_PLAY
-    const char* dllPath;  // jvm.dll.path
-    int exitCode;
-    Boxes boxes;             // in the order the user sees them
-    const char* lastOutput;  // the launch sequence's own message, without a line end
-    bool destroyed;          // whether DestroyJavaVM was called
-};
+// A JVM library that can't be loaded or has no JNI_CreateJavaVM, by its jvm.dll.path.
+class LibraryFailureUnderWine : public WineTest,
+                                public ::testing::WithParamInterface<const char*> {};
 
-void PrintTo(const HostingFailure& value, std::ostream* out) {
-    *out << value.name;
-}
-
-class HostingFailureUnderWine : public WineTest,
-                                public ::testing::WithParamInterface<HostingFailure> {};
-
-TEST_P(HostingFailureUnderWine, ShowsItsBoxesInOrderAndEndsWithItsCode) {
-    const HostingFailure& failure = GetParam();
+TEST_P(LibraryFailureUnderWine, ShowsItsBoxesInOrderAndEndsWithCodeTwo) {
+    const std::string dllPath = GetParam();
     WineInstallation installation(setup());
     installStubClient(installation);
     testing_support::copyExecutable(
         setup().windowsBuild / "tests/stub_jvm/libstub_no_jvm_entry.dll",
         installation.path("jre/bin/other.dll"));
     installation.write("jre/bin/broken.dll", "not a library");
-    installation.write("launch.properties", std::string("jvm.classpath=lib/client.jar\r\n"
-                                                        "jvm.bin.path=jre\\bin\r\n"
-                                                        "main.class=client/Main\r\n"
-                                                        "jvm.dll.path=") +
-                                                failure.dllPath + "\r\n");
+    installation.write("launch.properties",
+                       "jvm.classpath=lib/client.jar\r\n"
+                       "jvm.bin.path=jre\\bin\r\n"
+                       "main.class=client/Main\r\n"
+                       "jvm.dll.path=" +
+                           dllPath + "\r\n");
 
-    const WineRun run = installation.run({}, stubRun(installation, failure.play));
+    const WineRun run = installation.run({}, stubRun(installation));
     ASSERT_FALSE(run.timedOut);
-    EXPECT_EQ(run.exitCode, failure.exitCode);
-    EXPECT_EQ(run.boxes, failure.boxes);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.boxes, (Boxes{{"Failed to load VM DLL " + dllPath, stubCaption},
+                                {"Cannot load JVM library", "Error"}}));
     const Lines lines = run.lines();
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(), failure.lastOutput);
-    EXPECT_EQ(stubRecord(installation).has("DestroyJavaVM"), failure.destroyed);
+    EXPECT_EQ(lines.back(), "Cannot load JVM library");
+    EXPECT_FALSE(stubRecord(installation).has("loaded-in"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Failures, HostingFailureUnderWine,
-    ::testing::Values(HostingFailure{"MissingLibrary",
-                                     "",
-                                     "jre\\bin\\missing.dll",
-                                     2,
-                                     {{"Failed to load VM DLL jre\\bin\\missing.dll", stubCaption},
-                                      {"Cannot load JVM library", "Error"}},
-                                     "Cannot load JVM library",
-                                     false},
-                      HostingFailure{"NotALibrary",
-                                     "",
-                                     "broken.dll",
-                                     2,
-                                     {{"Failed to load VM DLL broken.dll", stubCaption},
-                                      {"Cannot load JVM library", "Error"}},
-                                     "Cannot load JVM library",
-                                     false},
-                      HostingFailure{"NoCreateEntry",
-                                     "",
-                                     "other.dll",
-                                     2,
-                                     {{"Failed to load VM DLL other.dll", stubCaption},
-                                      {"Cannot load JVM library", "Error"}},
-                                     "Cannot load JVM library",
-                                     false},
-                      HostingFailure{"RejectedOption",
-                                     "reject-option",
-                                     "jvm.dll",
-                                     3,
-                                     {{"Failed to create VM: error code -1.\n", stubCaption},
-                                      {"Cannot create JVM", "Error"}},
-                                     "Cannot create JVM",
-                                     false},
-                      HostingFailure{"InvalidArguments",
-                                     "reject-option:-6",
-                                     "jvm.dll",
-                                     3,
-                                     {{"Failed to create VM: error code -6.\n", stubCaption},
-                                      {"Cannot create JVM", "Error"}},
-                                     "Cannot create JVM",
-                                     false},
-                      HostingFailure{"MissingMainClass",
-                                     "class-missing",
-                                     "jvm.dll",
-                                     4,
-                                     {{"Could not find main class client/Main", stubCaption},
-                                      {"Cannot create JVM", "Error"}},
-                                     "Cannot create JVM",
-                                     false},
-                      HostingFailure{"MissingMainMethod",
-                                     "main-missing",
-                                     "jvm.dll",
-                                     4,
-                                     {{"Could not find main method", stubCaption},
-                                      {"Cannot create JVM", "Error"}},
-                                     "Cannot create JVM",
-                                     false},
-                      HostingFailure{"MainThrows",
-                                     "main-throws",
-                                     "jvm.dll",
-                                     5,
-                                     {{"Error invoking main method", stubCaption}},
-                                     "classpath: lib/client__V2.1.0.jar",
-                                     true}),
-    [](const ::testing::TestParamInfo<HostingFailure>& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(Libraries, LibraryFailureUnderWine,
+                         ::testing::Values("jre\\bin\\missing.dll", "broken.dll", "other.dll"));
+
+// The stub JVM's failures, with the same table as on the POSIX launcher.
+class StubJvmFailureUnderWine : public WineTest,
+                                public ::testing::WithParamInterface<stub_jvm::Failure> {};
+
+TEST_P(StubJvmFailureUnderWine, ShowsItsBoxesInOrderAndEndsWithItsCode) {
+    const stub_jvm::Failure& failure = GetParam();
+    WineInstallation installation(setup());
+    installStubClient(installation);
+    const WineRun run = installation.run({"arg"}, stubRun(installation, failure.play));
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, failure.exitCode);
+    Boxes boxes{{failure.box, stubCaption}};
+    if (!failure.launcherMessage.empty())
+        boxes.push_back({failure.launcherMessage, "Error"});
+    EXPECT_EQ(run.boxes, boxes);
+    const Lines lines = run.lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), failure.launcherMessage.empty()
+                                ? "classpath: lib/client__V2.1.0.jar;lib/util.jar"
+                                : failure.launcherMessage);
+    const StubRecord record = stubRecord(installation);
+    EXPECT_EQ(stub_jvm::exceptionCalls(record.names()), failure.exceptionCalls);
+    EXPECT_EQ(record.has("main-argc"), failure.mainCalled);
+    EXPECT_EQ(record.has("DestroyJavaVM"), failure.destroyed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, StubJvmFailureUnderWine,
+                         ::testing::ValuesIn(stub_jvm::failures()),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 // A missing main class is described by the JVM (on standard error) and cleared before the box.
 TEST_F(LaunchUnderWine, MissingMainClassIsDescribedAndClearedFirst) {
@@ -250,9 +208,8 @@ TEST_F(LaunchUnderWine, FolderNamedOutsideTheCodePageStartsLikeAPlainOne) {
         WineInstallation installation(setup(), {}, folderName);
         installStubClient(installation);
         installation.write("upd/c.txt", "new");
-        installation.write("deferred_operations",
-                           "size=1\r\noperation.0=rename\r\noperation.0.file=upd\\c.txt\r\n"
-                           "operation.0.destination=c.txt\r\n");
+        installation.write("deferred_operations", testing_support::deferredList(
+                                                      {{"rename", "upd\\c.txt", "c.txt"}}, "\r\n"));
         const WineRun run = installation.run({"one", "two words"}, stubRun(installation));
         EXPECT_FALSE(run.timedOut);
         EXPECT_EQ(installation.read("c.txt"), "new") << folderName;

@@ -104,15 +104,6 @@ TEST(ClassPathBuild, KeepsOneFilePerJarInJarNameOrder) {
     }
 }
 
-TEST(ClassPathBuild, AbsentDirectiveListsNothingAndGivesTheEmptyClassPath) {
-    const Installation installation;
-    installation.write("launch.properties", "main.class=Main\n");
-    installation.write("version", "3.0\n");
-    const ProcessResult result = installation.run();
-    EXPECT_TRUE(hasLine(result.out, "Brantlo Client version: 3.0")) << result.out;
-    EXPECT_EQ(printedClassPath(result.out), "") << result.out;
-}
-
 TEST(ClassPathBuild, EmptyJarNameBetweenTwoSeparatorsTakesAFileOfTheCurrentDirectory) {
     const Installation installation;
     lay(installation, "lib/a.jar;;", {{"lib/a.jar"}});

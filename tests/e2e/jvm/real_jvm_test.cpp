@@ -352,15 +352,6 @@ TEST(RealJvm, OnOneTerminalTheBoxStartsALineOfItsOwn) {
         << describe(result);
 }
 
-TEST(JvmOptions, AnEmptyClassPathStopsBeforeTheLibraryIsLoaded) {
-    Installation installation;
-    installation.write("launch.properties", "jvm.dll.path=" + testing_support::realJvmLibrary() +
-                                                "\nmain.class=e2e/ShowLaunch\n");
-    const ProcessResult result = installation.run({}, jvm_e2e::modernJvmEnvironment());
-    expectLaunchFailure(result, 1, "Cannot load JVM options");
-    EXPECT_FALSE(contains(result.err, "Failed to load VM DLL")) << describe(result);
-}
-
 }  // namespace
 
 namespace {

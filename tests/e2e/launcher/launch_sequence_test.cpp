@@ -42,15 +42,22 @@ ProcessResult runFrom(const fs::path& workingDirectory, const std::string& progr
     return testing_support::runProcess(options);
 }
 
-TEST(LaunchSequence, WithoutConfigurationTheOptionsCannotBeBuilt) {
+// No class path (no jvm.classpath at all): the class path line is empty and the options cannot
+// be built, before the JVM library is loaded.
+TEST(LaunchSequence, AnEmptyClassPathStopsBeforeTheLibraryIsLoaded) {
     Installation installation;
-    const ProcessResult result = installation.run();
+    installation.write("launch.properties",
+                       "jvm.dll.path=" + testing_support::stubJvmLibrary() + "\nmain.class=Main\n");
+    installation.write("version", "3.0\n");
+    const ProcessResult result =
+        installation.run({}, {{"STUB_JVM_RECORD", installation.path("record")}});
     EXPECT_EQ(result.exitCode, 1);
     // The step's message has no line end of its own, and the box follows it.
-    const std::string message = "Cannot load JVM options";
-    ASSERT_GE(result.out.size(), message.size());
-    EXPECT_EQ(result.out.substr(result.out.size() - message.size()), message);
-    EXPECT_NE(result.err.find("Error: Cannot load JVM options\n"), std::string::npos) << result.err;
+    EXPECT_TRUE(
+        result.out.ends_with("Brantlo Client version: 3.0\nclasspath: \nCannot load JVM options"))
+        << result.out;
+    EXPECT_TRUE(result.err.ends_with("Error: Cannot load JVM options\n")) << result.err;
+    EXPECT_FALSE(installation.exists("record"));  // the stub JVM records its loading
 }
 
 TEST(LaunchSequence, FindsItsDirectoryWhenStartedThroughARelativePath) {
@@ -147,10 +154,9 @@ TEST(LaunchSequence, StartWithoutStandardOutputCutsItsLogOrBearsAnUnwritableOne)
         if (kind.ends_with("fifo") && ::mkfifo(inPlace.c_str(), 0600) != 0)
             FAIL() << kind;
         if (listed)
-            installation.write("deferred_operations",
-                               "size=2\noperation.0=delete\noperation.0.file=launcher.log\n"
-                               "operation.1=rename\noperation.1.file=staged\n"
-                               "operation.1.destination=launcher.log\n");
+            installation.write("deferred_operations", testing_support::deferredList(
+                                                          {{"delete", "launcher.log"},
+                                                           {"rename", "staged", "launcher.log"}}));
         const ProcessResult result = testing_support::runProcess(options);
         EXPECT_FALSE(result.timedOut) << kind;
         EXPECT_EQ(result.exitCode, 2) << kind;
