@@ -1,21 +1,24 @@
 // The deferred list: file operations that an updater leaves for the next start, carried out
 // before the JVM starts. Its files, in reading order:
 //   deferred_list.h        the entry point: loads and carries out the list, one start at a time
-//   deferred_operations.h  (this file) loads the list, carries out its operations in order
-//                          with retries, records progress, deletes the finished list
+//   deferred_operations.h  (this file) loads the list, carries out its operations in order,
+//                          group by group, records progress, deletes the finished list
+//   operation_groups.h     which consecutive operations go to the disk together, between syncs
 //   deferred_run.h         what one run shares: launcher directory, list, retry budget, the
-//                          current operation, what was found out about directories
-//   retry.h                the retries of an operation under the run's shared budget
+//                          current operation, what was found out about paths and directories
+//   attempts.h             single attempts at an operation, and their retries under the run's
+//                          shared budget
 //   launcher_replacement.h the launcher's own file: removed or moved away only together with
 //                          the rename that puts its successor in place
 //   operation_count.h      the operation keys, and the "size" bounded to what the list describes
 //   path_guard.h           which operations are refused (paths that lead out, devices, the
 //                          list's own files); path_rules.h holds the rules on the path text
 //   emptied_directories.h  removes the directories an operation emptied, keeps those a later
-//                          rename moves into, syncs directories to the disk
+//                          rename moves into
 //   progress_record.h      the progress record beside the list, and its writer
 //   list_identity.h        reads the list file and tells one list from another
-//   own_files.h            the files the launcher itself writes, moves and removes
+//   own_files.h            the files the launcher itself writes, moves and removes, and the
+//                          finished list taken aside before it is deleted
 #pragma once
 
 #include <optional>
