@@ -180,7 +180,9 @@ StepResult carryOutList(DeferredRun& run, int count, int firstPending, bool resu
 std::optional<ListIdentity> loadDeferredOperations() {
     const std::string path = listFilePath(exeDir, listFileName);
     const std::optional<ListIdentity> loaded = loadList(path, deferredOps);
-    if (const auto status = platform::fileStatus(path); status && status->size > largestList)
+    // Looked at again only for a list that was not loaded: most starts pay nothing for this.
+    if (const auto status = loaded ? std::nullopt : platform::fileStatus(path);
+        status && status->size > largestList)
         platform::writeOutput("The deferred operations in '" + path +
                               "' are far larger than any update: they are left in place.\n");
     return loaded;

@@ -35,8 +35,7 @@ bool mayEndInLauncherName(const DeferredRun& run, const std::string& path) {
     };
     std::string_view last(path);
     last.remove_prefix(last.find_last_of(windows ? "/\\" : "/") + 1);
-    while (windows && !last.empty() && (last.back() == '.' || last.back() == ' '))
-        last.remove_suffix(1);
+    last = storedName(last, systemPathStyle());
     if (last.empty() || last == "." || last == ".." || !plain(path) || !plain(run.launcherName))
         return true;
     const std::string_view name(run.launcherName);
@@ -57,43 +56,21 @@ bool namesLauncher(const DeferredRun& run, const std::string& path) {
         return false;
     const PathStyle style = systemPathStyle();
     const std::string comparableName = readListPath(run.launcherName, style).comparable;
-    const ListPath read = readListPath(path, style);
-    if (read.comparable == comparableName)
+    const std::string comparable = readListPath(path, style).comparable;
+    if (comparable == comparableName)
         return true;
-    // Any other spelling keeps the last part (Windows: but for trailing dots and blanks), unless
-    // it is an 8.3 alias: most paths are told apart without asking the file system.
-    std::string last = read.comparable.substr(read.comparable.rfind('/') + 1);
-    const bool windows = style.separator == '\\';
-    while (windows && !last.empty() && (last.back() == '.' || last.back() == ' '))
-        last.pop_back();
-    const auto alias = [&](const std::string& name) {
-        return windows && name.find('~') != std::string::npos;
-    };
-    if (last != comparableName && !alias(last) && !alias(comparableName))
-        return false;
     const std::string fullPath = run.launcherDirectory + path;
     const std::optional<platform::FileIdentity> identity = platform::fileIdentity(fullPath);
     if (!identity || identity != platform::fileIdentity(launcherPath(run)))
         return false;
     if (platform::hardLinkCount(fullPath) == 1)
         return true;
-    const std::string dir = directoryOf(path, style);
+    const std::string_view last =
+        storedName(std::string_view(comparable).substr(comparable.rfind('/') + 1), style);
     const std::optional<std::string> resolved =
-        platform::resolvedDirectory(run.launcherDirectory + dir);
+        platform::resolvedDirectory(run.launcherDirectory + directoryOf(path, style));
     return last == comparableName && resolved &&
            resolved == platform::resolvedDirectory(run.launcherDirectory);
-}
-
-// name as the file system stores it: Windows drops trailing dots and blanks.
-std::string nameAsStored(std::string name) {
-    if (systemPathStyle().separator == '\\')
-        while (!name.empty() && (name.back() == '.' || name.back() == ' '))
-            name.pop_back();
-    return name;
-}
-
-std::string operationName(const DeferredRun& run, int index) {
-    return getProperty(run.list, operationKey(index, ""));
 }
 
 // The operations, in order, that rename a file onto the launcher's path.
@@ -124,7 +101,7 @@ std::optional<WaitingOperation> waitingFor(DeferredRun& run, int replacement) {
     const auto at = std::lower_bound(all.begin(), all.end(), replacement);
     const int after = at == all.begin() ? -1 : *(at - 1);
     for (int index = after + 1; index < replacement; ++index) {
-        const std::string name = operationName(run, index);
+        const std::string& name = getProperty(run.list, operationKey(index, ""));
         const std::string& path = getProperty(run.list, operationKey(index, ".file"));
         const std::string& destination = getProperty(run.list, operationKey(index, ".destination"));
         // A rename refused for its destination never takes the launcher anywhere.
@@ -173,7 +150,8 @@ Attempt tryReplacement(DeferredRun& run, const std::string& from, const std::str
 
     // The running program can't be replaced: moved aside, and put back at once when its
     // successor can't be renamed in.
-    const std::string asideName = keepAt.value_or(movedAsideLauncherName(nameAsStored(to)));
+    const std::string asideName =
+        keepAt.value_or(movedAsideLauncherName(std::string(storedName(to, systemPathStyle()))));
     const std::string aside = run.launcherDirectory + asideName;
     if (launcherThere) {
         // One left by an earlier replacement goes first; while a process still runs from it,

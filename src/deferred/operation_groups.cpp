@@ -9,6 +9,7 @@
 #include "config/property_file.h"
 #include "deferred/launcher_replacement.h"
 #include "deferred/operation_count.h"
+#include "deferred/path_rules.h"
 #include "platform/files_and_directories.h"
 
 namespace launcher {
@@ -19,16 +20,12 @@ template <typename Resolve>
 std::optional<std::string> keyOf(const std::string& name, Resolve resolve) {
     const PathStyle style = systemPathStyle();
     const std::string dir = directoryOf(name, style);
-    std::string last = name.substr(dir.size());
+    const std::string last(storedName(std::string_view(name).substr(dir.size()), style));
     const bool windows = style.separator == '\\';
-    if (windows) {
-        // Windows drops trailing dots and blanks.
-        while (!last.empty() && (last.back() == '.' || last.back() == ' '))
-            last.pop_back();
+    if (windows)
         for (const char c : last)
             if (c == '~' || static_cast<unsigned char>(c) >= 0x80)
                 return std::nullopt;
-    }
     if (last.empty() || last == "." || last == ".." || last.find('/') != std::string::npos)
         return std::nullopt;
     const std::optional<std::string> resolved = resolve(dir);

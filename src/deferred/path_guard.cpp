@@ -49,11 +49,8 @@ bool targetOutside(DeferredRun& run, const std::string& path) {
 }
 
 // Whether name, a path spelt for comparison, names one of the list's own files.
-bool namesOwnFile(const DeferredRun& run, std::string name) {
-    // Windows drops trailing dots and spaces from a name.
-    if (systemPathStyle().separator == '\\')
-        while (!name.empty() && (name.back() == '.' || name.back() == ' '))
-            name.pop_back();
+bool namesOwnFile(const DeferredRun& run, std::string_view comparable) {
+    const std::string_view name = storedName(comparable, systemPathStyle());
     return std::find(run.ownFileNames.begin(), run.ownFileNames.end(), name) !=
            run.ownFileNames.end();
 }

@@ -57,6 +57,12 @@ std::size_t nextSeparatorOf(std::string_view path, const PathStyle& style) {
 
 }  // namespace
 
+std::string_view storedName(std::string_view name, const PathStyle& style) {
+    while (style.separator == '\\' && !name.empty() && (name.back() == '.' || name.back() == ' '))
+        name.remove_suffix(1);
+    return name;
+}
+
 ListPath readListPath(std::string_view path, const PathStyle& style) {
     const bool windows = style.separator == windowsSeparator;
     ListPath read;

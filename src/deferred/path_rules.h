@@ -37,6 +37,10 @@ ListPath readListPath(std::string_view path, const PathStyle& style);
 // walk ends below a "..", above which the path names no directory that holds the file.
 std::vector<std::string> directoriesHolding(std::string_view path, const PathStyle& style);
 
+// name as the file system stores it: with the Windows separator '\\', trailing dots and blanks
+// dropped, as the system drops them; otherwise as it is.
+std::string_view storedName(std::string_view name, const PathStyle& style);
+
 // Whether the resolved directory dir is root or lies below it; both are as the system resolves
 // them, so a text comparison decides.
 bool isWithin(std::string_view dir, std::string_view root, const PathStyle& style);
